@@ -1,0 +1,55 @@
+#pragma once
+// Reader of ground-station message files: recognises the header line of every
+// transmitted message, files a message block under the beacon it names and appends
+// the following body lines to it. Whatever it cannot accept becomes a record of
+// Errors; nothing in a file stops the reading.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace skylog {
+
+class TDCP;
+class TDCPDataBloc;
+
+struct TDecodFileError {
+    int32_t Code = 0;  // 1 to 5, see ErrorMessage
+    int32_t Line = 0;  // counted from 1 over the non-empty lines of the file
+    std::string S1, S2, S3;
+};
+
+class TDecodFile {
+public:
+    // Not owned. CurrentBeacon: beacon of the header last examined (null when it named
+    // no known beacon). CurrentBlock: block receiving body lines, owned by its beacon.
+    TDCP* CurrentBeacon = nullptr;
+    TDCPDataBloc* CurrentBlock = nullptr;
+    bool CheckOrder = false;
+    int32_t Format = 0;  // kFormatDcp, kFormatStation, kFormatBru or kFormatGoes
+    std::vector<TDecodFileError> Errors;  // errors of the last file read
+
+    // Reads one ground-station file into the beacon list Run().Beacons: picks the
+    // format by extension, clears bit 7 of every byte of the file on disk, runs the
+    // line loop, then has every beacon decode its blocks (also for an unknown
+    // extension). Returns 0, or -1 when the extension is unknown (the file is then
+    // neither modified nor read). Throws FileError when the file cannot be read.
+    [[nodiscard]] int32_t ReadFile(const std::string& path);
+
+    // The line loop on bytes already in memory, as ReadFile runs it for a file of the
+    // given format: empties Errors, sets Format and CheckOrder, files blocks under the
+    // beacons of Run().Beacons. No file access, no decoding.
+    void ReadBuffer(std::string_view bytes, int32_t format);
+
+    // Format code of a file name's extension (case-insensitive), -1 when unknown.
+    [[nodiscard]] static int32_t FormatOfPath(std::string_view path);
+
+    // The French text of an error record.
+    [[nodiscard]] static std::string ErrorMessage(const TDecodFileError& e);
+    // "En-tête du nom de balise" (0), "En-tête et datation du message" (1),
+    // "Corps du message DCP" (2 and anything else).
+    [[nodiscard]] static std::string SectionName(int32_t section);
+};
+
+}  // namespace skylog
