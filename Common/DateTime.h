@@ -1,0 +1,63 @@
+#pragma once
+// Date-times are counted in days since 30 December 1899 00:00 (local time); the
+// fraction is the time of day and 0.0 means "no date". Days compare by cutting to
+// whole days. Dates before the epoch are negative with a positive time fraction
+// taken as an absolute value, as the files written by earlier installations expect.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace skylog {
+
+using TDateTime = double;
+
+constexpr double kMinutesPerDay = 1440.0;
+constexpr double kSecondsPerDay = 86400.0;
+constexpr double kMSecsPerDay = 86400000.0;
+
+[[nodiscard]] bool IsLeapYear(int year);
+[[nodiscard]] int DaysInMonth(int year, int month);
+
+// Refuses dates and times that do not exist (no wrap-around): month 13, 30 February,
+// hour 24, minute 60.
+[[nodiscard]] bool TryEncodeDate(int year, int month, int day, TDateTime& out);
+[[nodiscard]] bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime& out);
+[[nodiscard]] std::optional<TDateTime> EncodeDateTime(int year, int month, int day, int hour = 0,
+                                                      int minute = 0, int second = 0);
+
+struct DateParts {
+    int year = 1899, month = 12, day = 30;
+};
+struct TimeParts {
+    int hour = 0, minute = 0, second = 0, msec = 0;
+};
+[[nodiscard]] DateParts DecodeDate(TDateTime value);
+[[nodiscard]] TimeParts DecodeTime(TDateTime value);
+
+// Whole day of a date-time (the time of day cut off).
+[[nodiscard]] TDateTime DateOf(TDateTime value);
+// Adds a time of day to a date, the way the day-count representation combines them.
+[[nodiscard]] TDateTime CombineDateTime(TDateTime date, TDateTime timeOfDay);
+
+// Fixed forms used in files: "dd/mm/yyyy", "hh:nn:ss".
+[[nodiscard]] std::string FormatDateDMY(TDateTime value);
+[[nodiscard]] std::string FormatTimeHMS(TDateTime value);
+// Parse "dd/mm/yyyy" (numbers of any width separated by '/') and "hh:nn:ss".
+[[nodiscard]] std::optional<TDateTime> ParseDateDMY(std::string_view text);
+[[nodiscard]] std::optional<TDateTime> ParseTimeHMS(std::string_view text);
+// ISO forms for the command line: "YYYY-MM-DD" and "YYYY-MM-DD hh:mm[:ss]".
+[[nodiscard]] std::optional<TDateTime> ParseIsoDate(std::string_view text);
+[[nodiscard]] std::optional<TDateTime> ParseIsoDateTime(std::string_view text);
+[[nodiscard]] std::string FormatIsoDate(TDateTime value);
+
+// The user's short date and long time formats. French by default (dd/mm/yyyy,
+// hh:nn:ss); a front end may point them at the user's locale.
+using DateTimeFormatter = std::function<std::string(TDateTime)>;
+void SetShortDateFormatter(DateTimeFormatter formatter);
+void SetLongTimeFormatter(DateTimeFormatter formatter);
+[[nodiscard]] std::string FormatShortDate(TDateTime value);
+[[nodiscard]] std::string FormatLongTime(TDateTime value);
+
+}  // namespace skylog

@@ -1,0 +1,68 @@
+#pragma once
+// Small stateless helpers shared by every part of the engine, so that the same
+// input gives the same result everywhere (a year 80 is 2080 in a header, in a
+// scenario date and in a date field alike).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Common/DateTime.h"
+
+namespace skylog {
+
+using StringList = std::vector<std::string>;
+
+// 0..80 -> 2000..2080, 81..99 -> 1981..1999, anything else unchanged.
+[[nodiscard]] int32_t ExpandYear(int32_t year);
+
+constexpr int kSplitMerge = 1;  // flag bit 0: runs of separators count as one
+// Without merging, every separator closes a field (even an empty one); the last field
+// is kept only when it is not empty. With merging, leading, trailing and repeated
+// separators produce no field.
+[[nodiscard]] StringList Split(std::string_view text, char separator, int flags = 0);
+
+constexpr char kPathSeparator = '/';
+// Appends the path separator unless the path is empty or already ends with one.
+[[nodiscard]] std::string IncludeBackslash(std::string_view path);
+
+[[nodiscard]] char NibbleToHex(int nibble);
+// Lower-case letters count as upper case; any non-hex character gives a meaningless
+// value (its code minus 48), never an error.
+[[nodiscard]] int HexDigitValue(char c);
+bool ByteToHex(uint8_t value, char out[2]);
+bool WordToHex(uint16_t value, char out[4]);
+[[nodiscard]] std::string ByteToHexString(uint8_t value);
+[[nodiscard]] uint8_t HexToByte(std::string_view text);
+[[nodiscard]] uint16_t HexToWord(std::string_view text);
+[[nodiscard]] uint8_t ByteToBCD(uint8_t value);
+[[nodiscard]] uint8_t BCDToByte(uint8_t value);
+
+// Uppercase hex of a byte sequence, two characters per byte.
+[[nodiscard]] std::string BytesToHex(const uint8_t* data, size_t size);
+
+// Wildcard match of a file name against a mask with * and ?, without regard to case
+// (as the Windows search did: x.cnrs matches *.CNRS). "*.*" matches every name.
+[[nodiscard]] bool MatchesMask(std::string_view name, std::string_view mask);
+
+// Plain files of a folder whose names match the mask, sorted by name. An empty folder
+// name gives no list (std::nullopt), a missing folder an empty one. The attribute
+// filter of the original interface has no meaning here: only regular, non-hidden
+// files are ever listed.
+[[nodiscard]] std::optional<StringList> ListFiles(std::string_view folder, std::string_view mask,
+                                                  int attributeFilter = 0);
+
+// The current local date and time. Tests and the command line (SKYLOG_NOW) may fix it.
+[[nodiscard]] TDateTime CurrentDateTime();
+void SetClockForTesting(std::optional<TDateTime> fixedNow);
+
+// Trims ASCII white space at both ends.
+[[nodiscard]] std::string Trim(std::string_view text);
+[[nodiscard]] std::string ToUpperAscii(std::string_view text);
+[[nodiscard]] bool EqualsNoCase(std::string_view a, std::string_view b);
+// Decimal integer of the whole text (optional sign), or nothing.
+[[nodiscard]] std::optional<int32_t> ParseInt32(std::string_view text);
+
+}  // namespace skylog

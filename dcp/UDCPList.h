@@ -1,0 +1,184 @@
+#pragma once
+// Beacons ("balises"), their associations with instruments, their message blocks in
+// memory and the daily K7 files they fill. Ownership: the list owns its beacons; a
+// beacon owns its associations and blocks; K7 items are shared by the beacons of one
+// list (one item per instrument and day), so events that two beacons deliver for the
+// same instrument and day end up in the same file. A block only refers to its events:
+// they belong to the K7 files of the items.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "Common/DateTime.h"
+#include "Common/IniFile.h"
+#include "managers/UManagers.h"
+
+namespace skylog {
+
+class TDCP;
+class TDCPList;
+class TK7File;
+class TEvenement;
+
+// First-level error record of a block (codes 100 to 113).
+struct TDCPDataError {
+    int32_t Code = 0;
+    std::string S1, S2, S3;
+};
+
+// One transmission of a beacon: its "at" header line and its body.
+class TDCPDataBloc {
+public:
+    explicit TDCPDataBloc(TDCP* beacon);
+
+    TDCP* Beacon;  // the beacon whose list holds the block; outlives it
+    bool Decoded = false;
+    std::vector<TEvenement*> Events;  // not owned: they belong to their K7 files
+    std::vector<TDCPDataError> Errors;
+    int32_t CyclicNumber = -1;
+    uint8_t InstrumentCode = 0;
+    TDateTime InstrumentTime = 0;
+    TDateTime DCPTime = 0;
+    int32_t InstrumentNumber = 0;
+    int32_t Latitude = 0;
+    int32_t Longitude = 0;
+    int32_t Country = 0;
+    int32_t District = 0;
+    int32_t DataEnd = 0;
+    int32_t BodyLength = 0;
+    std::vector<uint8_t> Body;        // BodyLength bytes, 7-bit, no line break
+    std::vector<uint8_t> ByteStatus;  // one class per body byte, at least 20 entries once decoded
+    TDateTime Date = 0;
+    int32_t AnnouncedLength = 0;
+    int32_t DeclaredLength = 0;
+    int32_t IgnoredBytes = 0;
+    int32_t TrailingBytes = 0;
+    std::string Header;
+    bool EndMarkerFound = false;
+
+    // Appends one piece of body; strips a leading "VGTM" (and the spaces after it)
+    // found in the first 16 bytes of the first piece.
+    void AddBody(const uint8_t* bytes, size_t count);
+    void AddBody(std::string_view text) {
+        AddBody(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    }
+    void AddError(int32_t code, std::string s1 = {}, std::string s2 = {}, std::string s3 = {});
+
+    // WorkDir + "DataDCP/" + beacon folder + "/YYYY_MM_DD.DCP"; empty when Date is 0.
+    [[nodiscard]] std::string DailyFilePath(bool createFolder) const;
+    void AppendToDailyFile();
+
+    // First-level decoding; does nothing when already decoded.
+    void Decode(TDCPDataBloc* next);
+    int32_t CountIgnoredBytes();
+};
+
+// Period during which a beacon served one instrument.
+class TDCPAsso {
+public:
+    TDCPAsso();
+    std::string PosName;
+    int32_t InstrumentNumber = 0;
+    TDateTime StartDate = 0;
+    TDateTime EndDate = 0;
+    TListManagers Managers;
+
+    // Reads "dd/mm/yyyy,hh:nn:ss,dd/mm/yyyy,hh:nn:ss,instrument,locality,ids".
+    // Answers false (and leaves the association unusable) when the dates, times or
+    // instrument number are not numbers or give a date that does not exist.
+    bool FromLine(std::string_view line);
+    [[nodiscard]] std::string ToLine();
+};
+
+// One open K7 file of one instrument and day.
+class TDCPK7Item {
+public:
+    TDCPK7Item(int32_t instrumentNumber, uint8_t instrumentCode, TDateTime date);
+    ~TDCPK7Item();
+    TDateTime Day;
+    int32_t InstrumentNumber;
+    std::unique_ptr<TK7File> K7File;
+
+    [[nodiscard]] std::string K7FilePath(bool createFolder) const;
+    void Flush();
+};
+
+class TDCP {
+public:
+    TDCP();  // Interval := Settings().TransInterval
+    ~TDCP();
+
+    TDCPList* Owner = nullptr;  // the list that holds the beacon (may be null in tests)
+    std::vector<std::unique_ptr<TDCPAsso>> AssoList;
+    std::vector<TDCPK7Item*> K7Items;  // items this beacon used; owned by the list
+    std::vector<std::unique_ptr<TDCPDataBloc>> Blocks;  // the beacon's blocks, in memory
+    std::string Number;
+    std::string Name;
+    int32_t BaseTime = 0;
+    int32_t Interval = 30;
+
+    [[nodiscard]] int32_t TransmissionBytesTransmittedIndication() const;
+    [[nodiscard]] int32_t TransmissionBytesReallyTransmitted() const;
+
+    void LoadFromIni(const TIniFile& ini, std::string_view section);
+    void SaveToIni(TIniFile& ini, std::string_view section);
+    [[nodiscard]] TDCPAsso* FindAsso(TDateTime when) const;
+
+    // Removes (and destroys) every block whose Header equals the new block's, then
+    // appends it; returns the block. Constant time when no block has that header.
+    TDCPDataBloc* AddBlock(std::unique_ptr<TDCPDataBloc> block);
+
+    void SaveBlocks();
+    void DecodeAll();
+    TK7File* GetK7File(TDateTime date, int32_t instrumentNumber, uint8_t instrumentCode);
+    void FlushK7Items(TDateTime date);
+    void ClearContent();  // drops blocks and K7 item references
+
+    // Folder name under DataDCP: the Name, made safe (never empty, ".", "..", nor
+    // containing "/").
+    [[nodiscard]] std::string FolderName() const;
+
+private:
+    std::unordered_map<std::string, int> headerCount_;
+};
+
+class TDCPList {
+public:
+    explicit TDCPList(std::string fileName);  // loads the file
+    ~TDCPList();                              // saves the file
+    TDCPList(const TDCPList&) = delete;
+    TDCPList& operator=(const TDCPList&) = delete;
+
+    std::string FileName;
+    std::vector<std::unique_ptr<TDCP>> Beacons;
+
+    [[nodiscard]] size_t Count() const { return Beacons.size(); }
+    TDCP* Add(std::unique_ptr<TDCP> beacon);  // sets the beacon's Owner
+    void Delete(size_t index);
+
+    void LoadFromFile();
+    void SaveToFile();
+    [[nodiscard]] TDCP* FindByNumber(std::string_view number) const;
+    [[nodiscard]] TDCP* FindByName(std::string_view name) const;
+
+    void LoadDay(TDateTime date, int beaconIndex);
+    void FlushAll();
+    void ClearAll();
+    void FlushK7ItemsOfDay(TDateTime date);
+
+    // Shared K7 items, one per (day, instrument).
+    TDCPK7Item* GetK7Item(TDateTime date, int32_t instrumentNumber, uint8_t instrumentCode);
+    [[nodiscard]] const std::vector<std::unique_ptr<TDCPK7Item>>& K7Items() const { return k7Items_; }
+
+private:
+    std::vector<std::unique_ptr<TDCPK7Item>> k7Items_;
+    std::map<std::pair<long, int32_t>, TDCPK7Item*> k7Index_;
+};
+
+}  // namespace skylog

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "Common/Settings.h"
+#include "tests/support/TempDir.h"
+
+namespace skylog {
+namespace {
+
+TEST(Settings, DefaultsAndWritingOrder) {
+    TSkylogSettings s;
+    s.WorkDir = "/w/";
+    auto values = s.NameValues();
+    ASSERT_EQ(values.size(), 12u);
+    std::vector<std::string> names;
+    for (auto& [n, v] : values) names.push_back(n);
+    EXPECT_EQ(names, (std::vector<std::string>{"WorkDir", "Automode", "DecodBadJump", "DecodBadTime",
+                                               "DecodBadFE", "ParamAsLatLon", "ImprobableDateDecod",
+                                               "TransInterval", "LimitPasse", "LimitFutur", "LUImpDir",
+                                               "DCPDateNew"}));
+    EXPECT_EQ(s.TransInterval, 30);
+    EXPECT_EQ(s.LimitPasse, 15);
+    EXPECT_EQ(s.LimitFutur, 5);
+    EXPECT_TRUE(s.DCPDateNew);
+    EXPECT_FALSE(s.Automode || s.DecodBadJump || s.DecodBadFE || s.DecodBadTime || s.ParamAsLatLon ||
+                 s.ImprobableDateDecod);
+}
+
+TEST(Settings, SavedAsTextAndReadBack) {
+    test::TempDir dir;
+    const std::string path = dir.File("conf/Skylog.conf");
+    TSkylogSettings s;
+    s.WorkDir = "/data/Sédé/";
+    s.LimitFutur = 6;
+    s.DCPDateNew = false;
+    {
+        TSettingsStore store(path);
+        s.SaveSettings(store);
+        store.Save();
+    }
+    const std::string text = test::ReadText(path);
+    EXPECT_EQ(text.substr(0, text.find('\n')), "WorkDir=/data/S\xE9" "d\xE9/");
+    EXPECT_NE(text.find("\nTransInterval=30\n"), std::string::npos);
+    EXPECT_NE(text.find("\nDCPDateNew=0\n"), std::string::npos);
+
+    TSkylogSettings back;
+    back.LoadSettings(TSettingsStore(path));
+    EXPECT_EQ(back.WorkDir, "/data/Sédé/");
+    EXPECT_EQ(back.LimitFutur, 6);
+    EXPECT_FALSE(back.DCPDateNew);
+}
+
+TEST(Settings, AbsentValuesKeepDefaultsAndSetValueChecksText) {
+    test::TempDir dir;
+    test::WriteText(dir.File("s.conf"), "limitpasse=20\nAutomode=2\nTransInterval=abc\n");
+    TSkylogSettings s;
+    s.WorkDir = "/default/";
+    s.LoadSettings(TSettingsStore(dir.File("s.conf")));
+    EXPECT_EQ(s.LimitPasse, 20);
+    EXPECT_TRUE(s.Automode);
+    EXPECT_EQ(s.TransInterval, 30);
+    EXPECT_EQ(s.WorkDir, "/default/");
+    EXPECT_TRUE(s.SetValue("WorkDir", "/elsewhere"));
+    EXPECT_EQ(s.WorkDir, "/elsewhere/");
+    EXPECT_FALSE(s.SetValue("LimitFutur", "beaucoup"));
+    EXPECT_FALSE(s.SetValue("Unknown", "1"));
+}
+
+TEST(Settings, FileLocation) {
+    const char* old = std::getenv("SKYLOG_SETTINGS");
+    std::string saved = old ? old : "";
+    setenv("SKYLOG_SETTINGS", "/tmp/x.conf", 1);
+    EXPECT_EQ(SettingsFilePath(), "/tmp/x.conf");
+    unsetenv("SKYLOG_SETTINGS");
+    setenv("XDG_CONFIG_HOME", "/cfg", 1);
+    EXPECT_EQ(SettingsFilePath(), "/cfg/Velmont/ORMA Win/Skylog.conf");
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("XDG_DATA_HOME", "/data", 1);
+    EXPECT_EQ(DefaultHostFileName(), "/data/skylog/skylog");
+    unsetenv("XDG_DATA_HOME");
+    if (old) setenv("SKYLOG_SETTINGS", saved.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace skylog

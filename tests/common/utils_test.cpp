@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "Common/Encoding.h"
+#include "Common/MessageBoxes.h"
+#include "Common/UUtils.h"
+#include "tests/support/TempDir.h"
+
+namespace skylog {
+namespace {
+
+TEST(ExpandYear, TwoDigitYearsAndOthers) {
+    EXPECT_EQ(ExpandYear(0), 2000);
+    EXPECT_EQ(ExpandYear(80), 2080);
+    EXPECT_EQ(ExpandYear(81), 1981);
+    EXPECT_EQ(ExpandYear(99), 1999);
+    EXPECT_EQ(ExpandYear(100), 100);
+    EXPECT_EQ(ExpandYear(2005), 2005);
+    EXPECT_EQ(ExpandYear(-1), -1);
+}
+
+TEST(Split, WithoutMerging) {
+    EXPECT_EQ(Split("a,,b,", ','), (StringList{"a", "", "b"}));
+    EXPECT_EQ(Split("x,y,z,", ','), (StringList{"x", "y", "z"}));
+    EXPECT_EQ(Split(",x", ','), (StringList{"", "x"}));
+    EXPECT_TRUE(Split("", ',').empty());
+}
+
+TEST(Split, MergingRuns) {
+    EXPECT_EQ(Split("  a  b ", ' ', kSplitMerge), (StringList{"a", "b"}));
+    StringList bru = Split("Prog:  1   Lampedusa 07/03/05 14-02-10", ' ', kSplitMerge);
+    ASSERT_EQ(bru.size(), 5u);
+    EXPECT_EQ(bru[2], "Lampedusa");
+    EXPECT_EQ(bru[4], "14-02-10");
+}
+
+TEST(Paths, IncludeBackslashAppendsSeparatorOnce) {
+    EXPECT_EQ(IncludeBackslash("/in"), "/in/");
+    EXPECT_EQ(IncludeBackslash("/in/"), "/in/");
+    EXPECT_EQ(IncludeBackslash(""), "");
+}
+
+TEST(Hex, DigitValues) {
+    EXPECT_EQ(HexDigitValue('b'), 11);
+    EXPECT_EQ(HexDigitValue('B'), 11);
+    EXPECT_EQ(HexDigitValue('G'), 23);
+    EXPECT_EQ(HexDigitValue('7'), 7);
+}
+
+TEST(Hex, TextConversions) {
+    EXPECT_EQ(HexToByte("3c7"), 0x3C);
+    EXPECT_EQ(HexToByte("3"), 0);
+    EXPECT_EQ(HexToWord("1A"), 0x1A);
+    EXPECT_EQ(HexToWord("12345"), 0x1234);
+    EXPECT_EQ(HexToWord(""), 0);
+    EXPECT_EQ(ByteToHexString(0x3C), "3C");
+    char word[4];
+    EXPECT_TRUE(WordToHex(0xBEEF, word));
+    EXPECT_EQ(std::string(word, 4), "BEEF");
+}
+
+TEST(Hex, EveryByteRoundTrips) {
+    for (int v = 0; v < 256; ++v) {
+        auto b = static_cast<uint8_t>(v);
+        std::string text = ByteToHexString(b);
+        EXPECT_EQ(HexToByte(text), b);
+        std::string lower = text;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_EQ(HexToByte(lower), b);
+    }
+}
+
+TEST(Bcd, EveryDecimalPairRoundTrips) {
+    EXPECT_EQ(ByteToBCD(59), 0x59);
+    EXPECT_EQ(BCDToByte(0x59), 59);
+    for (int v = 0; v < 100; ++v) EXPECT_EQ(BCDToByte(ByteToBCD(static_cast<uint8_t>(v))), v);
+    EXPECT_EQ(ByteToBCD(100), 0xA0);  // above 99 the high nibble passes 9
+}
+
+TEST(Mask, MatchesWithoutRegardToCase) {
+    EXPECT_TRUE(MatchesMask("x.cnrs", "*.CNRS"));
+    EXPECT_TRUE(MatchesMask("X.CNRS", "*.cnrs"));
+    EXPECT_FALSE(MatchesMask("x.cnrs.bak", "*.CNRS"));
+    EXPECT_TRUE(MatchesMask("a1.DCP", "a?.dcp"));
+    EXPECT_TRUE(MatchesMask("noext", "*.*"));
+    EXPECT_FALSE(MatchesMask("abc", "a?"));
+}
+
+TEST(ListFiles, EmptyFolderNameGivesNoList) { EXPECT_FALSE(ListFiles("", "*.*").has_value()); }
+
+TEST(ListFiles, PlainFilesMatchingMixedCaseMask) {
+    test::TempDir dir;
+    test::WriteText(dir.File("one.CNRS"), "1");
+    test::WriteText(dir.File("two.cnrs"), "2");
+    test::WriteText(dir.File("three.GOES"), "3");
+    test::WriteText(dir.File("sub.cnrs/inside.cnrs"), "4");  // a folder is never listed
+    std::string folder = dir.Path();
+    folder.pop_back();  // no final separator: it is added
+    auto files = ListFiles(folder, "*.Cnrs");
+    ASSERT_TRUE(files.has_value());
+    EXPECT_EQ(*files, (StringList{"one.CNRS", "two.cnrs"}));
+    auto missing = ListFiles(dir.File("nowhere"), "*.*");
+    ASSERT_TRUE(missing.has_value());
+    EXPECT_TRUE(missing->empty());
+}
+
+TEST(Encoding, Windows1252RoundTrip) {
+    const std::string cp1252 = "S\xE9" "d\xE9 \x80 \x9C";
+    const std::string utf8 = Cp1252ToUtf8(cp1252);
+    EXPECT_EQ(utf8, "Sédé € œ");
+    EXPECT_EQ(Utf8ToCp1252(utf8), cp1252);
+    EXPECT_EQ(Utf8ToCp1252("日"), "?");
+    for (int b = 0; b < 256; ++b) {
+        std::string one(1, static_cast<char>(b));
+        EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(one)), one) << b;
+    }
+}
+
+TEST(MessageBoxes, RecordingShowsWhatWasAsked) {
+    RecordingMessageBoxes boxes;
+    boxes.answer = true;
+    {
+        ScopedMessageBoxes scope(boxes);
+        ShowWarning("attention");
+        ShowInformation("info");
+        EXPECT_TRUE(AskConfirmation("oui ?"));
+    }
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(boxes.Warnings(), (std::vector<std::string>{"attention"}));
+    EXPECT_EQ(boxes.shown[2].kind, RecordingMessageBoxes::Shown::kConfirmation);
+}
+
+TEST(ParseInt32, WholeTextOnly) {
+    EXPECT_EQ(ParseInt32(" 42 "), 42);
+    EXPECT_EQ(ParseInt32("-7"), -7);
+    EXPECT_FALSE(ParseInt32("4x").has_value());
+    EXPECT_FALSE(ParseInt32("").has_value());
+    EXPECT_FALSE(ParseInt32("99999999999").has_value());
+}
+
+}  // namespace
+}  // namespace skylog
