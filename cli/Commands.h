@@ -25,13 +25,14 @@ struct Command {
     std::string name;   // "import", "k7 dump", "tasks add" ...
     std::string usage;  // one line for the help text
     Handler handler;
+    bool needsRun = true;  // compose a run (settings, working directory, lists) first
 };
 
 void Register(Command command);
 
 struct Registrar {
-    Registrar(std::string name, std::string usage, Handler handler) {
-        Register(Command{std::move(name), std::move(usage), std::move(handler)});
+    Registrar(std::string name, std::string usage, Handler handler, bool needsRun = true) {
+        Register(Command{std::move(name), std::move(usage), std::move(handler), needsRun});
     }
 };
 

@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+namespace skylog::cli {
+
+// The folder of the host's instrument types and event dictionary: the --host-data
+// option, else $SKYLOG_HOST_DATA, else the installed share/skylog/host beside the
+// program, else the sample data of the source tree it was built from.
+[[nodiscard]] std::string HostDataFolder(const std::string& option, const char* argv0);
+
+}  // namespace skylog::cli

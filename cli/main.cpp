@@ -1,0 +1,114 @@
+// skylog: the engine without windows, for scripts, cron and systemd timers.
+
+#include <algorithm>
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Common/FileUtil.h"
+#include "Common/MessageBoxes.h"
+#include "Common/UUtils.h"
+#include "cli/Commands.h"
+#include "cli/HostDataLocation.h"
+#include "k7/HostDataLoader.h"
+#include "plugin/USkylog.h"
+
+namespace skylog::cli {
+
+namespace {
+std::vector<Command>& registry() {
+    static std::vector<Command> commands;
+    return commands;
+}
+
+void printUsage(std::ostream& out) {
+    out << "usage: skylog [--workdir DIR] [--host-data DIR] COMMAND [ARGS...]\n\ncommands:\n";
+    std::vector<Command> sorted = registry();
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Command& a, const Command& b) { return a.name < b.name; });
+    for (const Command& c : sorted) out << "  skylog " << c.usage << '\n';
+    out << "\nenvironment: SKYLOG_SETTINGS (settings file), SKYLOG_NOW (fixed clock, "
+           "\"YYYY-MM-DD hh:mm:ss\"), SKYLOG_HOST_DATA (host data folder)\n";
+}
+
+// The longest registered name made of the first words of the arguments.
+const Command* findCommand(const std::vector<std::string>& words, size_t& used) {
+    const Command* best = nullptr;
+    size_t bestWords = 0;
+    for (const Command& c : registry()) {
+        std::vector<std::string> parts = Split(c.name, ' ', kSplitMerge);
+        if (parts.size() > words.size() || parts.size() <= bestWords) continue;
+        if (std::equal(parts.begin(), parts.end(), words.begin())) {
+            best = &c;
+            bestWords = parts.size();
+        }
+    }
+    used = bestWords;
+    return best;
+}
+}  // namespace
+
+void Register(Command command) { registry().push_back(std::move(command)); }
+
+int Main(int argc, char** argv) {
+    Options options;
+    std::vector<std::string> words;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if ((arg == "--workdir" || arg == "--host-data") && words.empty()) {
+            if (i + 1 >= argc) {
+                std::cerr << "skylog: " << arg << " demande une valeur\n";
+                return kExitUsage;
+            }
+            (arg == "--workdir" ? options.workDir : options.hostData) = argv[++i];
+        } else if ((arg == "-h" || arg == "--help") && words.empty()) {
+            printUsage(std::cout);
+            return kExitOk;
+        } else {
+            words.push_back(std::move(arg));
+        }
+    }
+    size_t used = 0;
+    const Command* command = findCommand(words, used);
+    if (!command) {
+        if (!words.empty()) std::cerr << "skylog: commande inconnue : " << words[0] << "\n\n";
+        printUsage(std::cerr);
+        return kExitUsage;
+    }
+    std::vector<std::string> args(words.begin() + static_cast<std::ptrdiff_t>(used), words.end());
+
+    if (const char* now = std::getenv("SKYLOG_NOW"); now && *now) {
+        auto fixed = ParseIsoDateTime(now);
+        if (!fixed) {
+            std::cerr << "skylog: SKYLOG_NOW illisible : " << now << '\n';
+            return kExitUsage;
+        }
+        SetClockForTesting(fixed);
+    }
+
+    ConsoleMessageBoxes boxes(false);
+    ScopedMessageBoxes scope(boxes);
+    try {
+        std::unique_ptr<HostDataSet> host = LoadHostData(HostDataFolder(options.hostData, argv[0]));
+        InstallHostData(*host);
+        if (!command->needsRun) return command->handler(args, options);
+        TSkylogOptions runOptions;
+        if (!options.workDir.empty()) runOptions.workDirOverride = options.workDir;
+        int status = kExitOk;
+        {
+            TSkylog run(runOptions);
+            status = command->handler(args, options);
+        }
+        return status;
+    } catch (const std::exception& e) {
+        std::cerr << "skylog: " << e.what() << '\n';
+        return kExitFailure;
+    }
+}
+
+}  // namespace skylog::cli
+
+int main(int argc, char** argv) { return skylog::cli::Main(argc, argv); }

@@ -1,0 +1,81 @@
+#include "plugin/USkylog.h"
+
+#include <exception>
+
+#include "Common/FileUtil.h"
+#include "Common/MessageBoxes.h"
+#include "Common/RunObjects.h"
+#include "Common/UUtils.h"
+#include "dcp/UDCPList.h"
+#include "import/UDecodFile.h"
+#include "k7/UDCP_to_K7.h"
+#include "managers/UManagers.h"
+#include "tasks/UTasks.h"
+
+namespace skylog {
+
+std::string TSkylog::DefaultWorkDir(const std::string& hostFileName) {
+    return IncludeBackslash(ExtractFileDir(hostFileName)) + "Skylog/";
+}
+
+TSkylog::TSkylog(TSkylogOptions options)
+    : hostFileName_(options.hostFileName.empty() ? DefaultHostFileName() : options.hostFileName),
+      settingsFile_(options.settingsFile.empty() ? SettingsFilePath() : options.settingsFile) {
+    TSkylogSettings& settings = Settings();
+    settings = TSkylogSettings{};
+    settings.WorkDir = DefaultWorkDir(hostFileName_);
+    settings.LoadSettings(TSettingsStore(settingsFile_));
+    storedWorkDir_ = settings.WorkDir;
+    if (options.workDirOverride) {
+        settings.WorkDir = IncludeBackslash(*options.workDirOverride);
+        overridden_ = true;
+    }
+    // A directory that cannot be created is not reported here: the file operations
+    // that follow fail on their own terms.
+    if (!DirectoryExists(settings.WorkDir)) ForceDirectories(settings.WorkDir);
+
+    const std::string& w = settings.WorkDir;
+    reader_ = std::make_unique<TDecodFile>();
+    Run().Reader = reader_.get();
+    converter_ = std::make_unique<TDCP_to_K7>();
+    Run().Converter = converter_.get();
+    managers_ = std::make_unique<TManagerList>(w + "Managers.inf");
+    Run().Managers = managers_.get();
+    beacons_ = std::make_unique<TDCPList>(w + "DcpList.inf");
+    Run().Beacons = beacons_.get();
+    tasks_ = std::make_unique<TTasksList>();
+    Run().Tasks = tasks_.get();
+    tasks_->LoadFromFile(w + "Tasks.inf");
+}
+
+TSkylog::~TSkylog() {
+    TSkylogSettings& settings = Settings();
+    try {
+        TSettingsStore store(settingsFile_);
+        TSkylogSettings toSave = settings;
+        if (overridden_) toSave.WorkDir = storedWorkDir_;
+        toSave.SaveSettings(store);
+        store.Save();
+    } catch (const std::exception& e) {
+        ShowWarning(std::string("Impossible d'enregistrer les paramètres : ") + e.what());
+    }
+    try {
+        tasks_->SaveToFile(settings.WorkDir + "Tasks.inf");
+    } catch (const std::exception& e) {
+        ShowWarning(std::string("Impossible d'enregistrer les tâches : ") + e.what());
+    }
+    Run().Tasks = nullptr;
+    tasks_.reset();
+    Run().Beacons = nullptr;
+    beacons_.reset();  // writes DcpList.inf
+    Run().Converter = nullptr;
+    converter_.reset();
+    Run().Reader = nullptr;
+    reader_.reset();
+    Run().Managers = nullptr;
+    managers_.reset();
+}
+
+std::string TSkylog::HelpFile() const { return ExtractFileDir(hostFileName_) + "/Skylog.chm"; }
+
+}  // namespace skylog
