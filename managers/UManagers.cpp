@@ -1,0 +1,166 @@
+#include "managers/UManagers.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "Common/Encoding.h"
+#include "Common/FileUtil.h"
+#include "Common/MessageBoxes.h"
+#include "Common/RunObjects.h"
+#include "Common/UUtils.h"
+
+namespace skylog {
+
+namespace {
+
+constexpr char kFieldSeparator = ',';
+constexpr char kIdSeparator = '|';
+constexpr std::string_view kLineEnd = "\r\n";
+
+// Lines of a text, without their CR / LF; empty lines are kept (the caller skips them).
+std::vector<std::string_view> splitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+}  // namespace
+
+// --- TManager ---------------------------------------------------------------------
+
+std::optional<TManager> TManager::FromLine(std::string_view line) {
+    const StringList fields = Split(line, kFieldSeparator);
+    const std::optional<int32_t> id = fields.empty() ? std::nullopt : ParseInt32(fields[0]);
+    if (!id) return std::nullopt;
+    TManager manager;
+    manager.Id = *id;
+    if (fields.size() > 1) manager.Name = fields[1];
+    if (fields.size() > 2) manager.ForName = fields[2];
+    if (fields.size() > 3) manager.Mail = fields[3];
+    return manager;
+}
+
+std::string TManager::FullName() const { return ForName + " " + Name; }
+
+std::string TManager::AsLine() const {
+    return std::to_string(Id) + kFieldSeparator + Name + kFieldSeparator + ForName +
+           kFieldSeparator + Mail;
+}
+
+// --- TManagerList -----------------------------------------------------------------
+
+TManagerList::TManagerList(std::string fileName) : FileName(std::move(fileName)) {
+    if (FileExists(FileName)) LoadFromBytes(ReadFileBytes(FileName));
+}
+
+TManager* TManagerList::Add(std::unique_ptr<TManager> manager) {
+    manager->Id = NextId++;
+    Managers.push_back(std::move(manager));
+    return Managers.back().get();
+}
+
+TManager* TManagerList::FindById(int32_t id) const {
+    for (const auto& manager : Managers)
+        if (manager->Id == id) return manager.get();
+    return nullptr;
+}
+
+void TManagerList::Delete(size_t index) {
+    if (index < Managers.size()) Managers.erase(Managers.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+bool TManagerList::Remove(const TManager* manager) {
+    auto it = std::find_if(Managers.begin(), Managers.end(),
+                           [manager](const auto& m) { return m.get() == manager; });
+    if (it == Managers.end()) return false;
+    Managers.erase(it);
+    return true;
+}
+
+void TManagerList::LoadFromBytes(std::string_view bytes) {
+    Managers.clear();
+    const std::string text = Cp1252ToUtf8(bytes);
+    for (std::string_view line : splitLines(text)) {
+        if (line.empty()) continue;
+        std::optional<TManager> manager = TManager::FromLine(line);
+        if (!manager) {
+            ShowWarning("Ligne ignorée dans " + FileName +
+                        " : l'identifiant du responsable n'est pas un nombre entier.\n" +
+                        std::string(line));
+            continue;
+        }
+        if (manager->Id >= NextId && manager->Id < INT32_MAX) NextId = manager->Id + 1;
+        Managers.push_back(std::make_unique<TManager>(std::move(*manager)));
+    }
+}
+
+std::string TManagerList::ToBytes() const {
+    std::string text;
+    for (const auto& manager : Managers) {
+        text += manager->AsLine();
+        text += kLineEnd;
+    }
+    return Utf8ToCp1252(text);
+}
+
+void TManagerList::SaveToFile() const { WriteFileAtomic(FileName, ToBytes()); }
+
+// --- TListManagers ----------------------------------------------------------------
+
+bool TListManagers::AddManager(int32_t id) {
+    const TManagerList* managers = Run().Managers;
+    if (managers && !managers->Exists(id)) return false;
+    if (std::find(ids_.begin(), ids_.end(), id) != ids_.end()) return false;
+    ids_.push_back(id);
+    return true;
+}
+
+void TListManagers::Prune() {
+    const TManagerList* managers = Run().Managers;
+    if (!managers) return;
+    std::erase_if(ids_, [managers](int32_t id) { return !managers->Exists(id); });
+}
+
+std::string TListManagers::IdsText() {
+    Prune();
+    std::string text;
+    for (size_t i = 0; i < ids_.size(); ++i) {
+        if (i > 0) text += kIdSeparator;
+        text += std::to_string(ids_[i]);
+    }
+    return text;
+}
+
+void TListManagers::SetIdsText(std::string_view text) {
+    Clear();
+    for (const std::string& piece : Split(text, kIdSeparator)) {
+        const std::optional<int32_t> id = ParseInt32(piece);
+        if (!id) {
+            ShowWarning("Identifiant de responsable ignoré : \"" + piece +
+                        "\" n'est pas un nombre entier (liste \"" + std::string(text) + "\").");
+            continue;
+        }
+        AddManager(*id);
+    }
+}
+
+std::string TListManagers::DisplayStr() {
+    Prune();
+    const TManagerList* managers = Run().Managers;
+    std::string text;
+    if (!managers) return text;
+    for (size_t i = 0; i < ids_.size(); ++i) {
+        if (i > 0) text += ", ";
+        text += managers->FindById(ids_[i])->FullName();
+    }
+    return text;
+}
+
+}  // namespace skylog
