@@ -1,0 +1,1 @@
+#include "k7/HostDataLoader.h"

@@ -1,0 +1,98 @@
+#pragma once
+// TK7File: one instrument's K7 file for one day in memory. It reads the file's bytes,
+// splits them into events, and rebuilds the bytes from the parameter block, the
+// header dates and the event list before writing them back. Layout in K7Format.h.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "Common/DateTime.h"
+#include "k7/HostData.h"
+#include "k7/UEvenement.h"
+
+namespace skylog {
+
+class TK7File {
+public:
+    TK7File();
+    // Reads the file when it exists. A file that exists but cannot be read shows a
+    // warning and leaves the object empty (FileName set).
+    explicit TK7File(std::string path);
+    ~TK7File();
+    // Events point back to their file.
+    TK7File(const TK7File&) = delete;
+    TK7File& operator=(const TK7File&) = delete;
+
+    // Replaces the content with the given file bytes: parameter block, dates, events,
+    // then binds the instrument type found from InstruIdent. False when the bytes are
+    // fewer than a header (no events, ParamBloc unchanged).
+    bool Parse(std::string bytes);
+
+    std::string FileName;
+    bool SecondsValid = false;
+    TDateTime HeaderDate1 = 0;  // 0 = none
+    TDateTime HeaderDate2 = 0;
+
+    [[nodiscard]] const std::string& ParamBloc() const { return paramBloc_; }
+    // Hex text of the parameter block; also sets InstrumentCode and InstruIdent.
+    void SetParamBloc(std::string_view text);
+    [[nodiscard]] uint8_t InstrumentCode() const { return instrumentCode_; }
+    [[nodiscard]] const std::string& InstruIdent() const { return instruIdent_; }
+    [[nodiscard]] const skylog::InstrumentType* InstrumentType() const { return instrumentType_; }
+    // Null is refused (false). Otherwise every decoded event binds its elements.
+    bool SetInstrumentType(const skylog::InstrumentType* type);
+    [[nodiscard]] std::string InstruName() const;
+
+    // The file's events in file order. Add only through AppendEvent.
+    [[nodiscard]] const std::vector<std::unique_ptr<TEvenement>>& Events() const { return events_; }
+    TEvenement* AppendEvent(std::unique_ptr<TEvenement> event);
+    // First decoded event (list order) whose Evt text is exactly evt, or null.
+    [[nodiscard]] TEvenement* FindDecodedEvent(std::string_view evt) const;
+    // Removes the later event j of the first pair i < j of decoded events with equal
+    // texts. The removed event stays alive (others may point to it) until Clear or
+    // destruction. False when there is no pair or when j immediately followed i.
+    bool RemoveDuplicate();
+
+    // Decoded, non-empty events.
+    [[nodiscard]] int32_t NbEvt() const;
+    // Sum of the lengths of the events' texts (two characters per byte).
+    [[nodiscard]] int32_t DataSize() const;
+
+    // Rebuilds the bytes; false (and nothing done) when ParamBloc is empty.
+    bool BuildBuffer();
+    // Writes the bytes atomically (the previous file stays intact on failure). False
+    // when there are no bytes or the folder cannot be created; a failed write throws
+    // FileError.
+    bool SaveToFile(const std::string& path);
+    // Drops the bytes and every event; the instrument type is forgotten.
+    void Clear();
+
+    [[nodiscard]] bool HasBuffer() const { return hasBuffer_; }
+    [[nodiscard]] const std::string& Buffer() const { return buffer_; }
+    [[nodiscard]] int32_t Size() const { return static_cast<int32_t>(buffer_.size()); }
+
+private:
+    void ParseBuffer();
+    void IndexEvent(TEvenement* event);
+
+    std::string buffer_;
+    bool hasBuffer_ = false;
+    std::string paramBloc_;
+    uint8_t instrumentCode_ = 0;
+    std::string instruIdent_;
+    const skylog::InstrumentType* instrumentType_ = nullptr;  // host-owned
+    std::vector<std::unique_ptr<TEvenement>> events_;
+
+    // Decoded events by text, each bucket in list order, so that duplicate tests cost
+    // a lookup rather than a scan. duplicateTexts_ counts buckets holding two or more.
+    std::unordered_map<std::string, std::vector<TEvenement*>> decodedByText_;
+    size_t duplicateTexts_ = 0;
+    // Events removed by RemoveDuplicate: message blocks may still refer to them.
+    std::vector<std::unique_ptr<TEvenement>> removed_;
+};
+
+}  // namespace skylog
