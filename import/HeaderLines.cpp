@@ -1,0 +1,105 @@
+#include "import/HeaderLines.h"
+
+#include <cstdio>
+
+#include "import/GroundStationFormat.h"
+#include "import/ScanCursor.h"
+
+namespace skylog {
+
+namespace {
+
+size_t SkipSpaces(std::string_view line, size_t pos) {
+    while (pos < line.size() && line[pos] == ' ') ++pos;
+    return pos;
+}
+
+size_t FieldEnd(std::string_view line, size_t pos) {
+    const size_t end = line.find(' ', pos);
+    return end == std::string_view::npos ? line.size() : end;
+}
+
+bool IsBlankOrControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte <= ' ' || byte == 0x7F;
+}
+
+std::string_view TrimLeftControl(std::string_view text) {
+    size_t pos = 0;
+    while (pos < text.size() && IsBlankOrControl(text[pos])) ++pos;
+    return text.substr(pos);
+}
+
+}  // namespace
+
+void SplitFields(std::string_view line, std::vector<std::string_view>& fields) {
+    fields.clear();
+    size_t pos = SkipSpaces(line, 0);
+    while (pos < line.size()) {
+        const size_t end = FieldEnd(line, pos);
+        fields.push_back(line.substr(pos, end - pos));
+        pos = SkipSpaces(line, end);
+    }
+}
+
+bool IsAtHeaderCandidate(std::string_view line) {
+    // Most lines are message bodies without any space: the first find() settles them.
+    size_t pos = SkipSpaces(line, 0);
+    for (int skipped = 0; skipped < 2; ++skipped) {
+        const size_t end = line.find(' ', pos);
+        if (end == std::string_view::npos) return false;
+        pos = SkipSpaces(line, end);
+        if (pos == line.size()) return false;
+    }
+    return line.substr(pos, FieldEnd(line, pos) - pos) == kAtWord;
+}
+
+bool IsStationNameLine(std::string_view line) {
+    return line.starts_with(kStationNamePrefix) &&
+           (line.find(kStationNameMarkF) != std::string_view::npos ||
+            line.find(kStationNameMarkNasa) != std::string_view::npos);
+}
+
+std::optional<TGoesHeader> ScanGoesHeader(std::string_view line) {
+    TScanCursor in(line);
+    TGoesHeader h;
+    int32_t unusedInt = 0;
+    char unusedChar = 0;
+    std::string_view unusedText;
+    const bool ok = in.String(8, h.Address) && in.Int(2, h.Year) && in.Int(3, h.DayOfYear) &&
+                    in.Int(2, h.Hour) && in.Int(2, h.Minute) && in.Int(2, h.Second) &&
+                    in.Char(h.Reception) && in.Int(2, unusedInt) && in.Int(2, unusedInt) &&
+                    in.Char(unusedChar) && in.Char(unusedChar) && in.Int(3, unusedInt) &&
+                    in.Char(unusedChar) && in.String(2, unusedText) && in.Int(5, h.Length);
+    if (!ok) return std::nullopt;
+    return h;
+}
+
+bool HasGoesStatusText(std::string_view line) {
+    for (std::string_view status : kGoesStatusTexts) {
+        if (line.find(status) != std::string_view::npos) return true;
+    }
+    return false;
+}
+
+std::string_view GoesHeaderBodyText(std::string_view line) {
+    if (line.size() <= kGoesHeaderLength) return {};
+    std::string_view text = TrimLeftControl(line.substr(kGoesHeaderLength));
+    if (text.starts_with(kVgtm)) text = TrimLeftControl(text.substr(kVgtm.size()));
+    return text;
+}
+
+std::string BuildAtHeader(std::string_view number, int32_t year, int32_t month, int32_t day,
+                          int32_t hour, int32_t minute, int32_t second, bool dayFirst,
+                          int32_t length, bool goodReception) {
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "%02d/%02d/%02d %02d:%02d:%02d UTC %dBT %c",
+                  dayFirst ? day : month, dayFirst ? month : day, year % 100, hour, minute,
+                  second, length, goodReception ? 'o' : 'x');
+    std::string header;
+    header.reserve(number.size() + kBuiltHeaderMiddle.size() + 40);
+    header.append(number).append(kBuiltHeaderMiddle).append(stamp);
+    return header;
+}
+
+}  // namespace skylog

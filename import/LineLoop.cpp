@@ -1,0 +1,287 @@
+#include "import/LineLoop.h"
+
+#include <memory>
+
+#include "Common/Encoding.h"
+#include "Common/UUtils.h"
+#include "dcp/UDCPList.h"
+#include "import/GroundStationFormat.h"
+#include "import/HeaderLines.h"
+#include "import/ScanCursor.h"
+#include "import/UDecodFile.h"
+
+namespace skylog {
+
+namespace {
+
+// Error texts are UTF-8; a line keeps its Windows-1252 bytes when bit 7 could not be
+// cleared on disk.
+std::string ErrorText(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return Cp1252ToUtf8(text);
+    }
+    return std::string(text);
+}
+
+}  // namespace
+
+TLineLoop::TLineLoop(TDecodFile& reader, TDCPList* beacons, bool dayFirst)
+    : reader_(reader), beacons_(beacons), dayFirst_(dayFirst) {}
+
+void TLineLoop::Run(std::string_view bytes) {
+    size_t start = 0;
+    bool hasCarriageReturn = false;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (static_cast<unsigned char>(c) > '\r') continue;
+        if (c == '\n' || c == '\0') {
+            CutLine(bytes.substr(start, i - start), hasCarriageReturn);
+            start = i + 1;
+            hasCarriageReturn = false;
+        } else if (c == '\r') {
+            hasCarriageReturn = true;
+        }
+    }
+    CutLine(bytes.substr(start), hasCarriageReturn);
+}
+
+void TLineLoop::CutLine(std::string_view segment, bool hasCarriageReturn) {
+    if (hasCarriageReturn) {
+        while (!segment.empty() && segment.back() == '\r') segment.remove_suffix(1);
+        if (segment.find('\r') != std::string_view::npos) {
+            lineScratch_.clear();
+            for (char c : segment) {
+                if (c != '\r') lineScratch_.push_back(c);
+            }
+            segment = lineScratch_;
+        }
+    }
+    if (segment.empty()) return;
+    ++lineNumber_;
+    HandleLine(segment);
+}
+
+void TLineLoop::HandleLine(std::string_view line) {
+    section_ = kNoSection;
+    goesBodyText_ = {};
+    const int32_t format = reader_.Format;
+
+    if (format == kFormatStation && IsStationNameLine(line)) {
+        section_ = kSectionStationName;
+        pendingCount_ = 0;
+        CloseBlock();
+    }
+    if (format == kFormatGoes) ReadGoesHeader(line);
+    if (format == kFormatBru && line.starts_with(kBruHeaderPrefix)) ReadBruHeader(line);
+    if (IsAtHeaderCandidate(line)) {
+        section_ = kSectionHeader;
+        ReadAtHeader(line);
+    }
+    if (section_ == kNoSection || !goesBodyText_.empty()) {
+        HandleBodyLine(line);
+        section_ = kSectionBody;
+    }
+    CheckOrder(line);
+}
+
+void TLineLoop::CheckOrder(std::string_view line) {
+    if (reader_.CheckOrder && expectedSection_ != 0 && expectedSection_ != section_) {
+        AddError(kErrorOrder, std::to_string(expectedSection_), std::to_string(section_), line);
+    }
+    expectedSection_ = section_ + 1 == 3 ? 0 : section_ + 1;
+}
+
+void TLineLoop::ReadAtHeader(std::string_view line) {
+    SplitFields(line, fields_);
+    if (fields_.size() != kAtHeaderFieldCount) {
+        AddError(kErrorHeaderFields);
+        CloseBlock();
+        return;
+    }
+    const std::string_view identifier = fields_[0].substr(0, fields_[0].find('-'));
+    reader_.CurrentBeacon = FindByNumber(identifier);
+    if (reader_.CurrentBeacon == nullptr) {
+        AddError(kErrorUnknownBeacon, identifier, line);
+        CloseBlock();
+        return;
+    }
+
+    const std::string_view dateText = fields_[3];
+    const std::string_view timeText = fields_[4];
+    int32_t first = 0, second = 0, year = 0;
+    const bool dateRead = ScanThreeNumbers(dateText, '/', first, second, year);
+    if (!dateRead) AddError(kErrorDate, dateText);
+    int32_t hour = 0, minute = 0, sec = 0;
+    const bool timeRead = ScanThreeNumbers(timeText, ':', hour, minute, sec);
+    if (!timeRead) AddError(kErrorTime, timeText);
+    if (!dateRead || !timeRead) {
+        CloseBlock();
+        return;
+    }
+    const int32_t day = dayFirst_ ? first : second;
+    const int32_t month = dayFirst_ ? second : first;
+    TDateTime date = 0;
+    if (!TryEncodeDate(ExpandYear(year), month, day, date)) {
+        AddError(kErrorDate, dateText);
+        CloseBlock();
+        return;
+    }
+    TDateTime time = 0;
+    if (!TryEncodeTime(hour, minute, sec, 0, time)) {
+        AddError(kErrorTime, timeText);
+        CloseBlock();
+        return;
+    }
+
+    // A count that is not a decimal number ("BT" alone) announces nothing.
+    const std::string_view count = fields_[6];
+    const std::optional<int32_t> announced =
+        count.size() > 2 ? ParseInt32(count.substr(0, count.size() - 2)) : std::nullopt;
+    FileBlock(std::string(line), CombineDateTime(date, time), announced.value_or(0));
+}
+
+void TLineLoop::ReadGoesHeader(std::string_view line) {
+    const std::optional<TGoesHeader> header = ScanGoesHeader(line);
+    if (!header || HasGoesStatusText(line)) return;
+
+    section_ = kSectionHeader;
+    reader_.CurrentBeacon = FindByNumber(header->Address);
+    if (reader_.CurrentBeacon == nullptr) {
+        AddError(kErrorUnknownBeacon, header->Address, line);
+        CloseBlock();
+        return;
+    }
+    const std::string_view bodyText = GoesHeaderBodyText(line);
+
+    const int32_t year = ExpandYear(header->Year);
+    TDateTime newYear = 0;
+    if (!TryEncodeDate(year, 1, 1, newYear)) {
+        AddError(kErrorDate, std::to_string(year) + " JDay=" + std::to_string(header->DayOfYear));
+        CloseBlock();
+        return;
+    }
+    const TDateTime date = newYear + header->DayOfYear - 1;
+    TDateTime time = 0;
+    if (!TryEncodeTime(header->Hour, header->Minute, header->Second, 0, time)) {
+        AddError(kErrorTime, std::to_string(header->Hour) + ":" + std::to_string(header->Minute) +
+                                 ":" + std::to_string(header->Second));
+        CloseBlock();
+        return;
+    }
+
+    const DateParts day = DecodeDate(date);
+    FileBlock(BuildAtHeader(reader_.CurrentBeacon->Number, day.year, day.month, day.day,
+                            header->Hour, header->Minute, header->Second, dayFirst_,
+                            header->Length, header->Reception == kGoesGoodReception),
+              CombineDateTime(date, time), header->Length);
+    goesBodyText_ = bodyText;
+}
+
+void TLineLoop::ReadBruHeader(std::string_view line) {
+    section_ = kSectionHeader;
+    SplitFields(line, fields_);
+    if (fields_.size() != kBruHeaderFieldCount) {
+        AddError(kErrorHeaderFields);
+        CloseBlock();
+        return;
+    }
+    const std::string_view name = fields_[2];
+    reader_.CurrentBeacon = FindByName(name);
+    if (reader_.CurrentBeacon == nullptr) {
+        AddError(kErrorUnknownBeacon, name, line);
+        CloseBlock();
+        return;
+    }
+    const std::string_view dateText = fields_[3];
+    const std::string_view timeText = fields_[4];
+    int32_t day = 0, month = 0, year = 0;
+    const bool dateRead = ScanThreeNumbers(dateText, '/', day, month, year);
+    if (!dateRead) AddError(kErrorDate, dateText);
+    int32_t hour = 0, minute = 0, second = 0;
+    const bool timeRead = ScanThreeNumbers(timeText, '-', hour, minute, second);
+    if (!timeRead) AddError(kErrorTime, timeText);
+    if (!dateRead || !timeRead) {
+        CloseBlock();
+        return;
+    }
+    year = ExpandYear(year);
+    TDateTime date = 0;
+    if (!TryEncodeDate(year, month, day, date)) {
+        AddError(kErrorDate, dateText);
+        CloseBlock();
+        return;
+    }
+    TDateTime time = 0;
+    if (!TryEncodeTime(hour, minute, second, 0, time)) {
+        AddError(kErrorTime, timeText);
+        CloseBlock();
+        return;
+    }
+    FileBlock(BuildAtHeader(reader_.CurrentBeacon->Number, year, month, day, hour, minute,
+                            second, dayFirst_, 0, true),
+              CombineDateTime(date, time), 0);
+}
+
+void TLineLoop::HandleBodyLine(std::string_view line) {
+    if (reader_.Format == kFormatGoes) {
+        HandleGoesBodyLine(line);
+    } else {
+        AppendBodyLine(line);
+    }
+}
+
+void TLineLoop::HandleGoesBodyLine(std::string_view line) {
+    std::string_view text = goesBodyText_.empty() ? line : goesBodyText_;
+    goesBodyText_ = {};
+    bool messageEnds = false;
+    const size_t mark = text.find(kGoesEndMark);
+    if (mark != std::string_view::npos) {
+        goesScratch_.assign(text.substr(0, mark)).append(kEndMarker);
+        messageEnds = true;
+    } else if (text.size() == 3 && text[2] == ' ') {
+        goesScratch_.assign(text.substr(0, 2)).append(kEndMarker);
+        messageEnds = true;
+    }
+    AppendBodyLine(messageEnds ? std::string_view(goesScratch_) : text);
+    if (messageEnds) CloseBlock();
+}
+
+void TLineLoop::AppendBodyLine(std::string_view line) {
+    if (line.empty() || line == kVgtm || line.size() + pendingCount_ >= kPendingBufferSize) return;
+    if (reader_.CurrentBlock != nullptr) {
+        // A block is only ever opened with nothing pending, so the line goes straight in.
+        reader_.CurrentBlock->AddBody(line);
+    } else {
+        pendingCount_ += line.size();
+    }
+}
+
+void TLineLoop::FileBlock(std::string header, TDateTime date, int32_t announcedLength) {
+    auto block = std::make_unique<TDCPDataBloc>(reader_.CurrentBeacon);
+    block->Header = std::move(header);
+    TDCPDataBloc* filed = reader_.CurrentBeacon->AddBlock(std::move(block));
+    filed->Date = date;
+    filed->AnnouncedLength = announcedLength;
+    pendingCount_ = 0;
+    reader_.CurrentBlock = filed;
+}
+
+void TLineLoop::CloseBlock() {
+    reader_.CurrentBlock = nullptr;
+}
+
+TDCP* TLineLoop::FindByNumber(std::string_view number) const {
+    return beacons_ != nullptr ? beacons_->FindByNumber(number) : nullptr;
+}
+
+TDCP* TLineLoop::FindByName(std::string_view name) const {
+    return beacons_ != nullptr ? beacons_->FindByName(name) : nullptr;
+}
+
+void TLineLoop::AddError(int32_t code, std::string_view s1, std::string_view s2,
+                         std::string_view s3) {
+    reader_.Errors.push_back(
+        TDecodFileError{code, lineNumber_, ErrorText(s1), ErrorText(s2), ErrorText(s3)});
+}
+
+}  // namespace skylog

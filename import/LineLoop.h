@@ -1,0 +1,67 @@
+#pragma once
+// The reader's line loop over the bytes of one file: cuts the bytes into lines,
+// classifies each line (station name, header, body), files blocks under their
+// beacons, appends body lines and checks the order of the sections. Internal to the
+// reader; TDecodFile::ReadBuffer runs it.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Common/DateTime.h"
+
+namespace skylog {
+
+class TDecodFile;
+class TDCPList;
+class TDCP;
+
+class TLineLoop {
+public:
+    // The reader and the beacon list must outlive the loop; beacons may be null (no
+    // beacon is then ever found).
+    TLineLoop(TDecodFile& reader, TDCPList* beacons, bool dayFirst);
+
+    void Run(std::string_view bytes);
+
+private:
+    static constexpr int32_t kNoSection = -1;
+
+    void CutLine(std::string_view segment, bool hasCarriageReturn);
+    void HandleLine(std::string_view line);
+
+    void ReadAtHeader(std::string_view line);
+    void ReadGoesHeader(std::string_view line);
+    void ReadBruHeader(std::string_view line);
+    void HandleBodyLine(std::string_view line);
+    void HandleGoesBodyLine(std::string_view line);
+    void AppendBodyLine(std::string_view line);
+    void CheckOrder(std::string_view line);
+
+    void FileBlock(std::string header, TDateTime date, int32_t announcedLength);
+    void CloseBlock();
+    [[nodiscard]] TDCP* FindByNumber(std::string_view number) const;
+    [[nodiscard]] TDCP* FindByName(std::string_view name) const;
+    void AddError(int32_t code, std::string_view s1 = {}, std::string_view s2 = {},
+                  std::string_view s3 = {});
+
+    TDecodFile& reader_;
+    TDCPList* beacons_;
+    const bool dayFirst_;
+
+    int32_t lineNumber_ = 0;
+    int32_t section_ = kNoSection;   // section of the line being handled
+    int32_t expectedSection_ = 0;
+    // Body bytes pending while no block is open. They never reach a block (opening
+    // one empties them), so only their count is kept; it bounds the lines accepted
+    // as the station's 4096-byte buffer did.
+    size_t pendingCount_ = 0;
+    std::string_view goesBodyText_;  // body text of the current GOES header line
+
+    std::string lineScratch_;            // a line with carriage returns dropped
+    std::string goesScratch_;            // a GOES body line with its end marker
+    std::vector<std::string_view> fields_;
+};
+
+}  // namespace skylog

@@ -1,0 +1,144 @@
+#include "import/UDecodFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "Common/FileUtil.h"
+#include "Common/RunObjects.h"
+#include "Common/Settings.h"
+#include "Common/UUtils.h"
+#include "dcp/UDCPList.h"
+#include "import/GroundStationFormat.h"
+#include "import/LineLoop.h"
+
+namespace skylog {
+
+namespace {
+
+constexpr unsigned char kHighBit = 0x80;
+
+// Writes bytes over the same positions of an existing file. The new bytes are as many
+// as the old ones and differ only in bit 7, so the file is never shortened: whatever
+// happens, every message stays on disk. False when the file cannot be written (a
+// read-only file, for example).
+bool OverwriteInPlace(const std::string& path, std::string_view bytes, size_t offset) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = true;
+    size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + written, bytes.size() - written,
+                                   static_cast<off_t>(offset + written));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        written += static_cast<size_t>(n);
+    }
+    if (::close(fd) != 0) ok = false;
+    return ok;
+}
+
+// Clears bit 7 of every byte, in memory and in the file on disk, so that the station's
+// file holds 7-bit text afterwards. The file is only written when a byte actually had
+// bit 7 set. False when the file could not be rewritten.
+bool StripHighBits(const std::string& path, std::string& bytes) {
+    size_t first = 0;
+    while (first < bytes.size() && (static_cast<unsigned char>(bytes[first]) & kHighBit) == 0) {
+        ++first;
+    }
+    if (first == bytes.size()) return true;
+    size_t last = first;
+    for (size_t i = first; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if ((byte & kHighBit) != 0) {
+            bytes[i] = static_cast<char>(byte & 0x7F);
+            last = i;
+        }
+    }
+    return OverwriteInPlace(path, std::string_view(bytes).substr(first, last - first + 1), first);
+}
+
+void DecodeEveryBeacon() {
+    TDCPList* beacons = Run().Beacons;
+    if (beacons == nullptr) return;
+    for (const auto& beacon : beacons->Beacons) beacon->DecodeAll();
+}
+
+}  // namespace
+
+int32_t TDecodFile::ReadFile(const std::string& path) {
+    Errors.clear();
+    const int32_t format = FormatOfPath(path);
+    if (format != kFormatUnknown) {
+        std::string bytes = ReadFileBytes(path);
+        if (!StripHighBits(path, bytes)) {
+            // Not writable: the file is read as it stands, bit 7 included.
+            bytes = ReadFileBytes(path);
+        }
+        ReadBuffer(bytes, format);
+    }
+    DecodeEveryBeacon();
+    return format == kFormatUnknown ? -1 : 0;
+}
+
+void TDecodFile::ReadBuffer(std::string_view bytes, int32_t format) {
+    Errors.clear();
+    Format = format;
+    CheckOrder = format == kFormatStation || format == kFormatBru;
+    CurrentBeacon = nullptr;
+    CurrentBlock = nullptr;
+    TLineLoop loop(*this, Run().Beacons, Settings().DCPDateNew);
+    loop.Run(bytes);
+}
+
+int32_t TDecodFile::FormatOfPath(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos) return kFormatUnknown;
+    const std::string_view extension = name.substr(dot);
+    if (EqualsNoCase(extension, ".CNRS") || EqualsNoCase(extension, ".NASA")) return kFormatStation;
+    if (EqualsNoCase(extension, ".DCP")) return kFormatDcp;
+    if (EqualsNoCase(extension, ".BRU")) return kFormatBru;
+    if (EqualsNoCase(extension, ".GOES")) return kFormatGoes;
+    return kFormatUnknown;
+}
+
+std::string TDecodFile::SectionName(int32_t section) {
+    switch (section) {
+        case kSectionStationName:
+            return "En-tête du nom de balise";
+        case kSectionHeader:
+            return "En-tête et datation du message";
+        default:
+            return "Corps du message DCP";
+    }
+}
+
+std::string TDecodFile::ErrorMessage(const TDecodFileError& e) {
+    switch (e.Code) {
+        case kErrorOrder:
+            return "Mauvaise organisation du fichier : " +
+                   SectionName(ParseInt32(e.S2).value_or(kSectionBody)) + " reçu à la place de " +
+                   SectionName(ParseInt32(e.S1).value_or(kSectionBody));
+        case kErrorHeaderFields:
+            return "Ligne d'en-tête et datation du message mal formatée";
+        case kErrorUnknownBeacon:
+            return "La balise " + e.S1 + " a émis un message sans être définie (en-tête :" + e.S2 +
+                   ")";
+        case kErrorDate:
+            return "Mauvais formatage de la date dans l'en-tête du message, \"" + e.S1 +
+                   "\" n'est pas une date valide";
+        case kErrorTime:
+            return "Mauvais formatage de l'heure dans l'en-tête du message, \"" + e.S1 +
+                   "\" n'est pas une heure valide";
+        default:
+            return "Erreur inconnue";
+    }
+}
+
+}  // namespace skylog
