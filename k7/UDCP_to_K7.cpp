@@ -17,7 +17,6 @@ namespace skylog {
 namespace {
 
 constexpr uint8_t kSixBitBase = 0x40;
-constexpr uint8_t kEventEndMarker = 0xFE;
 constexpr uint16_t kByteValueOutOfRange = 0xFFFC;
 constexpr int32_t kContinuationStart = 17;  // first scenario character after a message head
 constexpr int32_t kMaxCyclicNumber = 63;

@@ -1,0 +1,184 @@
+// First-level decoding of message bodies: the fixed head, the association check,
+// the end marker, and the hand-off of every scenario start to the converter.
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "Common/RunObjects.h"
+#include "dcp/UDCPList.h"
+#include "dcp/UDCPReport.h"
+#include "k7/UDCP_to_K7.h"
+#include "k7/UInstrument.h"
+
+namespace skylog {
+
+namespace {
+
+constexpr int32_t kHeadLength = 17;     // bytes 0..16: the fixed head
+constexpr int32_t kMinStatusSize = 20;  // the viewer reads at least this many classes
+constexpr int32_t kEndMarkerSearch = 10;
+constexpr std::string_view kNoData = "NO DATA";
+constexpr std::array<uint8_t, 3> kEndMarkerTail{']', 'J', 'c'};
+constexpr uint8_t kEndMarkerFirst = 4;
+constexpr uint8_t kFirstScenarioMarker = 17;
+constexpr uint8_t kLastScenarioMarker = 63;
+
+bool IsSixBit(uint8_t byte) { return byte >= 64 && byte <= 127; }
+
+bool StartsWithNoData(const uint8_t* body, int32_t length) {
+    if (length < static_cast<int32_t>(kNoData.size()) + 1) return false;
+    for (size_t i = 0; i < kNoData.size(); ++i)
+        if (std::toupper(body[i]) != static_cast<unsigned char>(kNoData[i])) return false;
+    return true;
+}
+
+// Time of day from three 6-bit characters; false when they do not form a time.
+bool HeadTime(uint8_t hours, uint8_t minutes, uint8_t seconds, TDateTime& out) {
+    if (!IsSixBit(hours) || !IsSixBit(minutes) || !IsSixBit(seconds)) return false;
+    return TryEncodeTime(hours - 64, minutes - 64, seconds - 64, 0, out);
+}
+
+int32_t LowNibble(uint8_t byte) { return byte & 0x0F; }
+
+}  // namespace
+
+void TDCPDataBloc::Decode(TDCPDataBloc* next) {
+    if (Decoded) return;
+    Decoded = true;
+    // Never read past the buffer, whatever BodyLength says.
+    const int32_t length = std::min<int32_t>(BodyLength, static_cast<int32_t>(Body.size()));
+    ByteStatus.assign(static_cast<size_t>(std::max(length, kMinStatusSize)), kByteNotExamined);
+    const uint8_t* b = Body.data();
+    auto setClass = [this](int32_t from, int32_t to, uint8_t byteClass) {
+        for (int32_t i = from; i <= to; ++i) ByteStatus[static_cast<size_t>(i)] = byteClass;
+    };
+
+    if (StartsWithNoData(b, length)) {
+        setClass(0, static_cast<int32_t>(kNoData.size()) - 1, kByteNoData);
+        AddError(kErrNoData);
+        return;
+    }
+    if (length < kHeadLength) {
+        AddError(kErrTooShort);
+        return;
+    }
+
+    if (IsSixBit(b[0])) {
+        ByteStatus[0] = kByteValid;
+        CyclicNumber = b[0] - 64;
+    } else {
+        ByteStatus[0] = kByteOutOfRange;
+        AddError(kErrCyclicNumber);
+        CyclicNumber = -1;
+    }
+    bool outOfRangeReported = false;
+    for (int32_t i = 1; i < kHeadLength; ++i) {
+        if (IsSixBit(b[i])) {
+            ByteStatus[static_cast<size_t>(i)] = kByteParameter;
+        } else {
+            ByteStatus[static_cast<size_t>(i)] = kByteOutOfRange;
+            if (!outOfRangeReported) AddError(kErrParameterBytes);
+            outOfRangeReported = true;
+        }
+    }
+
+    InstrumentCode = static_cast<uint8_t>(LowNibble(b[4]) * 16 + LowNibble(b[5]));
+    if (IsUnknownInstrumentCode(InstrumentCode)) {
+        setClass(4, 5, kByteUnknown);
+        AddError(kErrUnknownInstrument);
+    }
+    InstrumentNumber = LowNibble(b[12]) * 16 + LowNibble(b[13]);
+
+    setClass(1, 3, kByteTime);
+    if (!HeadTime(b[1], b[2], b[3], InstrumentTime)) {
+        setClass(1, 3, kByteMalformed);
+        AddError(kErrInstrumentTime);
+        InstrumentTime = 0;
+    }
+    setClass(14, 16, kByteTime);
+    if (!HeadTime(b[16], b[15], b[14], DCPTime)) {
+        setClass(14, 16, kByteMalformed);
+        AddError(kErrDCPTime);
+        DCPTime = 0;
+    }
+
+    Latitude = LowNibble(b[6]) * 4096 + LowNibble(b[7]) * 256 + LowNibble(b[8]) * 16 + LowNibble(b[9]) - 32768;
+    Longitude = b[10] * 256 + b[11] - 16448;
+    Country = LowNibble(b[6]) * 16 + LowNibble(b[7]);
+    District = LowNibble(b[8]) * 4096 + LowNibble(b[9]) * 256 + LowNibble(b[10]) * 16 + LowNibble(b[11]);
+    IgnoredBytes = 0;
+    TrailingBytes = 0;
+
+    const TDCPAsso* asso = Beacon != nullptr ? Beacon->FindAsso(Date) : nullptr;
+    if (asso == nullptr) {
+        AddError(kErrNoAssociation);
+        return;
+    }
+    if (asso->InstrumentNumber != InstrumentNumber) {
+        AddError(kErrWrongInstrument, std::to_string(asso->InstrumentNumber), std::to_string(InstrumentNumber));
+        return;
+    }
+
+    DataEnd = length;
+    EndMarkerFound = false;
+    const int32_t lowest = std::max(1, length - kEndMarkerSearch);
+    for (int32_t i = length - 1; i >= lowest && !EndMarkerFound; --i) {
+        if (b[i] != kEndMarkerFirst) continue;
+        ByteStatus[static_cast<size_t>(i)] = kByteParameter;
+        if (i + 3 < length) {
+            bool all = true;
+            for (int32_t k = 0; k < 3; ++k) {
+                const bool match = b[i + 1 + k] == kEndMarkerTail[static_cast<size_t>(k)];
+                ByteStatus[static_cast<size_t>(i + 1 + k)] = match ? kByteParameter : kByteMalformed;
+                all = all && match;
+            }
+            if (all) {
+                EndMarkerFound = true;
+                TrailingBytes = length - (i + 4);
+                setClass(i + 4, length - 1, kByteTrailing);
+            }
+        }
+        DeclaredLength = 0;
+        if (EndMarkerFound && i - 2 >= kHeadLength) {
+            DeclaredLength = (b[i - 2] - 64) * 64 + (b[i - 1] - 64);
+            setClass(i - 2, i - 1, kByteParameter);
+            DataEnd = i - 2;
+        }
+    }
+    if (!EndMarkerFound) AddError(kErrBadMessageEnd);
+
+    TDCP_to_K7* converter = Run().Converter;
+    if (converter == nullptr) return;
+    for (int32_t i = kHeadLength; i < DataEnd; ++i)
+        if (b[i] >= kFirstScenarioMarker && b[i] <= kLastScenarioMarker) converter->Convert(*this, next, i);
+}
+
+int32_t TDCPDataBloc::CountIgnoredBytes() {
+    int32_t count = 0;
+    for (int32_t i = 0; i < BodyLength; ++i) {
+        // A byte beyond the status buffer was never examined.
+        const uint8_t byteClass =
+            static_cast<size_t>(i) < ByteStatus.size() ? ByteStatus[static_cast<size_t>(i)] : kByteNotExamined;
+        if (byteClass == kByteNotExamined || byteClass == kByteOutOfRange || byteClass == kByteUnknown ||
+            byteClass == kByteMalformed)
+            ++count;
+    }
+    IgnoredBytes = count;
+    return count;
+}
+
+void TDCP::DecodeAll() {
+    // Blocks of the same date keep their reading order.
+    std::stable_sort(Blocks.begin(), Blocks.end(),
+                     [](const std::unique_ptr<TDCPDataBloc>& a, const std::unique_ptr<TDCPDataBloc>& b) {
+                         return a->Date < b->Date;
+                     });
+    for (size_t i = Blocks.size(); i-- > 0;) {
+        TDCPDataBloc* next = i + 1 < Blocks.size() ? Blocks[i + 1].get() : nullptr;
+        Blocks[i]->Decode(next);
+    }
+    for (const auto& block : Blocks) block->CountIgnoredBytes();
+}
+
+}  // namespace skylog
