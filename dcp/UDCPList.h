@@ -25,6 +25,7 @@ class TDCP;
 class TDCPList;
 class TK7File;
 class TEvenement;
+class TDailyFileIndex;
 
 // First-level error record of a block (codes 100 to 113).
 struct TDCPDataError {
@@ -72,7 +73,17 @@ public:
 
     // WorkDir + "DataDCP/" + beacon folder + "/YYYY_MM_DD.DCP"; empty when Date is 0.
     [[nodiscard]] std::string DailyFilePath(bool createFolder) const;
+    // Appends the block to its daily file unless a line of the file already equals its
+    // header (letter case ignored); a file that cannot be opened or created is warned.
     void AppendToDailyFile();
+
+    // The daily file record: Header, CR LF, the body, CR LF.
+    [[nodiscard]] std::string DailyRecord() const;
+    enum class StoreResult { Appended, AlreadyStored, NoDate, CannotOpen };
+    // AppendToDailyFile without the warning; path receives the daily file (empty
+    // without a date). Throws FileError when the file cannot be read or written.
+    StoreResult StoreInDailyFile(TDailyFileIndex& index, std::string& path) const;
+    static void WarnCannotStore(std::string_view path);
 
     // First-level decoding; does nothing when already decoded.
     void Decode(TDCPDataBloc* next);
@@ -146,6 +157,9 @@ public:
 
 private:
     std::unordered_map<std::string, int> headerCount_;
+    size_t indexedBlocks_ = 0;  // blocks counted in headerCount_
+    // Items of a beacon that belongs to no list (tests, tools).
+    std::vector<std::unique_ptr<TDCPK7Item>> ownK7Items_;
 };
 
 class TDCPList {
@@ -176,9 +190,13 @@ public:
     TDCPK7Item* GetK7Item(TDateTime date, int32_t instrumentNumber, uint8_t instrumentCode);
     [[nodiscard]] const std::vector<std::unique_ptr<TDCPK7Item>>& K7Items() const { return k7Items_; }
 
+    // Headers already stored in the daily message files, shared by the beacons.
+    [[nodiscard]] TDailyFileIndex& DailyFiles() { return *dailyFiles_; }
+
 private:
     std::vector<std::unique_ptr<TDCPK7Item>> k7Items_;
     std::map<std::pair<long, int32_t>, TDCPK7Item*> k7Index_;
+    std::unique_ptr<TDailyFileIndex> dailyFiles_;
 };
 
 }  // namespace skylog

@@ -1,0 +1,138 @@
+// A beacon: its definition in DcpList.inf, its associations, its blocks in memory and
+// the K7 files it fills. Decoding (DecodeAll) lives in UDCPDecode.cpp.
+
+#include <algorithm>
+
+#include "Common/Settings.h"
+#include "dcp/DcpListFormat.h"
+#include "dcp/UDCPList.h"
+#include "dcp/UDailyFile.h"
+
+namespace skylog {
+
+TDCP::TDCP() : Interval(Settings().TransInterval) {}
+
+// Blocks refer to events of the K7 files; they go first so that no block outlives
+// the events it points to.
+TDCP::~TDCP() {
+    AssoList.clear();
+    Blocks.clear();
+    K7Items.clear();
+    ownK7Items_.clear();
+}
+
+int32_t TDCP::TransmissionBytesTransmittedIndication() const {
+    int32_t total = 0;
+    for (const auto& block : Blocks) total += block->AnnouncedLength;
+    return total;
+}
+
+int32_t TDCP::TransmissionBytesReallyTransmitted() const {
+    int32_t total = 0;
+    for (const auto& block : Blocks) total += block->BodyLength;
+    return total;
+}
+
+void TDCP::LoadFromIni(const TIniFile& ini, std::string_view section) {
+    using namespace dcplist;
+    Name = ini.ReadString(section, kNameKey, kDefaultName);
+    Number = ini.ReadString(section, kNumberKey, "");
+    BaseTime = ini.ReadInteger(section, kBaseTimeKey, 0);
+    Interval = ini.ReadInteger(section, kIntervalKey, kDefaultInterval);
+    const int32_t count = ini.ReadInteger(section, kAssoCountKey, 0);
+    AssoList.clear();
+    for (int32_t j = 0; j < count; ++j) {
+        const std::string line = ini.ReadString(section, AssoKey(static_cast<size_t>(j)), "");
+        if (line.empty()) continue;
+        auto asso = std::make_unique<TDCPAsso>();
+        if (asso->FromLine(line)) AssoList.push_back(std::move(asso));
+    }
+}
+
+void TDCP::SaveToIni(TIniFile& ini, std::string_view section) {
+    using namespace dcplist;
+    ini.WriteString(section, kNameKey, Name);
+    ini.WriteString(section, kNumberKey, Number);
+    ini.WriteInteger(section, kBaseTimeKey, BaseTime);
+    ini.WriteInteger(section, kIntervalKey, Interval);
+    ini.WriteInteger(section, kAssoCountKey, static_cast<int32_t>(AssoList.size()));
+    for (size_t j = 0; j < AssoList.size(); ++j)
+        ini.WriteString(section, AssoKey(j), AssoList[j]->ToLine());
+}
+
+TDCPAsso* TDCP::FindAsso(TDateTime when) const {
+    for (const auto& asso : AssoList)
+        if (asso->StartDate <= when && when <= asso->EndDate) return asso.get();
+    return nullptr;
+}
+
+TDCPDataBloc* TDCP::AddBlock(std::unique_ptr<TDCPDataBloc> block) {
+    if (indexedBlocks_ != Blocks.size()) {
+        // Blocks was changed from outside: count the headers again.
+        headerCount_.clear();
+        for (const auto& b : Blocks) ++headerCount_[b->Header];
+    }
+    int& count = headerCount_[block->Header];
+    if (count > 0) {
+        std::erase_if(Blocks, [&block](const auto& b) { return b->Header == block->Header; });
+        count = 0;
+    }
+    block->Beacon = this;
+    Blocks.push_back(std::move(block));
+    ++count;
+    indexedBlocks_ = Blocks.size();
+    return Blocks.back().get();
+}
+
+void TDCP::SaveBlocks() {
+    TDailyFileIndex ownIndex;
+    TDailyFileIndex& index = Owner ? Owner->DailyFiles() : ownIndex;
+    std::vector<std::string> warned;  // one warning per file, not one per block
+    for (const auto& block : Blocks) {
+        std::string path;
+        if (block->StoreInDailyFile(index, path) != TDCPDataBloc::StoreResult::CannotOpen) continue;
+        if (std::find(warned.begin(), warned.end(), path) != warned.end()) continue;
+        warned.push_back(path);
+        TDCPDataBloc::WarnCannotStore(path);
+    }
+}
+
+TK7File* TDCP::GetK7File(TDateTime date, int32_t instrumentNumber, uint8_t instrumentCode) {
+    const TDateTime day = DateOf(date);
+    for (TDCPK7Item* item : K7Items)
+        if (item->Day == day && item->InstrumentNumber == instrumentNumber) return item->K7File.get();
+    TDCPK7Item* item = nullptr;
+    if (Owner) {
+        item = Owner->GetK7Item(date, instrumentNumber, instrumentCode);
+    } else {
+        ownK7Items_.push_back(std::make_unique<TDCPK7Item>(instrumentNumber, instrumentCode, date));
+        item = ownK7Items_.back().get();
+    }
+    K7Items.push_back(item);
+    return item->K7File.get();
+}
+
+void TDCP::FlushK7Items(TDateTime date) {
+    const TDateTime day = DateOf(date);
+    for (TDCPK7Item* item : K7Items)
+        if (date == 0.0 || item->Day == day) item->Flush();
+}
+
+void TDCP::ClearContent() {
+    Blocks.clear();
+    headerCount_.clear();
+    indexedBlocks_ = 0;
+    K7Items.clear();
+    ownK7Items_.clear();
+}
+
+std::string TDCP::FolderName() const {
+    if (Name.empty()) return "_";
+    if (Name == "." || Name == "..") return "_" + Name;
+    std::string folder = Name;
+    std::replace(folder.begin(), folder.end(), '/', '_');
+    std::replace(folder.begin(), folder.end(), '\0', '_');
+    return folder;
+}
+
+}  // namespace skylog

@@ -1,0 +1,114 @@
+// The beacon list: DcpList.inf, lookups and the day operations that move blocks and
+// K7 files between memory and the working directory.
+
+#include "Common/FileUtil.h"
+#include "Common/MessageBoxes.h"
+#include "Common/RunObjects.h"
+#include "Common/UUtils.h"
+#include "dcp/DcpListFormat.h"
+#include "dcp/UDCPList.h"
+#include "dcp/UDailyFile.h"
+#include "import/UDecodFile.h"
+
+namespace skylog {
+
+TDCPList::TDCPList(std::string fileName)
+    : FileName(std::move(fileName)), dailyFiles_(std::make_unique<TDailyFileIndex>()) {
+    LoadFromFile();
+}
+
+// A destructor must not throw: a DcpList.inf that cannot be written is reported.
+TDCPList::~TDCPList() {
+    try {
+        SaveToFile();
+    } catch (const std::exception& e) {
+        ShowWarning(std::string("Impossible d'enregistrer la liste des balises : ") + e.what());
+    }
+    for (auto& beacon : Beacons) beacon->ClearContent();
+}
+
+TDCP* TDCPList::Add(std::unique_ptr<TDCP> beacon) {
+    beacon->Owner = this;
+    Beacons.push_back(std::move(beacon));
+    return Beacons.back().get();
+}
+
+void TDCPList::Delete(size_t index) {
+    if (index < Beacons.size()) Beacons.erase(Beacons.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void TDCPList::LoadFromFile() {
+    Beacons.clear();
+    const TIniFile ini(FileName);
+    const int32_t count = ini.ReadInteger(dcplist::kGeneralSection, dcplist::kBeaconCountKey, 0);
+    for (int32_t i = 0; i < count; ++i) {
+        auto beacon = std::make_unique<TDCP>();
+        beacon->LoadFromIni(ini, dcplist::BeaconSection(static_cast<size_t>(i)));
+        Add(std::move(beacon));
+    }
+}
+
+// The image is built from nothing, which drops the sections of deleted beacons and
+// associations, and replaces the file in one step, so a failed write loses nothing.
+void TDCPList::SaveToFile() {
+    TIniFile ini = TIniFile::FromText("", FileName);
+    ini.WriteInteger(dcplist::kGeneralSection, dcplist::kBeaconCountKey,
+                     static_cast<int32_t>(Beacons.size()));
+    for (size_t i = 0; i < Beacons.size(); ++i) Beacons[i]->SaveToIni(ini, dcplist::BeaconSection(i));
+    ini.UpdateFile();
+}
+
+TDCP* TDCPList::FindByNumber(std::string_view number) const {
+    for (const auto& beacon : Beacons)
+        if (beacon->Number == number) return beacon.get();
+    return nullptr;
+}
+
+TDCP* TDCPList::FindByName(std::string_view name) const {
+    for (const auto& beacon : Beacons)
+        if (beacon->Name == name) return beacon.get();
+    return nullptr;
+}
+
+void TDCPList::LoadDay(TDateTime date, int beaconIndex) {
+    TDecodFile* reader = Run().Reader;
+    if (!reader) return;
+    // An index below -1 names no beacon; like -1 it stands for all of them.
+    const bool all = beaconIndex < 0 || static_cast<size_t>(beaconIndex) >= Beacons.size();
+    for (size_t i = 0; i < Beacons.size(); ++i) {
+        if (!all && i != static_cast<size_t>(beaconIndex)) continue;
+        const std::string path =
+            DailyFolderPath(Beacons[i]->FolderName()) + kPathSeparator + DailyFileName(date);
+        // The day's files are in the reader's own format: its result cannot be -1.
+        if (FileExists(path)) static_cast<void>(reader->ReadFile(path));
+    }
+}
+
+void TDCPList::FlushAll() {
+    for (const auto& item : k7Items_) item->Flush();
+    for (const auto& beacon : Beacons) beacon->SaveBlocks();
+}
+
+void TDCPList::FlushK7ItemsOfDay(TDateTime date) {
+    const TDateTime day = DateOf(date);
+    for (const auto& item : k7Items_)
+        if (item->Day == day) item->Flush();
+}
+
+void TDCPList::ClearAll() {
+    for (auto& beacon : Beacons) beacon->ClearContent();
+    k7Index_.clear();
+    k7Items_.clear();
+    dailyFiles_->Clear();
+}
+
+TDCPK7Item* TDCPList::GetK7Item(TDateTime date, int32_t instrumentNumber, uint8_t instrumentCode) {
+    const std::pair<long, int32_t> key{static_cast<long>(DateOf(date)), instrumentNumber};
+    if (auto it = k7Index_.find(key); it != k7Index_.end()) return it->second;
+    k7Items_.push_back(std::make_unique<TDCPK7Item>(instrumentNumber, instrumentCode, date));
+    TDCPK7Item* item = k7Items_.back().get();
+    k7Index_.emplace(key, item);
+    return item;
+}
+
+}  // namespace skylog

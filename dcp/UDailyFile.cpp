@@ -1,0 +1,137 @@
+#include "dcp/UDailyFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "Common/FileUtil.h"
+#include "Common/Settings.h"
+#include "Common/UUtils.h"
+
+namespace skylog {
+
+std::string DailyFileName(TDateTime date) {
+    const DateParts d = DecodeDate(date);
+    char name[32];
+    std::snprintf(name, sizeof name, "%04d_%02d_%02d.DCP", d.year, d.month, d.day);
+    return name;
+}
+
+std::string DailyFolderPath(std::string_view folderName) {
+    return IncludeBackslash(Settings().WorkDir) + std::string(kDailyFolder) + kPathSeparator +
+           std::string(folderName);
+}
+
+std::vector<std::string_view> SplitDailyLines(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+        lines.push_back(bytes.substr(start, i - start));
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size()) lines.push_back(bytes.substr(start));
+    return lines;
+}
+
+namespace {
+
+void addLines(std::unordered_set<std::string>& lines, std::string_view bytes) {
+    for (std::string_view line : SplitDailyLines(bytes)) lines.insert(ToUpperAscii(line));
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    [[nodiscard]] int get() const { return fd_; }
+    [[nodiscard]] int release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
+
+[[noreturn]] void throwWriteError(const std::string& path, int error) {
+    throw FileError("Écriture impossible dans le fichier " + path + " : " + std::strerror(error));
+}
+
+}  // namespace
+
+bool TDailyFileIndex::Contains(const std::string& path, std::string_view header) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        files_.erase(path);
+        return false;
+    }
+    auto it = files_.find(path);
+    if (it == files_.end() || it->second.size != static_cast<uint64_t>(info.st_size)) {
+        const std::string bytes = ReadFileBytes(path);
+        Entry entry;
+        entry.size = bytes.size();
+        addLines(entry.lines, bytes);
+        it = files_.insert_or_assign(path, std::move(entry)).first;
+    }
+    return it->second.lines.contains(ToUpperAscii(header));
+}
+
+bool TDailyFileIndex::Append(const std::string& path, std::string_view record) {
+    FileDescriptor fd(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    if (fd.get() < 0) {
+        files_.erase(path);
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) throwWriteError(path, errno);
+    const off_t oldSize = info.st_size;
+
+    std::string data;
+    if (oldSize > 0) {
+        char last = '\n';
+        if (::pread(fd.get(), &last, 1, oldSize - 1) != 1) throwWriteError(path, errno);
+        if (last != '\n' && last != '\r') data = kRecordLineEnd;
+    }
+    data += record;
+
+    size_t written = 0;
+    while (written < data.size()) {
+        const ssize_t n = ::write(fd.get(), data.data() + written, data.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC;
+            [[maybe_unused]] const int cutBack = ::ftruncate(fd.get(), oldSize);
+            files_.erase(path);
+            throwWriteError(path, error);
+        }
+        written += static_cast<size_t>(n);
+    }
+    if (::close(fd.release()) != 0) {
+        files_.erase(path);
+        throwWriteError(path, errno);
+    }
+
+    auto it = files_.find(path);
+    if (oldSize == 0) {
+        Entry entry;
+        entry.size = data.size();
+        addLines(entry.lines, data);
+        files_.insert_or_assign(path, std::move(entry));
+    } else if (it != files_.end() && it->second.size == static_cast<uint64_t>(oldSize)) {
+        it->second.size += data.size();
+        addLines(it->second.lines, data);
+    } else {
+        files_.erase(path);  // another writer got in between: read the file again next time
+    }
+    return true;
+}
+
+}  // namespace skylog

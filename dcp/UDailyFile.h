@@ -1,0 +1,55 @@
+#pragma once
+// Daily message files: WorkDir + "DataDCP/<beacon folder>/YYYY_MM_DD.DCP", one record
+// per stored block: the header line, CR LF, the body, CR LF. A body holds no line
+// break, so each record is two lines and the file reads back as a ".DCP" input of the
+// message file reader (docs/formats/daily-message-files.md).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "Common/DateTime.h"
+
+namespace skylog {
+
+inline constexpr std::string_view kDailyFolder = "DataDCP";
+inline constexpr std::string_view kRecordLineEnd = "\r\n";
+
+// "YYYY_MM_DD.DCP" of the day of a date.
+[[nodiscard]] std::string DailyFileName(TDateTime date);
+// WorkDir + "DataDCP/" + folder name (already made safe).
+[[nodiscard]] std::string DailyFolderPath(std::string_view folderName);
+
+// Lines of a daily file: each CR, LF or CR LF ends a line; text after the last break
+// is a line too.
+[[nodiscard]] std::vector<std::string_view> SplitDailyLines(std::string_view bytes);
+
+// The stored lines of the daily files, so that the duplicate test of a block does not
+// read its file again: a file is read when it is first asked about and again only when
+// its size differs from the one known (another program appended to it).
+class TDailyFileIndex {
+public:
+    // True when a line of the file equals the header without regard to letter case.
+    // False for a missing file. Throws FileError when the file cannot be read.
+    [[nodiscard]] bool Contains(const std::string& path, std::string_view header);
+
+    // Appends the record with a single write, after a line break when the file does not
+    // end with one (a record cut short by a crash must not swallow the next header).
+    // False when the file cannot be opened or created; throws FileError when writing
+    // fails (the file is then cut back to its former size).
+    [[nodiscard]] bool Append(const std::string& path, std::string_view record);
+
+    void Clear() { files_.clear(); }
+
+private:
+    struct Entry {
+        uint64_t size = 0;
+        std::unordered_set<std::string> lines;  // upper case
+    };
+    std::unordered_map<std::string, Entry> files_;
+};
+
+}  // namespace skylog
