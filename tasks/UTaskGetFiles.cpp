@@ -1,0 +1,87 @@
+#include "tasks/UTaskGetFiles.h"
+
+#include "Common/UUtils.h"
+#include "tasks/TaskServices.h"
+#include "tasks/TasksInf.h"
+
+namespace skylog {
+
+TTaskGetFiles::TTaskGetFiles() {
+    Type = 0;
+    ImageIndex = 4;
+    HasConfig = true;
+}
+
+void TTaskGetFiles::Assign(const TTask& source) {
+    if (const auto* other = dynamic_cast<const TTaskGetFiles*>(&source)) {
+        InputDirectory = other->InputDirectory;
+        SupprAfterAdd = other->SupprAfterAdd;
+        ImportationMask = other->ImportationMask;
+    }
+}
+
+std::string TTaskGetFiles::GetDescription() const {
+    return "Permet de récupèrer des fichiers de balise d'un répertoire, de les décoder et de les "
+           "ajouter dans la liste des messages";
+}
+
+std::string TTaskGetFiles::GetName() const { return "Ajout de fichiers balise"; }
+
+void TTaskGetFiles::Execute() {
+    DueCall = 0;
+    (void)RunNow(TaskProgress());
+}
+
+TGetFilesResult TTaskGetFiles::RunNow(ITaskProgress& progress) const {
+    TGetFilesRun run(InputDirectory, ImportationMask, SupprAfterAdd, TaskStore(), MainWindowHook());
+    return run.Execute(progress);
+}
+
+void TTaskGetFiles::Configure() { CallTaskConfigureHook(*this); }
+
+void TTaskGetFiles::SaveToIni(TIniFile& ini, std::string_view section) const {
+    TTask::SaveToIni(ini, section);
+    ini.WriteString(section, tasks_inf::kInputDirectory, InputDirectory);
+    ini.WriteBool(section, tasks_inf::kSupprAfterAdd, SupprAfterAdd);
+    ini.WriteString(section, tasks_inf::kImportationMask, ImportationMask);
+}
+
+void TTaskGetFiles::LoadFromIni(const TIniFile& ini, std::string_view section) {
+    TTask::LoadFromIni(ini, section);
+    InputDirectory = ini.ReadString(section, tasks_inf::kInputDirectory, "");
+    SupprAfterAdd = ini.ReadBool(section, tasks_inf::kSupprAfterAdd, false);
+    ImportationMask = ini.ReadString(section, tasks_inf::kImportationMask, "*.*");
+}
+
+// ---- parameter dialog logic ----
+
+TMaskChoice MaskChoiceOf(std::string_view mask) {
+    if (mask == "*.CNRS") return TMaskChoice::Cnrs;
+    if (mask == "*.DCP") return TMaskChoice::Dcp;
+    if (mask == "*.BRU") return TMaskChoice::Bru;
+    if (mask == "*.*") return TMaskChoice::All;
+    return TMaskChoice::Other;
+}
+
+std::string MaskOfChoice(TMaskChoice choice) {
+    switch (choice) {
+        case TMaskChoice::Cnrs: return "*.CNRS";
+        case TMaskChoice::Dcp: return "*.DCP";
+        case TMaskChoice::Bru: return "*.BRU";
+        case TMaskChoice::All:
+        case TMaskChoice::Other: break;
+    }
+    return "*.*";
+}
+
+TGetFilesParams LoadGetFilesParams(const TTaskGetFiles& task) {
+    return {task.InputDirectory, task.ImportationMask, task.SupprAfterAdd};
+}
+
+void StoreGetFilesParams(const TGetFilesParams& params, TTaskGetFiles& task) {
+    task.InputDirectory = params.Folder;
+    task.ImportationMask = ToUpperAscii(params.Mask);
+    task.SupprAfterAdd = params.DeleteAfterAdd;
+}
+
+}  // namespace skylog

@@ -1,0 +1,103 @@
+#pragma once
+// Scheduled tasks: the task base class with its schedule, and the owned list of
+// tasks kept in Tasks.inf. A task's NextCall always stays on its schedule grid; calls
+// missed since the last check collapse into one pending call (DueCall).
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Common/DateTime.h"
+#include "Common/IniFile.h"
+
+namespace skylog {
+
+class TTask {
+public:
+    TTask() = default;
+    virtual ~TTask() = default;
+    TTask(const TTask&) = delete;
+    TTask& operator=(const TTask&) = delete;
+
+    double Periodicity = 0;  // days between two calls; 0 = a single call
+    TDateTime NextCall = 0;  // 0 = no further call
+    bool HasConfig = false;
+    int ImageIndex = 0;
+    int Type = -1;
+    TDateTime DueCall = 0;   // the call that has come due and not been run or dropped
+
+    // Copies the type's own parameters when the source is of the same type; the
+    // schedule is not copied.
+    virtual void Assign(const TTask& source);
+    [[nodiscard]] virtual std::string GetDescription() const;
+    [[nodiscard]] virtual std::string GetName() const;
+    // Runs the task's work and returns when it is over. Overrides first clear DueCall.
+    virtual void Execute();
+    // Opens the type's parameter dialog when a front end provides one.
+    virtual void Configure();
+    virtual void SaveToIni(TIniFile& ini, std::string_view section) const;
+    virtual void LoadFromIni(const TIniFile& ini, std::string_view section);
+    // Brings the schedule up to date and answers whether a call is pending.
+    [[nodiscard]] virtual bool IsCallDue();
+
+    [[nodiscard]] std::string Description() const { return GetDescription(); }
+    [[nodiscard]] std::string Name() const { return GetName(); }
+    [[nodiscard]] std::string PeriodicityString() const;
+};
+
+// A period below one minute (a hand-edited file) counts as a single call, so that the
+// catch-up never has to walk a grid of absurd density.
+[[nodiscard]] bool IsSingleCallPeriod(double periodicity);
+
+// The catch-up rule on one schedule at `now`: a single call that has come moves to
+// dueCall (nextCall := 0); a periodic schedule moves nextCall to the first grid point
+// at or after now and dueCall to the grid point before it, computed, not stepped.
+void CatchUpSchedule(TDateTime& nextCall, TDateTime& dueCall, double periodicity, TDateTime now);
+
+// "Date du prochain lancement" of a task: date and time of NextCall, or "Terminée",
+// or "Annulée (Tâches non actives)" for a call missed while the tasks were not active.
+[[nodiscard]] std::string NextCallString(const TTask& task);
+
+class TTasksList {
+public:
+    static constexpr int AvailableTasks = 2;
+
+    TTasksList() = default;
+    TTasksList(const TTasksList&) = delete;
+    TTasksList& operator=(const TTasksList&) = delete;
+
+    std::string FileName;  // the Tasks.inf last loaded or saved
+
+    [[nodiscard]] size_t Count() const { return items_.size(); }
+    [[nodiscard]] TTask* At(size_t index) const { return items_.at(index).get(); }
+    [[nodiscard]] TTask* operator[](size_t index) const { return At(index); }
+    TTask* Add(std::unique_ptr<TTask> task);
+    // Puts the task at that position and destroys the one it replaces.
+    void Replace(size_t index, std::unique_ptr<TTask> task);
+    void Delete(size_t index);
+    void Clear() { items_.clear(); }
+
+    // A new task of that type with its defaults, or none for an unknown type.
+    [[nodiscard]] static std::unique_ptr<TTask> CreateTask(int type);
+    [[nodiscard]] static std::string TaskTypeName(int type);
+
+    void UpdateCalls();
+    void CancelDueCalls();
+    // Runs every due task, one after the other. A call made while a task of this list
+    // is running (a timer tick during a collection) starts nothing: the due tasks run
+    // at a later call.
+    void ExecuteDueTasks();
+    [[nodiscard]] bool Running() const { return running_; }
+
+    void LoadFromFile(std::string_view path);
+    // An empty path means FileName. Throws FileError when there is no file name or
+    // the file cannot be written.
+    void SaveToFile(std::string_view path);
+
+private:
+    std::vector<std::unique_ptr<TTask>> items_;
+    bool running_ = false;
+};
+
+}  // namespace skylog
