@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include "Common/FileUtil.h"
+#include "Common/MessageBoxes.h"
+#include "Common/RunObjects.h"
+#include "managers/UManagers.h"
+#include "tests/support/TempDir.h"
+
+namespace skylog {
+namespace {
+
+using test::ReadText;
+using test::TempDir;
+using test::WriteText;
+
+class ManagersTest : public ::testing::Test {
+protected:
+    void TearDown() override { skylog::Run().Managers = nullptr; }
+
+    // A list of Jean Dupont (1), Marie Curie (2) and Paul Martin (3), installed as the
+    // run's list.
+    TManagerList& ThreeManagers() {
+        list_ = std::make_unique<TManagerList>(dir_.File("Managers.inf"));
+        AddManager("Dupont", "Jean", "jd@example.org");
+        AddManager("Curie", "Marie", "");
+        AddManager("Martin", "Paul", "pm@example.org");
+        skylog::Run().Managers = list_.get();
+        return *list_;
+    }
+    TManager* AddManager(std::string name, std::string forName, std::string mail) {
+        auto manager = std::make_unique<TManager>();
+        manager->Name = std::move(name);
+        manager->ForName = std::move(forName);
+        manager->Mail = std::move(mail);
+        return list_->Add(std::move(manager));
+    }
+
+    TempDir dir_;
+    RecordingMessageBoxes boxes_;
+    ScopedMessageBoxes scoped_{boxes_};
+    std::unique_ptr<TManagerList> list_;
+};
+
+TEST_F(ManagersTest, LineFormAndFullName) {
+    TManager manager;
+    manager.Id = 12;
+    manager.Name = "Dupont";
+    manager.ForName = "Jean";
+    manager.Mail = "m";
+    EXPECT_EQ(manager.AsLine(), "12,Dupont,Jean,m");
+    EXPECT_EQ(manager.FullName(), "Jean Dupont");
+
+    manager.ForName.clear();
+    EXPECT_EQ(manager.FullName(), " Dupont");
+
+    // No mail: empty fourth field, names read back intact.
+    auto back = TManager::FromLine("7,Curie,Marie,");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->Id, 7);
+    EXPECT_EQ(back->Name, "Curie");
+    EXPECT_EQ(back->ForName, "Marie");
+    EXPECT_EQ(back->Mail, "");
+
+    auto shortLine = TManager::FromLine("8,Martin");
+    ASSERT_TRUE(shortLine);
+    EXPECT_EQ(shortLine->Name, "Martin");
+    EXPECT_EQ(shortLine->ForName, "");
+
+    EXPECT_FALSE(TManager::FromLine("x,Martin,Paul,"));
+    EXPECT_FALSE(TManager::FromLine(",Martin,Paul,"));
+}
+
+TEST_F(ManagersTest, FileLinesAreWindows1252WithCrLf) {
+    TManagerList& list = ThreeManagers();
+    list.Managers[1]->ForName = "Éloïse";
+    list.SaveToFile();
+    EXPECT_EQ(ReadText(list.FileName),
+              "1,Dupont,Jean,jd@example.org\r\n2,Curie,\xC9lo\xEFse,\r\n3,Martin,Paul,pm@example.org\r\n");
+
+    TManagerList reloaded(list.FileName);
+    ASSERT_EQ(reloaded.Count(), 3u);
+    EXPECT_EQ(reloaded.Managers[1]->ForName, "Éloïse");
+    EXPECT_EQ(reloaded.Managers[1]->Mail, "");
+}
+
+TEST_F(ManagersTest, MissingFileGivesEmptyListStartingAtOne) {
+    TManagerList list(dir_.File("none.inf"));
+    EXPECT_EQ(list.Count(), 0u);
+    EXPECT_EQ(list.NextId, 1);
+    EXPECT_FALSE(FileExists(list.FileName));
+    EXPECT_TRUE(boxes_.shown.empty());
+}
+
+TEST_F(ManagersTest, IdentifiersAreKeptAsReadAndNeverHandedOutTwice) {
+    WriteText(dir_.File("Managers.inf"), "4,Dupont,Jean,m\r\n\r\n9,Curie,Marie,\r\n2,Martin,Paul,\r\n");
+    TManagerList list(dir_.File("Managers.inf"));
+    ASSERT_EQ(list.Count(), 3u);
+    EXPECT_EQ(list.Managers[0]->Id, 4);
+    EXPECT_EQ(list.Managers[1]->Id, 9);
+    EXPECT_EQ(list.Managers[2]->Id, 2);
+    EXPECT_EQ(list.NextId, 10);
+    EXPECT_EQ(list.FindById(9)->Name, "Curie");
+
+    // Deleting the manager with the largest identifier does not bring it back.
+    list.Delete(1);
+    EXPECT_FALSE(list.Exists(9));
+    EXPECT_EQ(list.Add(std::make_unique<TManager>())->Id, 10);
+}
+
+TEST_F(ManagersTest, IdentifiersSurviveReloadAfterDeletion) {
+    TManagerList& list = ThreeManagers();
+    ASSERT_TRUE(list.Remove(list.FindById(2)));
+    list.SaveToFile();
+
+    TManagerList reloaded(list.FileName);
+    ASSERT_EQ(reloaded.Count(), 2u);
+    EXPECT_EQ(reloaded.FindById(1)->FullName(), "Jean Dupont");
+    EXPECT_EQ(reloaded.FindById(3)->FullName(), "Paul Martin");
+    EXPECT_EQ(reloaded.FindById(2), nullptr);
+    EXPECT_EQ(reloaded.Add(std::make_unique<TManager>())->Id, 4);
+}
+
+TEST_F(ManagersTest, LineWithBadIdentifierIsWarnedAndSkipped) {
+    WriteText(dir_.File("Managers.inf"), "x,Dupont,Jean,\r\n3,Curie,Marie,\r\n,Martin,Paul,\r\n");
+    TManagerList list(dir_.File("Managers.inf"));
+    ASSERT_EQ(list.Count(), 1u);
+    EXPECT_EQ(list.Managers[0]->Id, 3);
+    EXPECT_EQ(list.NextId, 4);
+    const auto warnings = boxes_.Warnings();
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_NE(warnings[0].find("x,Dupont,Jean,"), std::string::npos);
+}
+
+TEST_F(ManagersTest, AddManagerRefusesDuplicatesAndUnknownIdentifiers) {
+    ThreeManagers();
+    TListManagers ids;
+    EXPECT_TRUE(ids.AddManager(2));
+    EXPECT_FALSE(ids.AddManager(2));
+    EXPECT_FALSE(ids.AddManager(42));
+    EXPECT_EQ(ids.Ids(), (std::vector<int32_t>{2}));
+}
+
+TEST_F(ManagersTest, SetIdsText) {
+    ThreeManagers();
+    TListManagers ids;
+    ids.SetIdsText("3|1");
+    EXPECT_EQ(ids.Ids(), (std::vector<int32_t>{3, 1}));
+    EXPECT_EQ(ids.IdsText(), "3|1");
+
+    ids.SetIdsText("");
+    EXPECT_EQ(ids.Count(), 0u);
+    EXPECT_EQ(ids.IdsText(), "");
+
+    // Unknown and repeated identifiers are dropped without a message.
+    ids.SetIdsText("2|42|2");
+    EXPECT_EQ(ids.Ids(), (std::vector<int32_t>{2}));
+    EXPECT_TRUE(boxes_.shown.empty());
+}
+
+TEST_F(ManagersTest, SetIdsTextWarnsAndSkipsPiecesThatAreNotIntegers) {
+    ThreeManagers();
+    TListManagers ids;
+    ids.SetIdsText("1||abc|3");
+    EXPECT_EQ(ids.Ids(), (std::vector<int32_t>{1, 3}));
+    EXPECT_EQ(boxes_.Warnings().size(), 2u);
+}
+
+TEST_F(ManagersTest, DisplayAndTextPruneDeletedManagers) {
+    TManagerList& list = ThreeManagers();
+    TListManagers ids;
+    ids.SetIdsText("1|2|3");
+    list.Delete(1);
+    EXPECT_EQ(ids.DisplayStr(), "Jean Dupont, Paul Martin");
+    EXPECT_EQ(ids.Ids(), (std::vector<int32_t>{1, 3}));
+
+    list.Delete(0);
+    EXPECT_EQ(ids.IdsText(), "3");
+    EXPECT_EQ(ids.Count(), 1u);
+}
+
+TEST_F(ManagersTest, WithoutManagerListIdentifiersAreKept) {
+    TListManagers ids;
+    ids.SetIdsText("5|7");
+    EXPECT_EQ(ids.IdsText(), "5|7");
+    EXPECT_EQ(ids.DisplayStr(), "");
+    EXPECT_EQ(ids.Count(), 2u);
+}
+
+}  // namespace
+}  // namespace skylog
