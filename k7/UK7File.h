@@ -29,7 +29,7 @@ public:
 
     // Replaces the content with the given file bytes: parameter block, dates, events,
     // then binds the instrument type found from InstruIdent. False when the bytes are
-    // fewer than a header (no events, ParamBloc unchanged).
+    // fewer than a header (no events, ParamBloc empty).
     bool Parse(std::string bytes);
 
     std::string FileName;
