@@ -1,0 +1,80 @@
+#pragma once
+// Stand-ins for the run's reader and beacon list, the progress window and the main
+// window, recording what the task runs asked of them.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Common/DateTime.h"
+#include "Common/UUtils.h"
+#include "tasks/TaskServices.h"
+
+namespace skylog::test {
+
+class FakeStore : public ITaskStore {
+public:
+    // ReadFile answers 0 for ground-station extensions, -1 otherwise, unless a test
+    // sets its own behaviour.
+    std::function<int(const std::string&)> onRead;
+    std::function<void(TDateTime)> onLoadDay;
+    std::function<void(TDateTime)> onFlushDay;
+
+    std::vector<std::string> calls;  // "read <name>", "flush", "clear", "load dd/mm/yyyy", "k7 dd/mm/yyyy"
+
+    int ReadFile(const std::string& path) override {
+        calls.push_back("read " + path.substr(path.rfind('/') + 1));
+        if (onRead) return onRead(path);
+        const std::string upper = ToUpperAscii(path);
+        for (const char* ext : {".CNRS", ".NASA", ".DCP", ".BRU", ".GOES"})
+            if (upper.size() > std::string_view(ext).size() &&
+                upper.compare(upper.size() - std::string_view(ext).size(), std::string::npos, ext) == 0)
+                return 0;
+        return -1;
+    }
+    void FlushAll() override { calls.push_back("flush"); }
+    void ClearAll() override { calls.push_back("clear"); }
+    void LoadDay(TDateTime date, int beaconIndex) override {
+        calls.push_back("load " + FormatDateDMY(date) + (beaconIndex == -1 ? "" : " beacon?"));
+        if (onLoadDay) onLoadDay(date);
+    }
+    void FlushK7ItemsOfDay(TDateTime date) override {
+        calls.push_back("k7 " + FormatDateDMY(date));
+        if (onFlushDay) onFlushDay(date);
+    }
+};
+
+class RecordingProgress : public ITaskProgress {
+public:
+    std::vector<std::string> labels;
+    std::vector<int> positions;
+    int maximum = -1;
+    int cancelChecks = 0;
+    int cancelAfterChecks = -1;  // CancelRequested answers true from this check on
+    bool cancelEnabled = true;
+
+    void SetLabel(std::string_view text) override { labels.emplace_back(text); }
+    void SetMaximum(int value) override { maximum = value; }
+    void SetPosition(int value) override { positions.push_back(value); }
+    bool CancelRequested() override {
+        ++cancelChecks;
+        return cancelAfterChecks >= 0 && cancelChecks > cancelAfterChecks;
+    }
+    void SetCancelEnabled(bool enabled) override { cancelEnabled = enabled; }
+};
+
+class RecordingMainWindow : public IMainWindowHook {
+public:
+    std::vector<std::string> calls;
+    void SetDCPLocked(bool locked) override { calls.push_back(locked ? "lock" : "unlock"); }
+    void SetSelectedBeacon(int index) override { calls.push_back("beacon " + std::to_string(index)); }
+    void SetSelectedBlock(int index) override { calls.push_back("block " + std::to_string(index)); }
+    void RefreshDay() override { calls.push_back("refresh"); }
+};
+
+[[nodiscard]] inline TDateTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
+    return *EncodeDateTime(year, month, day, hour, minute, second);
+}
+
+}  // namespace skylog::test

@@ -1,0 +1,131 @@
+// The K7 rebuild: which days it loads and writes, the progress it shows, and a day
+// that fails.
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "Common/FileUtil.h"
+#include "Common/MessageBoxes.h"
+#include "Common/UUtils.h"
+#include "tasks/UTaskMakeK7.h"
+#include "tests/tasks/TaskTestDoubles.h"
+
+namespace skylog {
+namespace {
+
+using Strings = std::vector<std::string>;
+using test::At;
+
+class MakeK7Test : public ::testing::Test {
+protected:
+    test::FakeStore store;
+    test::RecordingProgress progress;
+    test::RecordingMainWindow mainWindow;
+    RecordingMessageBoxes boxes;
+    ScopedMessageBoxes scopedBoxes{boxes};
+
+    void SetUp() override {
+        SetTaskStoreForTesting(&store);
+        SetMainWindowHook(&mainWindow);
+        SetTaskProgress(&progress);
+    }
+    void TearDown() override {
+        SetTaskStoreForTesting(nullptr);
+        SetMainWindowHook(nullptr);
+        SetTaskProgress(nullptr);
+        SetClockForTesting(std::nullopt);
+    }
+};
+
+TEST_F(MakeK7Test, FromASpecialDateRewritesThatDayAndTheFollowingOnes) {
+    TTaskMakeK7 task;
+    task.FromSpecialDate = true;
+    task.SpecialDate = At(2006, 3, 10);
+    task.DueCall = 40000;
+    task.Execute();
+    EXPECT_EQ(task.DueCall, 0);
+    EXPECT_EQ(store.calls, (Strings{"clear", "load 13/03/2006", "load 12/03/2006", "load 11/03/2006",
+                                    "load 10/03/2006", "load 09/03/2006", "k7 12/03/2006", "k7 11/03/2006",
+                                    "k7 10/03/2006"}));
+    EXPECT_EQ(progress.labels.front(), "Chargement DCP de la journée : 13/03/2006");
+    EXPECT_EQ(progress.labels.back(), "Enregistrement K7 de la journée : 10/03/2006");
+    EXPECT_EQ(progress.maximum, 100);
+    // Loading: ((300 i) div 5) div 4; writing: (25 j) div 3 + 75.
+    EXPECT_EQ(progress.positions, (std::vector<int>{0, 15, 30, 45, 60, 83, 91, 100}));
+    EXPECT_EQ(mainWindow.calls, Strings{"refresh"});
+}
+
+TEST_F(MakeK7Test, DefaultsCountFromNowAndLeaveTodayAlone) {
+    SetClockForTesting(At(2024, 5, 10, 14, 30));
+    TTaskMakeK7 task;
+    task.Execute();
+    EXPECT_EQ(store.calls, (Strings{"clear", "load 10/05/2024", "load 09/05/2024", "load 08/05/2024",
+                                    "load 07/05/2024", "load 06/05/2024", "k7 09/05/2024", "k7 08/05/2024",
+                                    "k7 07/05/2024"}));
+
+    store.calls.clear();
+    task.FromSpecialDate = true;  // set, but without a date: still from now
+    task.NbDayToBuild = 1;
+    task.Execute();
+    EXPECT_EQ(store.calls, (Strings{"clear", "load 10/05/2024", "load 09/05/2024", "load 08/05/2024",
+                                    "k7 09/05/2024"}));
+}
+
+TEST_F(MakeK7Test, OneDayProgress) {
+    TMakeK7Run run(1, At(2024, 5, 10), store, nullptr);
+    (void)run.Execute(progress);
+    EXPECT_EQ(progress.positions, (std::vector<int>{0, 25, 50, 100}));
+}
+
+TEST_F(MakeK7Test, ADayThatFailsIsReportedAndTheOthersAreRebuilt) {
+    store.onLoadDay = [](TDateTime day) {
+        if (day == At(2006, 3, 12)) throw FileError("fichier journalier illisible");
+    };
+    store.onFlushDay = [](TDateTime day) {
+        if (day == At(2006, 3, 11)) throw FileError("disque plein");
+    };
+    TMakeK7Run run(3, At(2006, 3, 13), store, &mainWindow);
+    const TMakeK7Result result = run.Execute(progress);
+    EXPECT_EQ(result.LoadedDays.size(), 5u);
+    EXPECT_EQ(result.WrittenDays.size(), 3u);
+    EXPECT_EQ(store.calls.back(), "k7 10/03/2006");
+    EXPECT_EQ(mainWindow.calls, Strings{"refresh"});
+    ASSERT_EQ(result.Failures.size(), 2u);
+    const Strings warnings = boxes.Warnings();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("12/03/2006 : fichier journalier illisible"), std::string::npos);
+    EXPECT_NE(warnings[0].find("11/03/2006 : disque plein"), std::string::npos);
+}
+
+TEST_F(MakeK7Test, AbsurdDayCountsNeitherDivideByZeroNorLoop) {
+    TMakeK7Run none(0, At(2024, 5, 10), store, nullptr);
+    (void)none.Execute(progress);
+    EXPECT_EQ(store.calls, (Strings{"clear", "load 10/05/2024", "load 09/05/2024"}));
+    store.calls.clear();
+    TMakeK7Run negative(-5, At(2024, 5, 10), store, nullptr);
+    (void)negative.Execute(progress);
+    EXPECT_EQ(store.calls, Strings{"clear"});
+}
+
+TEST(MakeK7Params, DayCountChecks) {
+    EXPECT_EQ(DayCountError("7"), std::nullopt);
+    EXPECT_EQ(DayCountError("30"), std::nullopt);
+    for (const char* text : {"", "abc", "3j"}) EXPECT_EQ(DayCountError(text), "Le nombre de jours doit être un nombre!");
+    for (const char* text : {"0", "-2"})
+        EXPECT_EQ(DayCountError(text), "Le nombre de jours doit être supérieur à zéro!");
+}
+
+TEST(MakeK7Params, StoringFromTheCurrentDayForgetsThePickedDate) {
+    TTaskMakeK7 task;
+    StoreMakeK7Params(5, false, At(2006, 3, 10, 12, 0), task);
+    EXPECT_EQ(task.NbDayToBuild, 5);
+    EXPECT_FALSE(task.FromSpecialDate);
+    EXPECT_EQ(task.SpecialDate, 0);
+    StoreMakeK7Params(2, true, At(2006, 3, 10, 12, 0), task);
+    EXPECT_TRUE(task.FromSpecialDate);
+    EXPECT_EQ(task.SpecialDate, At(2006, 3, 10));
+}
+
+}  // namespace
+}  // namespace skylog
