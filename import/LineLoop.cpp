@@ -264,6 +264,7 @@ void TLineLoop::FileBlock(std::string header, TDateTime date, int32_t announcedL
     filed->AnnouncedLength = announcedLength;
     pendingCount_ = 0;
     reader_.CurrentBlock = filed;
+    ++reader_.BlocksFiled;
 }
 
 void TLineLoop::CloseBlock() {

@@ -72,6 +72,7 @@ void DecodeEveryBeacon() {
 
 int32_t TDecodFile::ReadFile(const std::string& path) {
     Errors.clear();
+    BlocksFiled = 0;
     const int32_t format = FormatOfPath(path);
     if (format != kFormatUnknown) {
         std::string bytes = ReadFileBytes(path);
@@ -87,6 +88,7 @@ int32_t TDecodFile::ReadFile(const std::string& path) {
 
 void TDecodFile::ReadBuffer(std::string_view bytes, int32_t format) {
     Errors.clear();
+    BlocksFiled = 0;
     Format = format;
     CheckOrder = format == kFormatStation || format == kFormatBru;
     CurrentBeacon = nullptr;

@@ -29,6 +29,7 @@ public:
     bool CheckOrder = false;
     int32_t Format = 0;  // kFormatDcp, kFormatStation, kFormatBru or kFormatGoes
     std::vector<TDecodFileError> Errors;  // errors of the last file read
+    int32_t BlocksFiled = 0;  // blocks filed from the last file read (repeated headers included)
 
     // Reads one ground-station file into the beacon list Run().Beacons: picks the
     // format by extension, clears bit 7 of every byte of the file on disk, runs the

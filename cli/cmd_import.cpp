@@ -1,0 +1,131 @@
+// skylog import FILE...: adds ground-station message files the way the main window's
+// "Ajouter" does, without a window. Reader errors go to stdout, one line each, so
+// that they can be filtered; failures, progress and the final count go to stderr.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "Common/FileUtil.h"
+#include "Common/RunObjects.h"
+#include "cli/Commands.h"
+#include "dcp/UDCPList.h"
+#include "import/UDecodFile.h"
+
+namespace skylog::cli {
+namespace {
+
+constexpr const char* kUsage = "import FILE...";
+// The store is written and emptied every so many files, as the main window does, so
+// that a long list of files does not hold every message in memory.
+constexpr size_t kFilesPerFlush = 50;
+
+// A progress line on a terminal, rewritten in place and erased before other output.
+class Progress {
+public:
+    explicit Progress(size_t total) : enabled_(total > 1 && ::isatty(STDERR_FILENO) != 0), total_(total) {}
+    void Show(size_t index, const std::string& path) {
+        if (!enabled_) return;
+        std::cerr << "\r\033[K" << (index + 1) << '/' << total_ << ' ' << path << std::flush;
+        shown_ = true;
+    }
+    void Erase() {
+        if (!shown_) return;
+        std::cerr << "\r\033[K" << std::flush;
+        shown_ = false;
+    }
+
+private:
+    bool enabled_;
+    bool shown_ = false;
+    size_t total_;
+};
+
+void printErrors(const std::string& path, const TDecodFile& reader) {
+    for (const TDecodFileError& e : reader.Errors) {
+        std::cout << path << ": Ligne " << e.Line << ", E=" << e.Code << ", "
+                  << TDecodFile::ErrorMessage(e) << '\n';
+    }
+}
+
+// Writes the store; a failure is reported and counts as a failed run.
+bool flush(TDCPList& beacons) {
+    try {
+        beacons.FlushAll();
+        return true;
+    } catch (const std::exception& e) {
+        std::cerr << "skylog: " << e.what() << '\n';
+        return false;
+    }
+}
+
+int importFiles(const std::vector<std::string>& args, const Options&) {
+    std::vector<std::string> files;
+    bool optionsEnded = false;
+    for (const std::string& arg : args) {
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            std::cerr << "skylog: option inconnue : " << arg << "\nusage: skylog " << kUsage << '\n';
+            return kExitUsage;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.empty()) {
+        std::cerr << "usage: skylog " << kUsage << '\n';
+        return kExitUsage;
+    }
+    TDecodFile* reader = Run().Reader;
+    TDCPList* beacons = Run().Beacons;
+    if (reader == nullptr || beacons == nullptr) {
+        std::cerr << "skylog: lecteur ou liste des balises absents\n";
+        return kExitFailure;
+    }
+
+    int status = kExitOk;
+    size_t filesRead = 0;
+    long messages = 0;
+    long errors = 0;
+    Progress progress(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string& path = files[i];
+        progress.Show(i, path);
+        try {
+            if (reader->ReadFile(path) < 0) {
+                progress.Erase();
+                std::cerr << "Le format du fichier " << path << " est inconnu!\n";
+                status = kExitFailure;
+            } else {
+                ++filesRead;
+                messages += reader->BlocksFiled;
+                errors += static_cast<long>(reader->Errors.size());
+                if (!reader->Errors.empty()) progress.Erase();
+                printErrors(path, *reader);
+            }
+        } catch (const FileError& e) {
+            progress.Erase();
+            std::cerr << "skylog: " << e.what() << '\n';
+            status = kExitFailure;
+        }
+        if ((i + 1) % kFilesPerFlush == 0) {
+            if (!flush(*beacons)) status = kExitFailure;
+            beacons->ClearAll();
+        }
+    }
+    if (!flush(*beacons)) status = kExitFailure;
+    progress.Erase();
+    std::cout << std::flush;
+    std::cerr << filesRead << " fichier(s) lu(s), " << messages << " message(s), " << errors
+              << " erreur(s) de lecture\n";
+    return status;
+}
+
+Registrar reg("import", kUsage, importFiles);
+
+}  // namespace
+}  // namespace skylog::cli

@@ -1,0 +1,80 @@
+// skylog import, end to end: the program run on files in a temporary working directory.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "tests/support/TempDir.h"
+
+namespace skylog::test {
+namespace {
+
+class ImportCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteText(dir.File("wd/DcpList.inf"),
+                  "[General]\r\nNbDCP=1\r\n[DCP0]\r\nName=Lampedusa\r\nNumber=4711\r\nNbAss=0\r\n");
+    }
+
+    // Runs the program; returns its exit status, with stdout and stderr in out and err.
+    int Import(const std::string& files) {
+        const std::string command = "SKYLOG_SETTINGS='" + dir.File("settings.conf") + "' '" +
+                                    SKYLOG_CLI + "' --workdir '" + dir.File("wd/") +
+                                    "' --host-data '" + SKYLOG_SOURCE_DIR + "/sample/host' import " +
+                                    files + " >'" + dir.File("out") + "' 2>'" + dir.File("err") + "'";
+        const int raw = std::system(command.c_str());
+        out = ReadText(dir.File("out"));
+        err = ReadText(dir.File("err"));
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+
+    static std::string Message(int minute) {
+        char header[64];
+        std::snprintf(header, sizeof header, "4711-ALL 0 at 03/07/05 14:%02d:10 UTC 4BT o\r\n", minute);
+        return std::string(header) + "BODY\r\n";
+    }
+
+    TempDir dir;
+    std::string out, err;
+};
+
+TEST_F(ImportCommandTest, ErrorsOnStdoutFailuresOnStderr) {
+    WriteText(dir.File("a.cnrs"), Message(0) + "9999-ALL 0 at 03/07/05 14:02:10 UTC 4BT o\r\n");
+    WriteText(dir.File("b.txt"), "x\n");
+    const std::string a = dir.File("a.cnrs");
+    const std::string b = dir.File("b.txt");
+
+    EXPECT_EQ(Import("'" + a + "'"), 0);
+    EXPECT_EQ(out, a + ": Ligne 3, E=3, La balise 9999 a émis un message sans être définie "
+                       "(en-tête :9999-ALL 0 at 03/07/05 14:02:10 UTC 4BT o)\n");
+    EXPECT_NE(err.find("1 fichier(s) lu(s), 1 message(s), 1 erreur(s) de lecture"),
+              std::string::npos);
+    EXPECT_EQ(ReadText(dir.File("wd/DataDCP/Lampedusa/2005_07_03.DCP")), Message(0));
+
+    EXPECT_EQ(Import("'" + b + "' '" + dir.File("missing.DCP") + "' '" + a + "'"), 1);
+    EXPECT_NE(err.find("Le format du fichier " + b + " est inconnu!\n"), std::string::npos);
+    EXPECT_NE(err.find("missing.DCP"), std::string::npos);
+    EXPECT_NE(out.find(a + ": Ligne 3, E=3"), std::string::npos);
+
+    EXPECT_EQ(Import(""), 2);
+}
+
+TEST_F(ImportCommandTest, StoreIsFlushedAcrossBatchesOfFiles) {
+    std::string files;
+    std::string expected;
+    for (int i = 0; i < 51; ++i) {
+        const std::string path = dir.File("in/" + std::to_string(i) + ".DCP");
+        WriteText(path, Message(i));
+        files += "'" + path + "' ";
+        expected += Message(i);
+    }
+    EXPECT_EQ(Import(files), 0);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(ReadText(dir.File("wd/DataDCP/Lampedusa/2005_07_03.DCP")), expected);
+}
+
+}  // namespace
+}  // namespace skylog::test
