@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "Common/FileUtil.h"
+#include "import/UDecodFile.h"
+#include "tests/dcp/DcpFixture.h"
+
+namespace skylog::test {
+namespace {
+
+// Three beacons, each with a stored day of 7 March 2005 holding one record per beacon
+// (two for the third), written through the store itself.
+class DayTest : public DcpFixture {
+protected:
+    void SetUp() override {
+        skylog::Run().Reader = &reader_;
+        const char* names[] = {"Lampedusa", "Sede", "../Avignon"};
+        for (int i = 0; i < 3; ++i) {
+            TDCP* beacon = AddBeacon(names[i], "471" + std::to_string(i));
+            AddBlock(*beacon, Header(i, 10), At(2005, 3, 7, 10), "NO DATA!");
+        }
+        AddBlock(*List().Beacons[2], Header(2, 11), At(2005, 3, 7, 11), "NO DATA!");
+        List().FlushAll();
+        List().ClearAll();
+    }
+    static std::string Header(int beacon, int hour) {
+        return "471" + std::to_string(beacon) + " 0 at 07/03/05 " + std::to_string(hour) +
+               ":00:00 UTC 8BT o";
+    }
+    std::vector<size_t> BlockCounts() {
+        std::vector<size_t> counts;
+        for (const auto& beacon : List().Beacons) counts.push_back(beacon->Blocks.size());
+        return counts;
+    }
+
+    TDecodFile reader_;
+};
+
+TEST_F(DayTest, MinusOneLoadsEveryBeacon) {
+    List().LoadDay(At(2005, 3, 7, 18), -1);
+    EXPECT_EQ(BlockCounts(), (std::vector<size_t>{1, 1, 2}));
+    const TDCPDataBloc& block = *List().Beacons[2]->Blocks[1];
+    EXPECT_EQ(block.Header, Header(2, 11));
+    EXPECT_EQ(block.Date, At(2005, 3, 7, 11));
+    EXPECT_TRUE(block.Decoded);
+}
+
+TEST_F(DayTest, AnIndexLoadsThatBeaconOnly) {
+    List().LoadDay(At(2005, 3, 7), 2);
+    EXPECT_EQ(BlockCounts(), (std::vector<size_t>{0, 0, 2}));
+    List().LoadDay(At(2005, 3, 7), 0);
+    EXPECT_EQ(BlockCounts(), (std::vector<size_t>{1, 0, 2}));
+}
+
+TEST_F(DayTest, IndexesOutOfRangeLoadEveryBeacon) {
+    List().LoadDay(At(2005, 3, 7), 3);
+    EXPECT_EQ(BlockCounts(), (std::vector<size_t>{1, 1, 2}));
+    List().ClearAll();
+    List().LoadDay(At(2005, 3, 7), -5);
+    EXPECT_EQ(BlockCounts(), (std::vector<size_t>{1, 1, 2}));
+}
+
+TEST_F(DayTest, LoadingTwiceKeepsOneBlockPerRecordAndStoresNothingNew) {
+    // The third beacon's name "../Avignon" is stored under a safe folder.
+    const std::string file = dir_.Path() + "DataDCP/.._Avignon/2005_03_07.DCP";
+    const std::string before = ReadText(file);
+    List().LoadDay(At(2005, 3, 7), -1);
+    List().LoadDay(At(2005, 3, 7), -1);
+    EXPECT_EQ(BlockCounts(), (std::vector<size_t>{1, 1, 2}));
+    List().FlushAll();
+    EXPECT_EQ(ReadText(file), before);
+}
+
+TEST_F(DayTest, DayWithoutFilesLoadsNothing) {
+    List().LoadDay(At(2005, 3, 8), -1);
+    EXPECT_EQ(BlockCounts(), (std::vector<size_t>{0, 0, 0}));
+    EXPECT_TRUE(boxes_.shown.empty());
+}
+
+}  // namespace
+}  // namespace skylog::test
