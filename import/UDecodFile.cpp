@@ -75,6 +75,11 @@ int32_t TDecodFile::ReadFile(const std::string& path) {
     BlocksFiled = 0;
     const int32_t format = FormatOfPath(path);
     if (format != kFormatUnknown) {
+        // Set before the file is opened, so that a file that cannot be read leaves no
+        // stale references to blocks behind.
+        Format = format;
+        CurrentBeacon = nullptr;
+        CurrentBlock = nullptr;
         std::string bytes = ReadFileBytes(path);
         if (!StripHighBits(path, bytes)) {
             // Not writable: the file is read as it stands, bit 7 included.

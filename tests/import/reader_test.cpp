@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,6 +65,17 @@ TEST_F(ReaderTest, HighBitIsClearedInTheBlockAndOnDisk) {
     EXPECT_EQ(ReadText(path), std::string(kHeader) + "\r\nABiZ\r\n");
 }
 
+TEST_F(ReaderTest, SevenBitFileIsNotRewritten) {
+    const std::string path = dir.File("clean.DCP");
+    WriteText(path, std::string(kHeader) + "\nABC\n");
+    const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), old, 0), 0);
+    ASSERT_EQ(reader.ReadFile(path), 0);
+    struct stat after {};
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mtim.tv_sec, 1000000000);
+}
+
 TEST_F(ReaderTest, ReadOnlyFileIsReadAsItStands) {
     if (geteuid() == 0) GTEST_SKIP() << "root writes read-only files";
     const std::string path = dir.File("ro.DCP");
@@ -77,10 +89,18 @@ TEST_F(ReaderTest, ReadOnlyFileIsReadAsItStands) {
 }
 
 TEST_F(ReaderTest, MissingFileThrowsAfterEmptyingErrors) {
-    reader.ReadBuffer("4711-ALL 0 at\n", 0);
+    reader.ReadBuffer("4711-ALL 0 at\n" + std::string(kHeader) + "\n", 0);
     ASSERT_FALSE(reader.Errors.empty());
+    ASSERT_NE(reader.CurrentBlock, nullptr);
     EXPECT_THROW((void)reader.ReadFile(dir.File("missing.DCP")), FileError);
     EXPECT_TRUE(reader.Errors.empty());
+    EXPECT_EQ(reader.CurrentBlock, nullptr);
+}
+
+TEST_F(ReaderTest, ErrorTextsOfUnstrippedBytesAreUtf8) {
+    reader.ReadBuffer("9\xE9-ALL 0 at 03/07/05 14:02:10 UTC 1BT o\n", 0);
+    ASSERT_EQ(reader.Errors.size(), 1u);
+    EXPECT_EQ(reader.Errors[0].S1, "9\u00e9");
 }
 
 // ---- cutting into lines ----
