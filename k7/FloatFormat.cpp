@@ -1,9 +1,9 @@
 #include "k7/FloatFormat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 #include "Common/RunObjects.h"
 
@@ -11,11 +11,8 @@ namespace skylog {
 
 namespace {
 
-bool OnlyZeros(const std::string& text) {
-    for (char c : text)
-        if (c >= '1' && c <= '9') return false;
-    return true;
-}
+// Extended values carry 18 significant decimal digits.
+constexpr int kSignificantDigits = 18;
 
 }  // namespace
 
@@ -23,61 +20,69 @@ std::string FormatFixed(long double value, int decimals, int precision) {
     return FormatFixed(value, decimals, precision, DecimalSeparator());
 }
 
+// Rounds half away from zero on the decimal digits, as the host's formatting does.
 std::string FormatFixed(long double value, int decimals, int precision, char separator) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-    if (precision < 1) precision = 1;
-    if (precision > 18) precision = 18;
-    if (decimals < 0) decimals = 0;
-    if (decimals > 18) decimals = 18;
+    precision = std::clamp(precision, 1, kSignificantDigits);
+    decimals = std::clamp(decimals, 0, kSignificantDigits);
 
-    // Significant digits first: "d.ddddde+XX".
-    char sci[64];
-    std::snprintf(sci, sizeof sci, "%.*Le", precision - 1, value);
-    const std::string sciText(sci);
-    const size_t ePos = sciText.find('e');
-    const int exponent = std::atoi(sciText.c_str() + ePos + 1);
-    const bool negative = sciText[0] == '-';
+    const bool negative = value < 0;
     std::string digits;
-    for (size_t i = 0; i < ePos; ++i)
-        if (sciText[i] >= '0' && sciText[i] <= '9') digits += sciText[i];
-
-    std::string out;
-    if (value != 0 && exponent + 1 > precision) {
-        // Too many integer digits for the precision: scientific form.
-        while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-        out = digits.substr(0, 1);
-        if (digits.size() > 1) out += separator + digits.substr(1);
-        out += "E+" + std::to_string(exponent);
-        return negative ? "-" + out : out;
+    int exponent = 0;
+    if (value != 0) {
+        char scientific[64];
+        std::snprintf(scientific, sizeof scientific, "%.*Le", kSignificantDigits - 1, std::fabs(value));
+        const std::string text(scientific);
+        const size_t ePos = text.find('e');
+        for (size_t i = 0; i < ePos; ++i)
+            if (text[i] >= '0' && text[i] <= '9') digits += text[i];
+        exponent = std::atoi(text.c_str() + ePos + 1);
     }
 
-    if (value == 0 || exponent + 1 + decimals < precision) {
-        // The decimals are the tighter limit: plain rounding to them.
-        char fixed[128];
-        std::snprintf(fixed, sizeof fixed, "%.*Lf", decimals, value);
-        out = fixed;
+    // Significant digits kept: the precision or the decimals, whichever ends first.
+    const int keep = std::min(precision, exponent + 1 + decimals);
+    std::string kept;
+    if (keep >= 0 && !digits.empty()) {
+        const size_t count = static_cast<size_t>(keep);
+        kept = digits.substr(0, count);
+        if (count < digits.size() && digits[count] >= '5') {
+            int i = keep - 1;
+            while (i >= 0 && kept[static_cast<size_t>(i)] == '9') kept[static_cast<size_t>(i--)] = '0';
+            if (i < 0) {
+                kept.insert(kept.begin(), '1');
+                ++exponent;
+            } else {
+                ++kept[static_cast<size_t>(i)];
+            }
+        }
+    }
+    const bool zero = kept.find_first_not_of('0') == std::string::npos;
+
+    if (!zero && exponent + 1 > precision) {
+        // More integer digits than the precision allows: scientific form.
+        while (kept.size() > 1 && kept.back() == '0') kept.pop_back();
+        std::string out = negative ? "-" : "";
+        out += kept[0];
+        if (kept.size() > 1) out += separator + kept.substr(1);
+        return out + "E+" + std::to_string(exponent);
+    }
+
+    auto digitAt = [&](int position) {
+        return (!zero && position >= 0 && position < static_cast<int>(kept.size()))
+                   ? kept[static_cast<size_t>(position)]
+                   : '0';
+    };
+    std::string out = (negative && !zero) ? "-" : "";
+    if (zero || exponent < 0) {
+        out += '0';
     } else {
-        // The precision is the tighter limit: digits beyond it print as zeros.
-        std::string intPart, fracPart;
-        if (exponent >= 0) {
-            for (int i = 0; i <= exponent; ++i)
-                intPart += i < static_cast<int>(digits.size()) ? digits[static_cast<size_t>(i)] : '0';
-        } else {
-            intPart = "0";
-        }
-        for (int k = 1; k <= decimals; ++k) {
-            const int index = exponent + k;
-            fracPart += (index >= 0 && index < static_cast<int>(digits.size()))
-                            ? digits[static_cast<size_t>(index)]
-                            : '0';
-        }
-        out = (negative ? "-" : "") + intPart;
-        if (decimals > 0) out += "." + fracPart;
+        for (int p = 0; p <= exponent; ++p) out += digitAt(p);
     }
-    if (out[0] == '-' && OnlyZeros(out)) out.erase(0, 1);
-    const size_t dot = out.find('.');
-    if (dot != std::string::npos) out[dot] = separator;
+    if (decimals > 0) {
+        out += separator;
+        for (int k = 1; k <= decimals; ++k) out += digitAt(exponent + k);
+    }
     return out;
 }
 

@@ -1,0 +1,75 @@
+// skylog k7 dump: a K7 file's header and events as the windows show them.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "Common/DateTime.h"
+#include "Common/FileUtil.h"
+#include "cli/Commands.h"
+#include "k7/K7Format.h"
+#include "k7/UK7File.h"
+
+namespace skylog::cli {
+namespace {
+
+constexpr const char* kUsage = "k7 dump FILE [--hex]";
+
+std::string headerDateText(TDateTime value, bool withSeconds) {
+    if (value == 0) return "aucune";
+    std::string text = FormatShortDate(value) + " " + FormatLongTime(value);
+    if (!withSeconds) text += " (sans secondes)";
+    return text;
+}
+
+int dump(const std::vector<std::string>& args, const Options&) {
+    std::string path;
+    bool hex = false;
+    for (const std::string& arg : args) {
+        if (arg == "--hex") {
+            hex = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            std::cerr << "skylog: option inconnue : " << arg << "\nusage: skylog " << kUsage << '\n';
+            return kExitUsage;
+        } else if (path.empty()) {
+            path = arg;
+        } else {
+            std::cerr << "skylog: un seul fichier attendu\nusage: skylog " << kUsage << '\n';
+            return kExitUsage;
+        }
+    }
+    if (path.empty()) {
+        std::cerr << "usage: skylog " << kUsage << '\n';
+        return kExitUsage;
+    }
+    if (!FileExists(path)) {
+        std::cerr << "skylog: fichier introuvable : " << path << '\n';
+        return kExitFailure;
+    }
+
+    const TK7File file(path);  // an unreadable file has already been reported
+    if (!file.HasBuffer()) return kExitFailure;
+    if (file.ParamBloc().empty()) {
+        std::cerr << "skylog: " << path << " : fichier K7 sans en-tête (" << file.Size() << " octets, "
+                  << k7format::kHeaderSize << " au moins)\n";
+        return kExitFailure;
+    }
+
+    std::cout << "Fichier : " << path << '\n'
+              << "Instrument : " << file.InstruName() << " (" << file.InstruIdent() << ")\n"
+              << "Date d'en-tête 1 : " << headerDateText(file.HeaderDate1, file.SecondsValid) << '\n'
+              << "Date d'en-tête 2 : " << headerDateText(file.HeaderDate2, true) << '\n'
+              << "Evènements : " << file.Events().size() << '\n';
+    for (const auto& event : file.Events()) {
+        std::cout << event->DescString() << '\n';
+        if (const std::string header = event->AsciiHeader(); !header.empty()) std::cout << "  " << header << '\n';
+        std::cout << "  " << event->AsciiString() << '\n';
+        if (hex) std::cout << "  " << event->Evt() << '\n';
+    }
+    return kExitOk;
+}
+
+Registrar dumpCommand("k7 dump", kUsage, dump, false);
+
+}  // namespace
+}  // namespace skylog::cli

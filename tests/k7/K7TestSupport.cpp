@@ -1,0 +1,40 @@
+#include "tests/k7/K7TestSupport.h"
+
+#include "k7/UEvenement.h"
+
+namespace skylog::test {
+
+ScopedHost::ScopedHost(const InstrumentTypeList* types, const EventDictionary* dictionary, char separator)
+    : saved_(Host()), savedSeparator_(DecimalSeparator()) {
+    Host().InstrumentTypes = types;
+    Host().Dictionary = dictionary;
+    SetDecimalSeparator(separator);
+}
+
+ScopedHost::~ScopedHost() {
+    Host() = saved_;
+    SetDecimalSeparator(savedSeparator_);
+}
+
+std::string EventBytes(uint8_t type, uint8_t length, uint8_t byte3, const BcdStamp& stamp) {
+    std::string bytes(length, '\0');
+    bytes[0] = static_cast<char>(type);
+    bytes[1] = static_cast<char>(length);
+    if (length > 2) bytes[2] = static_cast<char>(0xFF);
+    if (length > 3) bytes[3] = static_cast<char>(byte3);
+    for (size_t i = 0; i < stamp.size() && 4 + i + 2 < length; ++i) bytes[4 + i] = static_cast<char>(stamp[i]);
+    bytes[length - 2] = static_cast<char>(0xFE);
+    bytes[length - 1] = static_cast<char>(length);
+    return bytes;
+}
+
+void PutWord(std::string& event, size_t offset, uint16_t value) {
+    event[offset] = static_cast<char>(value >> 8);
+    event[offset + 1] = static_cast<char>(value & 0xFF);
+}
+
+std::string Framed(const std::string& bytes) { return FramedEventText(bytes); }
+
+std::string SampleHostFolder() { return std::string(SKYLOG_SOURCE_DIR) + "/sample/host/"; }
+
+}  // namespace skylog::test

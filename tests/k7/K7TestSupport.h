@@ -1,0 +1,43 @@
+#pragma once
+// Shared fixtures of the K7 tests: event bytes built by hand, and the host data
+// pointed at for the time of one test.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "Common/RunObjects.h"
+#include "k7/HostData.h"
+
+namespace skylog::test {
+
+// Points Host() at the given data (either may be null) and sets the decimal
+// separator; everything is put back afterwards.
+class ScopedHost {
+public:
+    ScopedHost(const InstrumentTypeList* types, const EventDictionary* dictionary, char separator = ',');
+    ~ScopedHost();
+    ScopedHost(const ScopedHost&) = delete;
+    ScopedHost& operator=(const ScopedHost&) = delete;
+
+private:
+    THostData saved_;
+    char savedSeparator_;
+};
+
+// BCD date and time bytes: yy mm dd hh nn ss.
+using BcdStamp = std::array<uint8_t, 6>;
+constexpr BcdStamp kMarch7th2005 = {0x05, 0x03, 0x07, 0x12, 0x30, 0x00};
+
+// A well-formed event of the given type and length: byte 2 = 0xFF, byte 3 = byte3,
+// the stamp at 4..9, zeros up to the end marker FE and the length.
+[[nodiscard]] std::string EventBytes(uint8_t type, uint8_t length, uint8_t byte3 = 0x00,
+                                     const BcdStamp& stamp = kMarch7th2005);
+void PutWord(std::string& event, size_t offset, uint16_t value);
+// The event as the file reader hands it to TEvenement.
+[[nodiscard]] std::string Framed(const std::string& bytes);
+
+// The sample host data of the source tree.
+[[nodiscard]] std::string SampleHostFolder();
+
+}  // namespace skylog::test

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "Common/FileUtil.h"
+#include "Common/RunObjects.h"
+#include "Common/UUtils.h"
+#include "k7/HostDataLoader.h"
+#include "k7/UEvenement.h"
+#include "k7/UInstrument.h"
+#include "k7/UK7File.h"
+#include "tests/k7/K7TestSupport.h"
+#include "tests/support/TempDir.h"
+
+namespace skylog {
+namespace {
+
+int ErrorLine(std::string_view instruments, std::string_view events, std::string* message = nullptr) {
+    try {
+        (void)ParseHostData(instruments, events);
+    } catch (const HostDataError& e) {
+        if (message != nullptr) *message = e.what();
+        return e.Line();
+    }
+    return 0;
+}
+
+TEST(HostDataParse, InstrumentTypes) {
+    const auto set = ParseHostData(
+        "\xEF\xBB\xBF# commentaire\r\n"
+        "type | Photomètre\r\n"
+        "ident | SP1A0000 | SP1A0001\n"
+        "  filter | 2 | 870 | A | - | ciel bleu\n"
+        "filter | 2 | 870,5 | P | P3\n"
+        "\n"
+        "TYPE | Autre\n",
+        "");
+    const auto& types = set->InstrumentTypes.Types;
+    ASSERT_EQ(types.size(), 2u);
+    EXPECT_EQ(types[0].Name, "Photomètre");
+    EXPECT_EQ(types[0].Idents, (std::vector<std::string>{"SP1A0000", "SP1A0001"}));
+    ASSERT_EQ(types[0].Filters.size(), 2u);
+    EXPECT_EQ(types[0].Filters[0].Comment, "ciel bleu");
+    EXPECT_FALSE(types[0].Filters[0].Polarized);
+    EXPECT_EQ(types[0].Filters[1].Wavelength, 870.5);
+    EXPECT_TRUE(types[0].Filters[1].Polarized);
+    EXPECT_EQ(types[0].Filters[1].PolarNumber, 3);
+    EXPECT_TRUE(types[1].Idents.empty());
+}
+
+TEST(HostDataParse, Dictionary) {
+    const auto set = ParseHostData("",
+                                   "option | ElementSeparator | \\t\n"
+                                   "option | TimeSeparator | \\s\n"
+                                   "option | DateSeparator | \\|\n"
+                                   "option | quoted | 1\n"
+                                   "elementtype | DATE | 1 | 0 | Date\n"
+                                   "elementtype | SIGNAL | 3 | 6 | Signal\n"
+                                   "event | 0x8D | 74 | 45 | POL | Mesure de polarisation\n"
+                                   "idents | SPA00000 | SPBBFFFF\n"
+                                   "condition | 3 | 1f | mandatory\n"
+                                   "condition | 2 | FF | optional | 2\n"
+                                   "element | DATE | 4 | 3 | 0 | 0\n"
+                                   "element | SIGNAL | 12 | 11 | 0 | 0 | filter=-1 | source=FILTRE | group=P | angle=6.5\n"
+                                   "label | 7 | Sept\n"
+                                   "element | - | 14 | 6 | 2 | 0\n");
+    const EventDictionary& dictionary = set->Dictionary;
+    EXPECT_EQ(dictionary.Options.ElementSeparator, "\t");
+    EXPECT_EQ(dictionary.Options.TimeSeparator, " ");
+    EXPECT_EQ(dictionary.Options.DateSeparator, "|");
+    EXPECT_TRUE(dictionary.Options.Quoted);
+    ASSERT_EQ(dictionary.Descriptors.size(), 1u);
+    const EventDescriptor& d = dictionary.Descriptors[0];
+    EXPECT_EQ(d.Type, 0x8D);
+    EXPECT_EQ(d.Length, 74);
+    EXPECT_EQ(d.StatusCode, 45);
+    EXPECT_EQ(d.IdentRanges, (std::vector<std::string>{"SPA00000", "SPBBFFFF"}));
+    ASSERT_EQ(d.Conditions.size(), 2u);
+    EXPECT_TRUE(d.Conditions[0].Mandatory);
+    EXPECT_EQ(d.Conditions[0].Value, 0x1F);
+    EXPECT_EQ(d.Conditions[1].Kind, 2);
+    ASSERT_EQ(d.Elements.size(), 3u);
+    EXPECT_EQ(d.Elements[0].ElementType, set->ElementTypes[0].get());
+    const ElementDescriptor& signal = d.Elements[1];
+    EXPECT_EQ(signal.FilterNumber, -1);
+    EXPECT_EQ(signal.FilterSource, "FILTRE");
+    EXPECT_EQ(signal.FilterGroup, "P");
+    EXPECT_TRUE(signal.HasAngle);
+    EXPECT_FLOAT_EQ(signal.Angle, 6.5f);
+    ASSERT_EQ(signal.ValueLabels.size(), 1u);
+    EXPECT_EQ(signal.ValueLabels[0].Text, "Sept");
+    EXPECT_EQ(d.Elements[2].ElementType, nullptr);
+}
+
+TEST(HostDataParse, ErrorsCarryFileAndLine) {
+    std::string message;
+    EXPECT_EQ(ErrorLine("# x\ntype | A\nmodel | B\n", "", &message), 3);
+    EXPECT_EQ(message.rfind("instruments.txt:3: ", 0), 0u) << message;
+    EXPECT_EQ(ErrorLine("ident | SP1A0000\n", ""), 1);  // before any type
+    EXPECT_EQ(ErrorLine("type | A\nfilter | deux | 870 | A\n", ""), 2);
+    EXPECT_EQ(ErrorLine("type | A\nfilter | 2 | 870 | A | Q\n", ""), 2);
+    EXPECT_EQ(ErrorLine("type | A\nfilter | 2\n", ""), 2);
+    EXPECT_EQ(ErrorLine("type\n", ""), 1);
+
+    EXPECT_EQ(ErrorLine("", "\n\nevent | 80 | 18 | 0 | S | Status\nelement | INCONNU | 4 | 3 | 0 | 0\n", &message), 4);
+    EXPECT_EQ(message.rfind("events.txt:4: ", 0), 0u) << message;
+    EXPECT_EQ(ErrorLine("", "element | DATE | 4 | 3 | 0 | 0\n"), 1);  // before any event
+    EXPECT_EQ(ErrorLine("", "event | 80 | 18 | 0 | S | Status\nlabel | 1 | Un\n"), 2);
+    EXPECT_EQ(ErrorLine("", "event | 180 | 18 | 0 | S | Status\n"), 1);
+    EXPECT_EQ(ErrorLine("", "event | 80 | 18 | 0 | S | Status | de trop\n"), 1);
+    EXPECT_EQ(ErrorLine("", "option | Couleur | 1\n"), 1);
+    EXPECT_EQ(ErrorLine("", "option | Quoted | peut-être\n"), 1);
+    EXPECT_EQ(ErrorLine("", "option | DateSeparator | \\x\n"), 1);
+    EXPECT_EQ(ErrorLine("", "elementtype | D | 1 | 0 | Date\nelementtype | D | 2 | 0 | Heure\n"), 2);
+    EXPECT_EQ(ErrorLine("", "elementtype | D | 1 | 0 | Date\nevent | 80 | 0 | 0 | S | x\ncondition | 3 | 62 | souvent\n"), 3);
+    EXPECT_EQ(ErrorLine("", "elementtype | D | 1 | 0 | Date\nevent | 80 | 0 | 0 | S | x\nelement | D | 4 | 3 | 0 | 0 | couleur=bleu\n"), 3);
+}
+
+TEST(HostDataLoad, MissingFolderIsAFileError) {
+    test::TempDir dir;
+    EXPECT_THROW((void)LoadHostData(dir.File("absent")), FileError);
+}
+
+TEST(HostDataLoad, InstallSetsHostPointersAndSeparator) {
+    test::ScopedHost restore(nullptr, nullptr, ',');
+    const auto set = ParseHostData("type | A\n", "option | DecimalSeparator | .\n");
+    InstallHostData(*set);
+    EXPECT_EQ(Host().InstrumentTypes, &set->InstrumentTypes);
+    EXPECT_EQ(Host().Dictionary, &set->Dictionary);
+    EXPECT_EQ(DecimalSeparator(), '.');
+    UninstallHostData();
+    EXPECT_EQ(Host().Dictionary, nullptr);
+}
+
+class SampleHostData : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { data_ = LoadHostData(test::SampleHostFolder()).release(); }
+    static void TearDownTestSuite() {
+        delete data_;
+        data_ = nullptr;
+    }
+    static HostDataSet* data_;
+};
+HostDataSet* SampleHostData::data_ = nullptr;
+
+TEST_F(SampleHostData, KnowsExactlyTheFiveInstrumentCodes) {
+    const std::set<int> known = {0x1A, 0x20, 0xA0, 0xB9, 0xBB};
+    for (int code = 0; code < 256; ++code)
+        EXPECT_EQ(IsUnknownInstrumentCode(&data_->InstrumentTypes, static_cast<uint8_t>(code)), known.count(code) == 0)
+            << code;
+}
+
+TEST_F(SampleHostData, OptionsAsTheHostSetsThem) {
+    const TextFormatOptions& options = data_->Dictionary.Options;
+    EXPECT_EQ(options.DecimalSeparator, ",");
+    EXPECT_EQ(options.TimeSeparator, ":");
+    EXPECT_EQ(options.DateSeparator, "/");
+    EXPECT_TRUE(options.ZeroPadded);
+    EXPECT_TRUE(options.FourDigitYear);
+}
+
+TEST_F(SampleHostData, DescribesEveryConvertedEvent) {
+    struct Converted {
+        uint8_t type;
+        uint8_t length;
+        uint8_t instrument;
+    } converted[] = {{0x80, 18, 0x1A}, {0x85, 166, 0x1A}, {0x86, 94, 0x20}, {0x88, 40, 0xA0}, {0x88, 46, 0x1A},
+                     {0x8B, 224, 0xBB}, {0x8D, 74, 0xA0}, {0x8E, 74, 0xB9}, {0xDC, 104, 0xB9}, {0xDC, 86, 0x20},
+                     {0xDE, 62, 0x1A}, {0xDF, 30, 0x1A}, {0xE2, 30, 0x20}};
+    test::ScopedHost host(&data_->InstrumentTypes, &data_->Dictionary, ',');
+    for (const Converted& c : converted) {
+        TK7File file;
+        file.SetParamBloc(ByteToHexString(c.instrument) + std::string(252, '0'));
+        auto event = std::make_unique<TEvenement>(&file);
+        event->SetEvt(test::Framed(test::EventBytes(c.type, c.length, 2)));
+        ASSERT_NE(event->Descriptor, nullptr) << int(c.type) << "/" << int(c.length);
+        EXPECT_FALSE(event->Elements.empty());
+        EXPECT_EQ(event->DescString().find("inconnu"), std::string::npos);
+        // Every element renders and describes itself.
+        for (const auto& element : event->Elements) {
+            EXPECT_NE(element->ASCIIString(), "???");
+            EXPECT_FALSE(element->Description().empty());
+        }
+    }
+}
+
+TEST_F(SampleHostData, StatusKindsToldApartByByte3) {
+    test::ScopedHost host(&data_->InstrumentTypes, &data_->Dictionary, ',');
+    const std::pair<uint8_t, int32_t> kinds[] = {{'b', 104}, {'s', 105}, {'h', 106}};
+    for (const auto& [letter, status] : kinds) {
+        TEvenement event(nullptr);
+        event.SetEvt(test::Framed(test::EventBytes(0x80, 18, letter)));
+        ASSERT_NE(event.Descriptor, nullptr);
+        EXPECT_EQ(event.Descriptor->StatusCode, status);
+    }
+}
+
+TEST_F(SampleHostData, UsesEveryValueCodeAndFormat) {
+    std::set<int32_t> valueCodes, formats;
+    bool labels = false, byNumber = false, bySource = false, conditions = false;
+    for (const EventDescriptor& d : data_->Dictionary.Descriptors) {
+        conditions |= !d.Conditions.empty();
+        for (const ElementDescriptor& e : d.Elements) {
+            valueCodes.insert(e.ValueCode);
+            formats.insert(e.Format);
+            labels |= !e.ValueLabels.empty();
+            byNumber |= e.FilterNumber > 0;
+            bySource |= e.FilterNumber == -1 && !e.FilterSource.empty();
+        }
+    }
+    for (int32_t code : {1, 2, 3, 4, 5, 8, 9, 10, 11, 12}) EXPECT_EQ(valueCodes.count(code), 1u) << code;
+    EXPECT_EQ(formats, (std::set<int32_t>{0, 1, 2}));
+    EXPECT_TRUE(labels && byNumber && bySource && conditions);
+}
+
+}  // namespace
+}  // namespace skylog
