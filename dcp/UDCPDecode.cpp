@@ -159,7 +159,7 @@ int32_t TDCPDataBloc::CountIgnoredBytes() {
     for (int32_t i = 0; i < BodyLength; ++i) {
         // A byte beyond the status buffer was never examined.
         const uint8_t byteClass =
-            static_cast<size_t>(i) < ByteStatus.size() ? ByteStatus[static_cast<size_t>(i)] : kByteNotExamined;
+            static_cast<size_t>(i) < ByteStatus.size() ? ByteStatus[static_cast<size_t>(i)] : uint8_t{kByteNotExamined};
         if (byteClass == kByteNotExamined || byteClass == kByteOutOfRange || byteClass == kByteUnknown ||
             byteClass == kByteMalformed)
             ++count;
