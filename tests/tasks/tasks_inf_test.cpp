@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "Common/FileUtil.h"
 #include "Common/IniFile.h"
 #include "tasks/UTaskGetFiles.h"
@@ -183,6 +185,24 @@ TEST_F(TasksInfTest, AMissingFileKeepsTheListButGivesItAFileName) {
     list.LoadFromFile(dir.File("other.inf"));
     EXPECT_EQ(list.FileName, path);
     EXPECT_EQ(list.Count(), 1u);
+}
+
+TEST_F(TasksInfTest, PeriodsAreSplitIntoDaysAndATimeOfDay) {
+    TTasksList list;
+    auto* task = list.Add(std::make_unique<TTaskGetFiles>());
+    const std::tuple<double, const char*, const char*> cases[] = {
+        {3.0 / 24, "03:00:00", "0"},
+        {1000, "00:00:00", "1000"},
+        {1 - 1e-10, "00:00:00", "1"},  // just under a day must not lose that day
+        {-1.5, "12:00:00", ""},        // a negative period (hand-edited) writes no day count
+    };
+    for (const auto& [period, time, days] : cases) {
+        task->Periodicity = period;
+        list.SaveToFile(path);
+        const TIniFile ini = Reread();
+        EXPECT_EQ(ini.ReadString("Task0", "Periodicity", ""), time) << period;
+        EXPECT_EQ(ini.ReadString("Task0", "Periodicity_Day", ""), days) << period;
+    }
 }
 
 TEST_F(TasksInfTest, SavingWithoutAnyFileNameFails) {
