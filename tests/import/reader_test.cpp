@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "Common/DateTime.h"
@@ -311,6 +313,36 @@ TEST_F(ReaderTest, NameLineClosesTheBlock) {
     EXPECT_EQ(BodyOf(*lampedusa->Blocks[0]), "0000 XYZ");
     reader.ReadBuffer(std::string(kHeader) + "\n0000 F/X\n", 0);
     EXPECT_EQ(BodyOf(*lampedusa->Blocks[0]), "0000 F/X");
+}
+
+// Lines assembled from the pieces the reader looks for, in every format: whatever the
+// mix, reading ends, every error names an existing line and no body holds a line break.
+TEST_F(ReaderTest, ArbitraryPiecesNeverBreakTheReader) {
+    const std::string_view pieces[] = {
+        "4711-ALL", " ", "  ", "0", "at", "03/07/05", "14:02:10", "UTC", "118BT", "o", "\n",
+        "\r", std::string_view("\0", 1), "0000", "F/", "NASA/", "Prog:", "Brussels",
+        "14-02-10", "CE12345605066140210G4401EF123NAB00118", "VGTM", " X*", "DUPLICATE "
+        "MESSAGE RECEIVED", "\xE9", "-", "99/99/99", "+", "\t"};
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    for (int round = 0; round < 400; ++round) {
+        std::string file;
+        const uint32_t count = next() % 200;
+        for (uint32_t i = 0; i < count; ++i) file += pieces[next() % std::size(pieces)];
+        const int32_t lineCount = 1 + static_cast<int32_t>(std::count(file.begin(), file.end(), '\n') +
+                                                           std::count(file.begin(), file.end(), '\0'));
+        reader.ReadBuffer(file, static_cast<int32_t>(round % 4));
+        for (const auto& e : reader.Errors) {
+            EXPECT_GE(e.Line, 1);
+            EXPECT_LE(e.Line, lineCount);
+        }
+    }
+    for (const auto& beacon : list->Beacons) {
+        for (const auto& block : beacon->Blocks) {
+            const std::string body = BodyOf(*block);
+            EXPECT_EQ(body.find_first_of(std::string("\r\n\0", 3)), std::string::npos);
+        }
+    }
 }
 
 TEST(ErrorMessage, SectionNamesAndUnknownCodes) {
