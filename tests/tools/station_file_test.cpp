@@ -165,3 +165,21 @@ TEST(StationFiles, FormatNamesAndExtensions) {
 
 }  // namespace
 }  // namespace skylog::gen
+
+namespace skylog::gen {
+namespace {
+
+TEST(StationFiles, GoesBodyStartingWithDelStartsOnTheNextLine) {
+    // Cyclic number 63 is DEL, a control character the reader would strip after the header.
+    StationMessage m;
+    m.beaconNumber = "CE1234A6";
+    m.date = *EncodeDateTime(2005, 3, 7, 14, 2, 10);
+    m.body = "\x7f" + std::string(20, 'F') + std::string(kEndMarker);
+    const StationMessage messages[] = {m};
+    const std::string bytes = WriteStationFile(StationFormat::Goes, messages, FileStyle{});
+    EXPECT_EQ(bytes, GoesHeader(m.beaconNumber, m.date, 'G', int(m.body.size())) + "\r\n\x7f" + std::string(20, 'F') +
+                         " X*\r\n");
+}
+
+}  // namespace
+}  // namespace skylog::gen

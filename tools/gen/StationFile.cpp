@@ -216,8 +216,13 @@ void WriteGoesMessage(FileWriter& writer, const StationMessage& m, const FileSty
     }
     const std::string header =
         GoesHeader(m.beaconNumber, m.date, m.goesReception, static_cast<int>(m.body.size()), m.headerDefect);
-    writer.Line(header + lines.front());
-    for (size_t i = 1; i < lines.size(); ++i) writer.Line(lines[i]);
+    // The reader drops white space and control characters at the start of the header
+    // line's body text, DEL (cyclic number 63) included: such a body starts on the
+    // next line, which is taken as it stands.
+    const auto first = static_cast<uint8_t>(lines.front().empty() ? 'A' : lines.front()[0] & 0x7F);
+    const bool ownLine = first <= ' ' || first == 0x7F;
+    if (ownLine) writer.Line(header);
+    for (size_t i = 0; i < lines.size(); ++i) writer.Line(i == 0 && !ownLine ? header + lines[i] : lines[i]);
     if (threeChar) writer.Line(lastPiece + " ");
 }
 
