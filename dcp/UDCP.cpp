@@ -4,11 +4,31 @@
 #include <algorithm>
 
 #include "Common/Settings.h"
+#include "Common/UUtils.h"
 #include "dcp/DcpListFormat.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDailyFile.h"
 
 namespace skylog {
+
+namespace {
+
+// Largest j of the keys "Asso<j>" of a section, -1 when there is none.
+int32_t lastAssoIndex(const std::vector<std::string>& keys) {
+    int32_t last = -1;
+    for (const std::string& key : keys) {
+        if (key.size() <= dcplist::kAssoKeyPrefix.size() ||
+            !EqualsNoCase(std::string_view(key).substr(0, dcplist::kAssoKeyPrefix.size()),
+                          dcplist::kAssoKeyPrefix))
+            continue;
+        const std::string_view digits = std::string_view(key).substr(dcplist::kAssoKeyPrefix.size());
+        if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) continue;
+        if (const std::optional<int32_t> j = ParseInt32(digits)) last = std::max(last, *j);
+    }
+    return last;
+}
+
+}  // namespace
 
 TDCP::TDCP() : Interval(Settings().TransInterval) {}
 
@@ -39,7 +59,10 @@ void TDCP::LoadFromIni(const TIniFile& ini, std::string_view section) {
     Number = ini.ReadString(section, kNumberKey, "");
     BaseTime = ini.ReadInteger(section, kBaseTimeKey, 0);
     Interval = ini.ReadInteger(section, kIntervalKey, kDefaultInterval);
-    const int32_t count = ini.ReadInteger(section, kAssoCountKey, 0);
+    // Keys beyond the last "Asso" key present would all read empty: a count far larger
+    // than the section (a damaged file) costs no time.
+    const int32_t count = std::min(ini.ReadInteger(section, kAssoCountKey, 0),
+                                   lastAssoIndex(ini.KeyNames(section)) + 1);
     AssoList.clear();
     for (int32_t j = 0; j < count; ++j) {
         const std::string line = ini.ReadString(section, AssoKey(static_cast<size_t>(j)), "");

@@ -28,10 +28,17 @@ std::string newParamBloc(uint8_t instrumentCode) {
 TDCPK7Item::TDCPK7Item(int32_t instrumentNumber, uint8_t instrumentCode, TDateTime date)
     : Day(DateOf(date)), InstrumentNumber(instrumentNumber) {
     const std::string path = K7FilePath(false);
-    K7File = FileExists(path) ? std::make_unique<TK7File>(path) : std::make_unique<TK7File>();
-    // A file too short to hold a header (or unreadable) gives no parameter block; the
-    // events would then never be written, so it starts afresh like a new file.
-    if (K7File->ParamBloc().empty()) K7File->SetParamBloc(newParamBloc(instrumentCode));
+    if (!FileExists(path)) {
+        K7File = std::make_unique<TK7File>();
+        K7File->SetParamBloc(newParamBloc(instrumentCode));
+        return;
+    }
+    K7File = std::make_unique<TK7File>(path);
+    // A file too short to hold a header has no events and no parameter block: it starts
+    // afresh, or the new events would never be written. A file that could not be read
+    // keeps no parameter block, so that the flush refuses to replace it.
+    if (K7File->HasBuffer() && K7File->ParamBloc().empty())
+        K7File->SetParamBloc(newParamBloc(instrumentCode));
 }
 
 TDCPK7Item::~TDCPK7Item() = default;
@@ -52,8 +59,9 @@ std::string TDCPK7Item::K7FilePath(bool createFolder) const {
 void TDCPK7Item::Flush() {
     const std::string path = K7FilePath(true);
     if (K7File->Events().empty()) return;
-    if (!K7File->BuildBuffer() || !K7File->SaveToFile(path))
-        throw FileError("Impossible d'écrire le fichier K7 " + path);
+    if (!K7File->BuildBuffer())
+        throw FileError("Le fichier K7 " + path + " n'a pas pu être lu : il n'est pas remplacé.");
+    if (!K7File->SaveToFile(path)) throw FileError("Impossible d'écrire le fichier K7 " + path);
 }
 
 }  // namespace skylog

@@ -162,6 +162,15 @@ TEST_F(DcpListTest, MalformedAssociationLinesAreDiscarded) {
     EXPECT_TRUE(boxes_.shown.empty());
 }
 
+TEST_F(DcpListTest, AssociationCountBeyondTheKeysPresent) {
+    WriteText(FileName(),
+              "[General]\r\nNbDCP=1\r\n\r\n[DCP0]\r\nName=A\r\nNbAss=2000000000\r\n"
+              "Asso3=01/03/2005,00:00:00,31/03/2005,23:59:59,12,Ok,\r\n");
+    TDCPList list(FileName());
+    ASSERT_EQ(list.Beacons[0]->AssoList.size(), 1u);
+    EXPECT_EQ(list.Beacons[0]->AssoList[0]->InstrumentNumber, 12);
+}
+
 TEST_F(DcpListTest, Windows1252FileRoundTripsByteForByte) {
     const std::string original =
         "[General]\r\nNbDCP=1\r\n\r\n"

@@ -69,6 +69,17 @@ TEST_F(K7ItemTest, ExistingFileKeepsItsHeaderAndEarlierEvents) {
     EXPECT_EQ(EventsOnDisk(path), (std::vector<std::string>{"100501FE05", "100502FE05"}));
 }
 
+TEST_F(K7ItemTest, ExistingFileTooShortForAHeaderStartsAfresh) {
+    const std::string path = K7Path("2005_03_07", "P045_20050307.K7");
+    ForceDirectories(dir_.Path() + "DataK7/2005_03_07");
+    WriteText(path, "short");
+    TDCPK7Item item(45, 0xA0, march7_);
+    EXPECT_EQ(item.K7File->ParamBloc().substr(0, 2), "A0");
+    AddEvent(*item.K7File, 4);
+    item.Flush();
+    EXPECT_EQ(EventsOnDisk(path), (std::vector<std::string>{"100504FE05"}));
+}
+
 TEST_F(K7ItemTest, ItemsAreFoundByDayAndInstrument) {
     TDCP* beacon = AddBeacon("Lampedusa", "4711");
     TK7File* morning = beacon->GetK7File(At(2005, 3, 7, 1), 45, 0xA0);
