@@ -42,18 +42,6 @@ TEST_F(DailyFileTest, VgtmPrefixIsCutFromTheFirstPieceOnly) {
     EXPECT_EQ(BodyOf(onlyPrefix), "def");
 }
 
-TEST_F(DailyFileTest, NewBlockDefaultsAndErrors) {
-    TDCPDataBloc block(nullptr);
-    EXPECT_EQ(block.CyclicNumber, -1);
-    EXPECT_EQ(block.Date, 0.0);
-    EXPECT_FALSE(block.Decoded);
-    block.AddError(108, "12", "13");
-    ASSERT_EQ(block.Errors.size(), 1u);
-    EXPECT_EQ(block.Errors[0].Code, 108);
-    EXPECT_EQ(block.Errors[0].S2, "13");
-    EXPECT_EQ(block.Errors[0].S3, "");
-}
-
 TEST_F(DailyFileTest, PathFolderAndRecord) {
     TDCP* beacon = AddBeacon("Lampedusa", "4711");
     TDCPDataBloc* block = AddBlock(*beacon, header_, march7_, "NO DATA!");
