@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "Common/Encoding.h"
+#include "Common/FileUtil.h"
 #include "Common/IniFile.h"
 #include "Common/UUtils.h"
 #include "tools/gen/RandomSet.h"
@@ -113,6 +115,36 @@ TEST(RandomSet, UnworkableConfigurationsAreRefused) {
     config = SmallConfig();
     config.messages = 3 * 2 * 1440 + 1;
     EXPECT_THROW((void)GenerateRandomSet(config), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace skylog::gen
+
+
+namespace skylog::gen {
+namespace {
+
+// The committed sample is what `skylog-gen --out sample --format all --messages 300
+// --beacons 5 --days 2 --seed 2005 --defects` writes (docs/generator.md).
+TEST(SampleData, CommittedSampleIsWhatTheDocumentedCommandWrites) {
+    RandomConfig config;
+    config.seed = 2005;
+    config.messages = 300;
+    config.beacons = 5;
+    config.days = 2;
+    config.defects = true;
+    const GeneratedSet set = GenerateRandomSet(config);
+    const std::string sample = std::string(SKYLOG_SOURCE_DIR) + "/sample/";
+    ASSERT_EQ(set.files.size(), 5u);
+    for (const GeneratedFile& file : set.files) {
+        EXPECT_EQ(ReadFileBytes(sample + "input/" + file.name), file.bytes) << file.name;
+    }
+    EXPECT_EQ(ReadFileBytes(sample + "expected-events.txt"), ExpectedEventsText(set.expected));
+    const std::string dcpList = ReadFileBytes(sample + "workdir/DcpList.inf");
+    EXPECT_EQ(dcpList, Utf8ToCp1252(DcpListText(set.beacons)));
+    EXPECT_NE(dcpList.find("S\xE9" "d\xE9"), std::string::npos);  // Windows-1252 on disk
+    EXPECT_NE(dcpList.find("\r\n"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(sample + "workdir/Managers.inf"), Utf8ToCp1252(ManagersText(set.managers)));
 }
 
 }  // namespace

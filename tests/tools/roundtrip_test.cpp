@@ -161,6 +161,19 @@ TEST_F(RoundTrip, ImportingAgainAddsNothing) {
     ExpectExactly(set);
 }
 
+TEST_F(RoundTrip, CommittedSampleFilesGiveTheCommittedExpectedEvents) {
+    // The same set as sample/input (checked byte for byte by the generator's tests).
+    RandomConfig config = Config(2005, true);
+    config.messages = 300;
+    config.beacons = 5;
+    config.filesPerFormat = 1;
+    const GeneratedSet set = GenerateRandomSet(config);
+    Import(set, 2);
+    ExpectExactly(set);
+    EXPECT_EQ(ExpectedEventsText(set.expected),
+              ReadFileBytes(std::string(SKYLOG_SOURCE_DIR) + "/sample/expected-events.txt"));
+}
+
 // More seeds on request: SKYLOG_ROUNDTRIP_SEEDS=100 runs seeds 1000 to 1099.
 TEST_F(RoundTrip, ManySeedsWithDefects) {
     const char* env = std::getenv("SKYLOG_ROUNDTRIP_SEEDS");
