@@ -30,12 +30,12 @@ TEST_F(SkylogRun, FirstRunCreatesWorkDirThenWritesSettingsAndListsAtItsEnd) {
         EXPECT_EQ(Settings().WorkDir, dir.File("host/Skylog/"));
         EXPECT_TRUE(DirectoryExists(Settings().WorkDir));
         EXPECT_FALSE(FileExists(dir.File("config/Skylog.conf")));  // written at the end only
-        EXPECT_NE(Run().Beacons, nullptr);
-        EXPECT_NE(Run().Tasks, nullptr);
-        EXPECT_NE(Run().Reader, nullptr);
+        EXPECT_NE(skylog::Run().Beacons, nullptr);
+        EXPECT_NE(skylog::Run().Tasks, nullptr);
+        EXPECT_NE(skylog::Run().Reader, nullptr);
         EXPECT_EQ(run.HelpFile(), dir.File("host/Skylog.chm"));
     }
-    EXPECT_EQ(Run().Beacons, nullptr);
+    EXPECT_EQ(skylog::Run().Beacons, nullptr);
     const std::string conf = test::ReadText(dir.File("config/Skylog.conf"));
     EXPECT_EQ(conf,
               "WorkDir=" + dir.File("host/Skylog/") +
@@ -55,13 +55,13 @@ TEST_F(SkylogRun, ChangesOfOneRunAreSeenByTheNext) {
         auto beacon = std::make_unique<TDCP>();
         beacon->Name = "Lampedusa";
         beacon->Number = "4711";
-        Run().Beacons->Add(std::move(beacon));
+        skylog::Run().Beacons->Add(std::move(beacon));
     }
     {
         TSkylog run(Options());
         EXPECT_EQ(Settings().LimitFutur, 9);
-        ASSERT_EQ(Run().Beacons->Count(), 1u);
-        EXPECT_EQ(Run().Beacons->Beacons[0]->Name, "Lampedusa");
+        ASSERT_EQ(skylog::Run().Beacons->Count(), 1u);
+        EXPECT_EQ(skylog::Run().Beacons->Beacons[0]->Name, "Lampedusa");
     }
 }
 
