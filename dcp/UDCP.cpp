@@ -5,6 +5,7 @@
 
 #include "Common/Settings.h"
 #include "Common/UUtils.h"
+#include "Common/WorkDirLock.h"
 #include "dcp/DcpListFormat.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDailyFile.h"
@@ -108,6 +109,7 @@ TDCPDataBloc* TDCP::AddBlock(std::unique_ptr<TDCPDataBloc> block) {
 }
 
 void TDCP::SaveBlocks() {
+    const TWorkDirLock lock(Settings().WorkDir);
     TDailyFileIndex ownIndex;
     TDailyFileIndex& index = Owner ? Owner->DailyFiles() : ownIndex;
     std::vector<std::string> warned;  // one warning per file, not one per block
@@ -136,6 +138,7 @@ TK7File* TDCP::GetK7File(TDateTime date, int32_t instrumentNumber, uint8_t instr
 }
 
 void TDCP::FlushK7Items(TDateTime date) {
+    const TWorkDirLock lock(Settings().WorkDir);
     const TDateTime day = DateOf(date);
     for (TDCPK7Item* item : K7Items)
         if (date == 0.0 || item->Day == day) item->Flush();

@@ -6,7 +6,9 @@
 
 #include "Common/FileUtil.h"
 #include "Common/MessageBoxes.h"
+#include "Common/Settings.h"
 #include "Common/UUtils.h"
+#include "Common/WorkDirLock.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDailyFile.h"
 
@@ -63,6 +65,9 @@ TDCPDataBloc::StoreResult TDCPDataBloc::StoreInDailyFile(TDailyFileIndex& index,
                                                          std::string& path) const {
     path = DailyFilePath(true);
     if (path.empty()) return StoreResult::NoDate;
+    // The duplicate test and the append go together: another program must not append
+    // the same record in between.
+    const TWorkDirLock lock(Settings().WorkDir);
     if (index.Contains(path, Header)) return StoreResult::AlreadyStored;
     return index.Append(path, DailyRecord()) ? StoreResult::Appended : StoreResult::CannotOpen;
 }

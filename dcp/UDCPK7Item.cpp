@@ -1,11 +1,17 @@
 // One open K7 file of one instrument and day.
 
 #include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+#include <unordered_set>
 
 #include "Common/FileUtil.h"
 #include "Common/Settings.h"
 #include "Common/UUtils.h"
+#include "Common/WorkDirLock.h"
 #include "dcp/UDCPList.h"
+#include "k7/UEvenement.h"
 #include "k7/UK7File.h"
 
 namespace skylog {
@@ -21,6 +27,55 @@ std::string newParamBloc(uint8_t instrumentCode) {
     const std::string code = ByteToHexString(instrumentCode);
     paramBloc.replace(0, code.size(), code);
     return paramBloc;
+}
+
+std::optional<std::string> readIfPresent(const std::string& path) {
+    if (!FileExists(path)) return std::nullopt;
+    return ReadFileBytes(path);
+}
+
+std::string bytesOfHex(std::string_view hex) {
+    std::string bytes;
+    bytes.reserve(hex.size() / 2);
+    for (size_t k = 0; k + 1 < hex.size(); k += 2) bytes += static_cast<char>(HexToByte(hex.substr(k, 2)));
+    return bytes;
+}
+
+// The events on disk first, in their order, then the item's events that are not among
+// them, in the item's order; the item's parameter block and header dates. False when
+// the disk bytes hold no header (nothing to keep from them).
+bool mergeWithDisk(const TK7File& item, std::string diskBytes, TK7File& merged) {
+    if (!merged.Parse(std::move(diskBytes))) return false;
+    std::unordered_set<std::string> undecodedOnDisk;  // rare: events that fail their checks
+    for (const auto& event : merged.Events())
+        if (!event->Decoded) undecodedOnDisk.insert(event->Evt());
+    for (const auto& event : item.Events()) {
+        const bool onDisk = event->Decoded ? merged.FindDecodedEvent(event->Evt()) != nullptr
+                                           : undecodedOnDisk.contains(event->Evt());
+        if (onDisk) continue;
+        auto copy = std::make_unique<TEvenement>(&merged);
+        copy->SetEvt(FramedEventText(bytesOfHex(event->Evt())));
+        merged.AppendEvent(std::move(copy));
+    }
+    merged.SetParamBloc(item.ParamBloc());
+    merged.SecondsValid = item.SecondsValid;
+    merged.HeaderDate1 = item.HeaderDate1;
+    merged.HeaderDate2 = item.HeaderDate2;
+    return true;
+}
+
+// Temporary files of an atomic write of this file that a killed process left behind.
+// Only called under the working directory lock, when no write of the file can be
+// under way.
+void removeStaleTemporaries(const std::string& path) {
+    const std::string prefix = "." + ExtractFileName(path) + ".tmp";
+    constexpr size_t kRandomPart = 6;  // mkstemp's XXXXXX
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(ExtractFileDir(path), error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() == prefix.size() + kRandomPart && name.starts_with(prefix))
+            std::filesystem::remove(entry.path(), error);
+    }
 }
 
 }  // namespace
@@ -56,9 +111,25 @@ std::string TDCPK7Item::K7FilePath(bool createFolder) const {
     return folder + kPathSeparator + fileName;
 }
 
+// Another program working in the same directory may have written the file since this
+// item read it (or last wrote it): under the directory lock the file is read again and,
+// when it changed, the events written meanwhile are kept.
 void TDCPK7Item::Flush() {
+    const TWorkDirLock lock(Settings().WorkDir);
     const std::string path = K7FilePath(true);
     if (K7File->Events().empty()) return;
+    if (K7File->ParamBloc().empty())
+        throw FileError("Le fichier K7 " + path + " n'a pas pu être lu : il n'est pas remplacé.");
+    removeStaleTemporaries(path);
+    std::optional<std::string> onDisk = readIfPresent(path);
+    const bool unchanged = !onDisk || (K7File->HasBuffer() && *onDisk == K7File->Buffer());
+    TK7File merged;
+    if (!unchanged && mergeWithDisk(*K7File, std::move(*onDisk), merged)) {
+        if (!merged.BuildBuffer() || !merged.SaveToFile(path))
+            throw FileError("Impossible d'écrire le fichier K7 " + path);
+        K7File->FileName = path;
+        return;
+    }
     if (!K7File->BuildBuffer())
         throw FileError("Le fichier K7 " + path + " n'a pas pu être lu : il n'est pas remplacé.");
     if (!K7File->SaveToFile(path)) throw FileError("Impossible d'écrire le fichier K7 " + path);

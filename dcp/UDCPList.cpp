@@ -4,7 +4,9 @@
 #include "Common/FileUtil.h"
 #include "Common/MessageBoxes.h"
 #include "Common/RunObjects.h"
+#include "Common/Settings.h"
 #include "Common/UUtils.h"
+#include "Common/WorkDirLock.h"
 #include "dcp/DcpListFormat.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDailyFile.h"
@@ -84,12 +86,16 @@ void TDCPList::LoadDay(TDateTime date, int beaconIndex) {
     }
 }
 
+// Under the working directory lock, so that another program flushing the same
+// directory at the same time never interleaves its writes with these.
 void TDCPList::FlushAll() {
+    const TWorkDirLock lock(Settings().WorkDir);
     for (const auto& item : k7Items_) item->Flush();
     for (const auto& beacon : Beacons) beacon->SaveBlocks();
 }
 
 void TDCPList::FlushK7ItemsOfDay(TDateTime date) {
+    const TWorkDirLock lock(Settings().WorkDir);
     const TDateTime day = DateOf(date);
     for (const auto& item : k7Items_)
         if (item->Day == day) item->Flush();

@@ -55,6 +55,10 @@ TGetFilesResult TGetFilesRun::Execute(ITaskProgress& progress) {
     progress.SetPosition(maximum);
     progress.SetCancelEnabled(false);
     store_.FlushAll();
+    // Deleted only once stored: a run killed or failing before the save leaves the
+    // files in the folder, to be read again by the next collection.
+    if (deleteAfterAdd_)
+        for (const std::string& name : result.ReadFiles) (void)DeleteFile(folder + name);
     if (mainWindow_) {
         mainWindow_->SetDCPLocked(false);
         mainWindow_->SetSelectedBeacon(-1);
@@ -89,7 +93,6 @@ void TGetFilesRun::readOne(const std::string& folder, const std::string& name, I
         return;
     }
     result.ReadFiles.push_back(name);
-    if (deleteAfterAdd_) (void)DeleteFile(path);
 }
 
 }  // namespace skylog

@@ -1,6 +1,8 @@
 #include "tasks/UTaskGetFiles.h"
 
+#include "Common/Settings.h"
 #include "Common/UUtils.h"
+#include "Common/WorkDirLock.h"
 #include "tasks/TaskServices.h"
 #include "tasks/TasksInf.h"
 
@@ -32,7 +34,10 @@ void TTaskGetFiles::Execute() {
     (void)RunNow(TaskProgress());
 }
 
+// The whole run holds the working directory lock: a scheduled run and the desktop
+// program working in the same directory take turns rather than mixing their writes.
 TGetFilesResult TTaskGetFiles::RunNow(ITaskProgress& progress) const {
+    const TWorkDirLock lock(Settings().WorkDir);
     TGetFilesRun run(InputDirectory, ImportationMask, SupprAfterAdd, TaskStore(), MainWindowHook());
     return run.Execute(progress);
 }

@@ -1,6 +1,8 @@
 #include "tasks/UTaskMakeK7.h"
 
+#include "Common/Settings.h"
 #include "Common/UUtils.h"
+#include "Common/WorkDirLock.h"
 #include "tasks/TaskServices.h"
 #include "tasks/TasksInf.h"
 
@@ -31,7 +33,10 @@ void TTaskMakeK7::Execute() {
     (void)RunNow(TaskProgress());
 }
 
+// The whole run holds the working directory lock: a scheduled run and the desktop
+// program working in the same directory take turns rather than mixing their writes.
 TMakeK7Result TTaskMakeK7::RunNow(ITaskProgress& progress) const {
+    const TWorkDirLock lock(Settings().WorkDir);
     const TDateTime start = TMakeK7Run::StartOf(NbDayToBuild, FromSpecialDate, SpecialDate, CurrentDateTime());
     TMakeK7Run run(NbDayToBuild, start, TaskStore(), MainWindowHook());
     return run.Execute(progress);

@@ -1,0 +1,121 @@
+// K7 files written by two programs working in the same directory: each reads the file
+// at first use and writes at flush; the later writer must keep the events the earlier
+// one wrote meanwhile. Two beacon lists of one process stand for the two programs.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Common/FileUtil.h"
+#include "Common/UUtils.h"
+#include "k7/UEvenement.h"
+#include "k7/UK7File.h"
+#include "tests/dcp/DcpFixture.h"
+
+namespace skylog::test {
+namespace {
+
+class K7MergeTest : public DcpFixture {
+protected:
+    const TDateTime day_ = At(2005, 3, 7, 10, 0);
+    std::vector<std::unique_ptr<TDCPList>> programs_;
+
+    // A beacon list of its own, as another program would have.
+    TDCPList& Program() {
+        programs_.push_back(std::make_unique<TDCPList>(dir_.File("DcpList.inf")));
+        return *programs_.back();
+    }
+    static TK7File& FileOf(TDCPList& list, uint8_t code = 0xA0) {
+        return *list.GetK7Item(At(2005, 3, 7), 45, code)->K7File;
+    }
+    // An event of type 0x10 whose one data byte is the given value.
+    static void AddEvent(TK7File& file, uint8_t value) {
+        const uint8_t bytes[] = {0x10, 5, value, 0xFE, 5};
+        auto event = std::make_unique<TEvenement>(&file);
+        event->SetEvt(FramedEventText(bytes, sizeof bytes));
+        file.AppendEvent(std::move(event));
+    }
+    static std::string Evt(uint8_t value) { return "1005" + ByteToHexString(value) + "FE05"; }
+    std::string Path() const { return dir_.Path() + "DataK7/2005_03_07/P045_20050307.K7"; }
+    std::vector<std::string> EventsOnDisk() const {
+        TK7File file(Path());
+        std::vector<std::string> texts;
+        for (const auto& event : file.Events()) texts.push_back(event->Evt());
+        return texts;
+    }
+    void WriteInitialFile() {
+        TDCPList& first = Program();
+        AddEvent(FileOf(first), 1);
+        AddEvent(FileOf(first), 2);
+        first.FlushAll();
+    }
+};
+
+TEST_F(K7MergeTest, TheLaterWriterKeepsTheEventsWrittenMeanwhile) {
+    WriteInitialFile();
+    TDCPList& a = Program();
+    TDCPList& b = Program();
+    TK7File& fileA = FileOf(a);
+    TK7File& fileB = FileOf(b);  // both read events 1 and 2
+    AddEvent(fileA, 3);
+    AddEvent(fileA, 4);
+    AddEvent(fileB, 4);
+    AddEvent(fileB, 5);
+    a.FlushAll();
+    b.FlushAll();
+    // On disk first, in their order; then B's own events that were not there.
+    EXPECT_EQ(EventsOnDisk(), (std::vector<std::string>{Evt(1), Evt(2), Evt(3), Evt(4), Evt(5)}));
+
+    // Flushing again, by either, changes nothing.
+    a.FlushAll();
+    b.FlushAll();
+    EXPECT_EQ(EventsOnDisk(), (std::vector<std::string>{Evt(1), Evt(2), Evt(3), Evt(4), Evt(5)}));
+}
+
+TEST_F(K7MergeTest, WithoutAnotherWriterTheFileIsExactlyTheItemsContent) {
+    WriteInitialFile();
+    TDCPList& a = Program();
+    TK7File& file = FileOf(a);
+    file.HeaderDate1 = At(2005, 3, 7, 6, 30);
+    AddEvent(file, 3);
+    a.FlushAll();
+    const std::string written = ReadFileBytes(Path());
+    ASSERT_TRUE(file.BuildBuffer());
+    EXPECT_EQ(written, file.Buffer());
+    EXPECT_EQ(EventsOnDisk(), (std::vector<std::string>{Evt(1), Evt(2), Evt(3)}));
+}
+
+TEST_F(K7MergeTest, AFileCreatedMeanwhileIsMergedUnderTheItemsOwnHeader) {
+    TDCPList& a = Program();
+    TK7File& fileA = FileOf(a, 0xA0);  // no file yet: a new parameter block
+    TDCPList& b = Program();
+    AddEvent(FileOf(b, 0x20), 7);
+    b.FlushAll();
+    ASSERT_EQ(TK7File(Path()).ParamBloc().substr(0, 2), "20");
+
+    AddEvent(fileA, 8);
+    AddEvent(fileA, 7);
+    a.FlushK7ItemsOfDay(At(2005, 3, 7, 18, 0));
+    EXPECT_EQ(EventsOnDisk(), (std::vector<std::string>{Evt(7), Evt(8)}));
+    EXPECT_EQ(TK7File(Path()).ParamBloc(), "A0" + std::string(510, '0'));  // the whole 256-byte header
+}
+
+TEST_F(K7MergeTest, StaleTemporaryFilesOfTheFileGoAtTheNextWrite) {
+    WriteInitialFile();
+    const std::string folder = dir_.Path() + "DataK7/2005_03_07/";
+    const std::string stale = folder + ".P045_20050307.K7.tmpAb12Cd";
+    const std::string otherFiles = folder + ".P046_20050307.K7.tmpAb12Cd";
+    const std::string notATemporary = folder + ".P045_20050307.K7.tmpnotes";
+    for (const std::string& path : {stale, otherFiles, notATemporary}) WriteText(path, "cut short");
+    TDCPList& a = Program();
+    AddEvent(FileOf(a), 3);
+    a.FlushAll();
+    EXPECT_FALSE(FileExists(stale));
+    EXPECT_TRUE(FileExists(otherFiles));  // another file's: its own next write removes it
+    EXPECT_TRUE(FileExists(notATemporary));
+}
+
+}  // namespace
+}  // namespace skylog::test
