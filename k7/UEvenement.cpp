@@ -134,7 +134,7 @@ void TEvenement::SetEvt(std::string_view text) {
     Empty = true;
     ErrorCode = 0;
     Descriptor = nullptr;
-    Elements.clear();
+    Elements.Reset();
 
     const size_t stx = text.find(kSTX);
     if (stx != std::string_view::npos) text.remove_prefix(stx);
@@ -183,13 +183,49 @@ void TEvenement::Decode(std::string_view hex) {
     Decoded = true;
     Descriptor = MatchEventDescriptor(Host().Dictionary, hex, Owner != nullptr ? Owner->InstruIdent() : "");
     Date = EventDate(hex);
+    if (Descriptor == nullptr || Descriptor->Elements.empty()) return;
+    Elements.pending_ = true;
+    Elements.binds_.push_back(Owner != nullptr ? Owner->InstrumentType() : nullptr);
+}
+
+// As decoding used to build them: each element bound to the decoding owner's type as it
+// is made (a filter element then sees the elements before it), then every later
+// binding applied to all of them.
+void TEvenement::BuildElements(TEventElements::Container& into,
+                               const std::vector<const InstrumentType*>& binds) {
     if (Descriptor == nullptr) return;
-    const skylog::InstrumentType* type = Owner != nullptr ? Owner->InstrumentType() : nullptr;
+    const skylog::InstrumentType* first = binds.empty() ? nullptr : binds.front();
+    into.reserve(Descriptor->Elements.size());
     for (const ElementDescriptor& elementDescriptor : Descriptor->Elements) {
-        std::unique_ptr<TScnElement> element = CreateScnElement(elementDescriptor, hex, this);
-        if (type != nullptr) element->BindInstrument(type);
-        Elements.push_back(std::move(element));
+        std::unique_ptr<TScnElement> element = CreateScnElement(elementDescriptor, evt_, this);
+        if (first != nullptr) element->BindInstrument(first);
+        into.push_back(std::move(element));
     }
+    for (size_t k = 1; k < binds.size(); ++k)
+        for (const auto& element : into) element->BindInstrument(binds[k]);
+}
+
+const TEventElements::Container& TEventElements::Items() const {
+    if (pending_ && !building_) {
+        building_ = true;
+        try {
+            event_.BuildElements(items_, binds_);
+        } catch (...) {
+            building_ = false;
+            items_.clear();
+            throw;
+        }
+        building_ = false;
+        pending_ = false;
+    }
+    return items_;
+}
+
+void TEventElements::Reset() {
+    items_.clear();
+    pending_ = false;
+    building_ = false;
+    binds_.clear();
 }
 
 std::string TEvenement::SymbolString() const {
@@ -224,6 +260,10 @@ std::string TEvenement::AsciiHeader() const {
 
 void TEvenement::BindInstrument() {
     if (Owner == nullptr) return;
+    if (Elements.pending_) {
+        Elements.binds_.push_back(Owner->InstrumentType());
+        return;
+    }
     for (const auto& element : Elements) element->BindInstrument(Owner->InstrumentType());
 }
 

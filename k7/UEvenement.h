@@ -43,6 +43,39 @@ constexpr uint8_t kEvtBadEndMarker = 5;
 [[nodiscard]] const EventDescriptor* MatchEventDescriptor(const EventDictionary* dictionary,
                                                           std::string_view hex, std::string_view ident);
 
+class TEvenement;
+
+// The scenario elements of an event, in descriptor order. They are built from the
+// event's bytes when first looked at: an import files and writes hundreds of
+// thousands of events whose elements nobody reads, and building them is most of the
+// cost of an event in time and memory. Built late, they are exactly those that
+// building at decoding would have given, bound to the same instrument types in the
+// same order.
+class TEventElements {
+public:
+    using Container = std::vector<std::unique_ptr<TScnElement>>;
+
+    [[nodiscard]] size_t size() const { return Items().size(); }
+    [[nodiscard]] bool empty() const { return Items().empty(); }
+    [[nodiscard]] const std::unique_ptr<TScnElement>& operator[](size_t i) const { return Items()[i]; }
+    [[nodiscard]] Container::const_iterator begin() const { return Items().begin(); }
+    [[nodiscard]] Container::const_iterator end() const { return Items().end(); }
+
+private:
+    friend class TEvenement;
+    explicit TEventElements(TEvenement& event) : event_(event) {}
+    [[nodiscard]] const Container& Items() const;
+    void Reset();
+
+    TEvenement& event_;
+    mutable Container items_;
+    mutable bool pending_ = false;   // elements still to be built
+    mutable bool building_ = false;  // being built: a filter element looks at those before it
+    // Instrument types to bind, in order: the owner's at decoding (may be null, then
+    // nothing is bound), then one per BindInstrument while the elements were pending.
+    std::vector<const InstrumentType*> binds_;
+};
+
 class TEvenement {
 public:
     // The owner (may be null) gives the instrument identification and type; it must
@@ -68,7 +101,7 @@ public:
     uint8_t ErrorCode = 0;
     const EventDescriptor* Descriptor = nullptr;  // host-owned
     TK7File* Owner;                               // not owned; may be null
-    std::vector<std::unique_ptr<TScnElement>> Elements;
+    TEventElements Elements{*this};
 
     [[nodiscard]] std::string SymbolString() const;
     [[nodiscard]] std::string DescString() const;
@@ -78,7 +111,9 @@ public:
     void BindInstrument();
 
 private:
+    friend class TEventElements;
     void Decode(std::string_view hex);
+    void BuildElements(TEventElements::Container& into, const std::vector<const InstrumentType*>& binds);
 
     std::string evt_;
 };
