@@ -42,6 +42,45 @@ std::vector<std::string_view> SplitDailyLines(std::string_view bytes) {
 
 namespace {
 
+bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
+
+// Start of the line that ends at end (exclusive).
+size_t lineStart(std::string_view bytes, size_t end) {
+    while (end > 0 && !isLineBreak(bytes[end - 1])) --end;
+    return end;
+}
+
+// End of the line before the break that ends at end (CR LF, CR or LF).
+size_t beforeBreak(std::string_view bytes, size_t end) {
+    if (end >= 2 && bytes[end - 2] == '\r' && bytes[end - 1] == '\n') return end - 2;
+    return end - 1;
+}
+
+// A stored header is in the reader's "at" form; a body never holds these words.
+bool isHeaderLine(std::string_view line) {
+    return line.find(" at ") != std::string_view::npos && line.find(" UTC ") != std::string_view::npos;
+}
+
+}  // namespace
+
+size_t WholeRecordsEnd(std::string_view bytes) {
+    if (bytes.empty()) return 0;
+    if (isLineBreak(bytes.back())) {
+        // A header as the last line lost its body.
+        const size_t end = beforeBreak(bytes, bytes.size());
+        const size_t start = lineStart(bytes, end);
+        return isHeaderLine(bytes.substr(start, end - start)) ? start : bytes.size();
+    }
+    // The last line was cut: a piece of header, or a piece of body after its header.
+    const size_t lastStart = lineStart(bytes, bytes.size());
+    if (lastStart == 0) return 0;
+    const size_t end = beforeBreak(bytes, lastStart);
+    const size_t start = lineStart(bytes, end);
+    return isHeaderLine(bytes.substr(start, end - start)) ? start : lastStart;
+}
+
+namespace {
+
 void addLines(std::unordered_set<std::string>& lines, std::string_view bytes) {
     for (std::string_view line : SplitDailyLines(bytes)) lines.insert(ToUpperAscii(line));
 }
@@ -78,7 +117,8 @@ bool TDailyFileIndex::Contains(const std::string& path, std::string_view header)
         const std::string bytes = ReadFileBytes(path);
         Entry entry;
         entry.size = bytes.size();
-        addLines(entry.lines, bytes);
+        entry.wholeSize = WholeRecordsEnd(bytes);
+        addLines(entry.lines, std::string_view(bytes).substr(0, entry.wholeSize));
         it = files_.insert_or_assign(path, std::move(entry)).first;
     }
     return it->second.lines.contains(ToUpperAscii(header));
@@ -92,7 +132,20 @@ bool TDailyFileIndex::Append(const std::string& path, std::string_view record) {
     }
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0) throwWriteError(path, errno);
-    const off_t oldSize = info.st_size;
+    off_t oldSize = info.st_size;
+    auto it = files_.find(path);
+    if (it != files_.end() && it->second.size == static_cast<uint64_t>(oldSize) &&
+        it->second.wholeSize < it->second.size) {
+        // A writer killed in the middle of a record: the cut record goes, and comes back
+        // whole when its block is stored again.
+        const off_t whole = static_cast<off_t>(it->second.wholeSize);
+        if (::ftruncate(fd.get(), whole) != 0) {
+            files_.erase(path);
+            throwWriteError(path, errno);
+        }
+        oldSize = whole;
+        it->second.size = it->second.wholeSize;
+    }
 
     std::string data;
     if (oldSize > 0) {
@@ -119,14 +172,15 @@ bool TDailyFileIndex::Append(const std::string& path, std::string_view record) {
         throwWriteError(path, errno);
     }
 
-    auto it = files_.find(path);
+    it = files_.find(path);
     if (oldSize == 0) {
         Entry entry;
-        entry.size = data.size();
+        entry.size = entry.wholeSize = data.size();
         addLines(entry.lines, data);
         files_.insert_or_assign(path, std::move(entry));
     } else if (it != files_.end() && it->second.size == static_cast<uint64_t>(oldSize)) {
         it->second.size += data.size();
+        it->second.wholeSize = it->second.size;
         addLines(it->second.lines, data);
     } else {
         files_.erase(path);  // another writer got in between: read the file again next time

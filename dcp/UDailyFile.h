@@ -27,17 +27,23 @@ inline constexpr std::string_view kRecordLineEnd = "\r\n";
 // is a line too.
 [[nodiscard]] std::vector<std::string_view> SplitDailyLines(std::string_view bytes);
 
+// Size of the bytes up to the end of the last whole record. Less than the size when
+// a writer was killed in the middle of a record: the cut record (a header without its
+// body, a piece of body, a piece of header) is then the rest.
+[[nodiscard]] size_t WholeRecordsEnd(std::string_view bytes);
+
 // The stored lines of the daily files, so that the duplicate test of a block does not
 // read its file again: a file is read when it is first asked about and again only when
 // its size differs from the one known (another program appended to it).
 class TDailyFileIndex {
 public:
-    // True when a line of the file equals the header without regard to letter case.
-    // False for a missing file. Throws FileError when the file cannot be read.
+    // True when a line of the file equals the header without regard to letter case
+    // (the lines of a record cut short do not count). False for a missing file. Throws FileError when the file cannot be read.
     [[nodiscard]] bool Contains(const std::string& path, std::string_view header);
 
     // Appends the record with a single write, after a line break when the file does not
     // end with one (a record cut short by a crash must not swallow the next header).
+    // A cut record that Contains found at the end of the file is removed first.
     // False when the file cannot be opened or created; throws FileError when writing
     // fails (the file is then cut back to its former size).
     [[nodiscard]] bool Append(const std::string& path, std::string_view record);
@@ -47,6 +53,7 @@ public:
 private:
     struct Entry {
         uint64_t size = 0;
+        uint64_t wholeSize = 0;  // WholeRecordsEnd of the file when read
         std::unordered_set<std::string> lines;  // upper case
     };
     std::unordered_map<std::string, Entry> files_;
