@@ -61,7 +61,15 @@ TManagerList::TManagerList(std::string fileName) : FileName(std::move(fileName))
 }
 
 TManager* TManagerList::Add(std::unique_ptr<TManager> manager) {
-    manager->Id = NextId++;
+    if (NextId < INT32_MAX) {
+        manager->Id = NextId++;
+    } else {
+        // No identifier is left above the largest one read: the new manager takes the
+        // smallest positive identifier that no manager holds, never one in use.
+        int32_t id = 1;
+        while (Exists(id)) ++id;
+        manager->Id = id;
+    }
     Managers.push_back(std::move(manager));
     return Managers.back().get();
 }
@@ -96,7 +104,7 @@ void TManagerList::LoadFromBytes(std::string_view bytes) {
                         std::string(line));
             continue;
         }
-        if (manager->Id >= NextId && manager->Id < INT32_MAX) NextId = manager->Id + 1;
+        if (manager->Id >= NextId) NextId = manager->Id < INT32_MAX ? manager->Id + 1 : INT32_MAX;
         Managers.push_back(std::make_unique<TManager>(std::move(*manager)));
     }
 }

@@ -44,7 +44,8 @@ public:
     std::vector<std::unique_ptr<TManager>> Managers;  // owned, in file order
 
     [[nodiscard]] size_t Count() const { return Managers.size(); }
-    // Gives the manager the identifier NextId, then appends it; returns it.
+    // Gives the manager the identifier NextId, then appends it; returns it. Once NextId
+    // has reached INT32_MAX it gives the smallest positive identifier not in use.
     TManager* Add(std::unique_ptr<TManager> manager);
     [[nodiscard]] TManager* FindById(int32_t id) const;
     [[nodiscard]] bool Exists(int32_t id) const { return FindById(id) != nullptr; }
