@@ -117,8 +117,13 @@ bool TDailyFileIndex::Contains(const std::string& path, std::string_view header)
         const std::string bytes = ReadFileBytes(path);
         Entry entry;
         entry.size = bytes.size();
-        entry.wholeSize = WholeRecordsEnd(bytes);
-        addLines(entry.lines, std::string_view(bytes).substr(0, entry.wholeSize));
+        const size_t whole = WholeRecordsEnd(bytes);
+        // A writer killed in the middle of a record: the cut record goes, and comes back
+        // whole when its block is stored again. Under the working directory lock no
+        // other writer can be appending now.
+        if (whole < bytes.size() && ::truncate(path.c_str(), static_cast<off_t>(whole)) == 0)
+            entry.size = whole;
+        addLines(entry.lines, std::string_view(bytes).substr(0, whole));
         it = files_.insert_or_assign(path, std::move(entry)).first;
     }
     return it->second.lines.contains(ToUpperAscii(header));
@@ -132,20 +137,7 @@ bool TDailyFileIndex::Append(const std::string& path, std::string_view record) {
     }
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0) throwWriteError(path, errno);
-    off_t oldSize = info.st_size;
-    auto it = files_.find(path);
-    if (it != files_.end() && it->second.size == static_cast<uint64_t>(oldSize) &&
-        it->second.wholeSize < it->second.size) {
-        // A writer killed in the middle of a record: the cut record goes, and comes back
-        // whole when its block is stored again.
-        const off_t whole = static_cast<off_t>(it->second.wholeSize);
-        if (::ftruncate(fd.get(), whole) != 0) {
-            files_.erase(path);
-            throwWriteError(path, errno);
-        }
-        oldSize = whole;
-        it->second.size = it->second.wholeSize;
-    }
+    const off_t oldSize = info.st_size;
 
     std::string data;
     if (oldSize > 0) {
@@ -172,15 +164,14 @@ bool TDailyFileIndex::Append(const std::string& path, std::string_view record) {
         throwWriteError(path, errno);
     }
 
-    it = files_.find(path);
+    auto it = files_.find(path);
     if (oldSize == 0) {
         Entry entry;
-        entry.size = entry.wholeSize = data.size();
+        entry.size = data.size();
         addLines(entry.lines, data);
         files_.insert_or_assign(path, std::move(entry));
     } else if (it != files_.end() && it->second.size == static_cast<uint64_t>(oldSize)) {
         it->second.size += data.size();
-        it->second.wholeSize = it->second.size;
         addLines(it->second.lines, data);
     } else {
         files_.erase(path);  // another writer got in between: read the file again next time

@@ -37,13 +37,15 @@ inline constexpr std::string_view kRecordLineEnd = "\r\n";
 // its size differs from the one known (another program appended to it).
 class TDailyFileIndex {
 public:
-    // True when a line of the file equals the header without regard to letter case
-    // (the lines of a record cut short do not count). False for a missing file. Throws FileError when the file cannot be read.
+    // True when a line of the file equals the header without regard to letter case.
+    // False for a missing file. A record cut short at the end of the file (a writer
+    // killed while appending) does not count and is removed when the file is read, so
+    // call it, and Append, under the working directory lock. Throws FileError when the
+    // file cannot be read.
     [[nodiscard]] bool Contains(const std::string& path, std::string_view header);
 
     // Appends the record with a single write, after a line break when the file does not
     // end with one (a record cut short by a crash must not swallow the next header).
-    // A cut record that Contains found at the end of the file is removed first.
     // False when the file cannot be opened or created; throws FileError when writing
     // fails (the file is then cut back to its former size).
     [[nodiscard]] bool Append(const std::string& path, std::string_view record);
@@ -53,7 +55,6 @@ public:
 private:
     struct Entry {
         uint64_t size = 0;
-        uint64_t wholeSize = 0;  // WholeRecordsEnd of the file when read
         std::unordered_set<std::string> lines;  // upper case
     };
     std::unordered_map<std::string, Entry> files_;

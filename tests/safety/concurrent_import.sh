@@ -13,7 +13,7 @@ fi
 skylog=$1 gen=$2 compare=$3 host=$4
 shift 4
 seed=${SAFETY_SEED:-$(( $(date +%s) % 100000 ))}
-rounds=4
+rounds=3
 while [[ $# -gt 0 ]]; do
     case $1 in
         --seed) seed=$2; shift 2 ;;
