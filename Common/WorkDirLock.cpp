@@ -28,6 +28,8 @@ TWorkDirLock::TWorkDirLock(const std::string& workDir) {
     LockState& s = state();
     s.mutex.lock();
     if (s.depth++ > 0) return;
+    // No working directory yet (a bare test of one object): nothing to share.
+    if (workDir.empty()) return;
     if (!DirectoryExists(workDir)) ForceDirectories(workDir);
     std::string path = workDir;
     if (!path.empty() && path.back() != '/') path.push_back('/');

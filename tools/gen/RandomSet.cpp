@@ -14,6 +14,9 @@
 
 namespace skylog::gen {
 
+std::vector<uint8_t> DefaultInstrumentCodes() { return {0x1A, 0x20, 0xA0, 0xB9, 0xBB}; }
+
+
 std::string_view DefectName(DefectKind kind) {
     switch (kind) {
         case DefectKind::BadEndMarker: return "bad-end-marker";

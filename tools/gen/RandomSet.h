@@ -19,6 +19,9 @@
 
 namespace skylog::gen {
 
+// The instrument type codes the sample host data knows.
+[[nodiscard]] std::vector<uint8_t> DefaultInstrumentCodes();
+
 struct RandomConfig {
     uint64_t seed = 1;
     int messages = 200;
@@ -30,7 +33,7 @@ struct RandomConfig {
     bool defects = false;
     bool dayFirst = true;  // "at" header dates dd/mm/yy, as the reader's default expects
     std::optional<size_t> lineWidth;  // body characters per line; a width per format otherwise
-    std::vector<uint8_t> instrumentCodes = {0x1A, 0x20, 0xA0, 0xB9, 0xBB};
+    std::vector<uint8_t> instrumentCodes = DefaultInstrumentCodes();
 };
 
 enum class DefectKind {
