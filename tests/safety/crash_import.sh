@@ -6,8 +6,9 @@
 # Two phases on the same generated set (all five formats, with defects):
 #   import   `skylog import FILES...` on one copy of the files, killed and re-run; the
 #            reader rewrites its input in place (bit 7), so kills also land there;
-#   collect  `skylog collect --dir DIR --delete`, killed and re-run until the folder is
-#            empty: a file may only go once its messages are stored.
+#   collect  `skylog collect --dir DIR --delete`, killed and re-run (the folder filled
+#            again when a run got to the end): a file may only go once its messages
+#            are stored.
 #
 # usage: crash_import.sh SKYLOG SKYLOG_GEN COMPARE HOST_DATA [--seed S] [--kills N]
 #                        [--files F] [--messages M] [--long] [--keep]
@@ -105,7 +106,11 @@ total=$(ls -A "$tmp/collect-input" | wc -l)
 landed=0
 for ((k = 0; k < kills; k++)); do
     remaining=$(ls -A "$tmp/collect-input" | wc -l)
-    [[ $remaining -eq 0 ]] && break
+    if [[ $remaining -eq 0 ]]; then
+        # A run got to the end: the same files again, which must change nothing.
+        cp "$tmp/set/input"/* "$tmp/collect-input/"
+        remaining=$total
+    fi
     killed_at_random $((duration * remaining / total)) "$skylog" --workdir "$tmp/collect" --host-data "$host" collect --dir "$tmp/collect-input" --delete && landed=$((landed + 1))
 done
 sk "$tmp/collect" collect --dir "$tmp/collect-input" --delete >/dev/null 2>&1 || {
