@@ -2,7 +2,11 @@
 // the K7 files it fills. Decoding (DecodeAll) lives in UDCPDecode.cpp.
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
+#include "Common/FileUtil.h"
 #include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "Common/WorkDirLock.h"
@@ -108,18 +112,58 @@ TDCPDataBloc* TDCP::AddBlock(std::unique_ptr<TDCPDataBloc> block) {
     return Blocks.back().get();
 }
 
+namespace {
+
+// Records waiting to be appended to one daily file, in block order, with their lines
+// (upper case) so that a later block of the same flush sees them as stored.
+struct PendingRecords {
+    std::string path;
+    std::string records;
+    std::unordered_set<std::string> lines;
+};
+
+// Past this many bytes a file's records are written at once, so that a beacon holding
+// a very large day does not hold its records twice in memory.
+constexpr size_t kMaxPendingBytes = size_t{1} << 20;
+
+}  // namespace
+
+// Each daily file receives its new records with one append per flush (or per megabyte)
+// instead of one open, write and close per block; what the file holds afterwards is the
+// same, record for record.
 void TDCP::SaveBlocks() {
     const TWorkDirLock lock(Settings().WorkDir);
     TDailyFileIndex ownIndex;
     TDailyFileIndex& index = Owner ? Owner->DailyFiles() : ownIndex;
     std::vector<std::string> warned;  // one warning per file, not one per block
+    auto write = [&index, &warned](PendingRecords& file) {
+        if (file.records.empty()) return;
+        const bool appended = index.Append(file.path, file.records);
+        file.records.clear();
+        file.lines.clear();
+        if (appended || std::find(warned.begin(), warned.end(), file.path) != warned.end()) return;
+        warned.push_back(file.path);
+        TDCPDataBloc::WarnCannotStore(file.path);
+    };
+
+    std::vector<PendingRecords> pending;
+    std::unordered_map<std::string, size_t> pendingOf;  // path -> index in pending
+    std::unordered_set<std::string> folders;             // beacon folders known to exist
     for (const auto& block : Blocks) {
-        std::string path;
-        if (block->StoreInDailyFile(index, path) != TDCPDataBloc::StoreResult::CannotOpen) continue;
-        if (std::find(warned.begin(), warned.end(), path) != warned.end()) continue;
-        warned.push_back(path);
-        TDCPDataBloc::WarnCannotStore(path);
+        std::string path = block->DailyFilePath(false);
+        if (path.empty()) continue;
+        const std::string folder = ExtractFileDir(path);
+        if (folders.insert(folder).second) path = block->DailyFilePath(true);
+        auto [slot, added] = pendingOf.try_emplace(path, pending.size());
+        if (added) pending.push_back(PendingRecords{path, {}, {}});
+        PendingRecords& file = pending[slot->second];
+        if (file.lines.contains(ToUpperAscii(block->Header)) || index.Contains(path, block->Header)) continue;
+        const std::string record = block->DailyRecord();
+        file.records += record;
+        for (std::string_view line : SplitDailyLines(record)) file.lines.insert(ToUpperAscii(line));
+        if (file.records.size() >= kMaxPendingBytes) write(file);
     }
+    for (PendingRecords& file : pending) write(file);
 }
 
 TK7File* TDCP::GetK7File(TDateTime date, int32_t instrumentNumber, uint8_t instrumentCode) {

@@ -95,8 +95,11 @@ public:
             throw std::invalid_argument("random set: beacons, days, formats and files must be at least 1");
         }
         if (config.beacons > 120) throw std::invalid_argument("random set: at most 120 beacons");
-        if (static_cast<int64_t>(config.messages) > int64_t{config.beacons} * config.days * 1440) {
+        if (!config.dense && static_cast<int64_t>(config.messages) > int64_t{config.beacons} * config.days * 1440) {
             throw std::invalid_argument("random set: at most one message a minute per beacon");
+        }
+        if (static_cast<int64_t>(config.messages) > int64_t{config.beacons} * config.days * kDaySeconds) {
+            throw std::invalid_argument("random set: at most one message a second per beacon");
         }
         if (!TryEncodeDate(config.year, config.month, config.day, firstDay_)) {
             throw std::invalid_argument("random set: first day does not exist");

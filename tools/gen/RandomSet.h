@@ -33,6 +33,9 @@ struct RandomConfig {
     bool defects = false;
     bool dayFirst = true;  // "at" header dates dd/mm/yy, as the reader's default expects
     std::optional<size_t> lineWidth;  // body characters per line; a width per format otherwise
+    // Up to one message a second per beacon instead of one a minute: load tests that put
+    // a great many messages on one beacon and day (distinct header seconds are kept).
+    bool dense = false;
     std::vector<uint8_t> instrumentCodes = DefaultInstrumentCodes();
 };
 

@@ -22,6 +22,7 @@ constexpr const char* kUsage =
     "usage: skylog-gen --out DIR [--format cnrs|nasa|dcp|goes|bru|all] [--messages N]\n"
     "                  [--beacons B] [--days D] [--seed S] [--defects] [--files F]\n"
     "                  [--start YYYY-MM-DD] [--month-first] [--line-width W] [--no-expected]\n"
+    "                  [--dense]\n"
     "Writes DIR/input/<files>, DIR/workdir/DcpList.inf and Managers.inf,\n"
     "DIR/expected-events.txt and DIR/manifest.txt.\n";
 
@@ -54,6 +55,8 @@ int main(int argc, char** argv) {
             return kExitOk;
         } else if (arg == "--defects") {
             config.defects = true;
+        } else if (arg == "--dense") {
+            config.dense = true;
         } else if (arg == "--month-first") {
             config.dayFirst = false;
         } else if (arg == "--no-expected") {

@@ -1,0 +1,191 @@
+#!/usr/bin/env bash
+# Whole-process figures of the import, checked against their targets (docs/benchmarks.md).
+#
+#   bench/import.sh [--full] [--messages N] [--build DIR] [--keep]
+#
+# --messages N  size of the small sets (default 8000); the large sets hold ten times as many
+# --full        also the import of 2,000 files totalling about 500 MB (several minutes)
+# --build DIR   build folder (default build-bench-release at the repository root)
+# --keep        keep the temporary folder with the generated sets
+#
+# Prints one line per figure and PASS/FAIL per target; exits 1 when a target fails.
+# Times are wall-clock seconds of the whole process (user + system CPU shown beside).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+small=8000
+full=0
+keep=0
+build="$root/build-bench-release"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --full) full=1 ;;
+    --keep) keep=1 ;;
+    --messages) small=$2; shift ;;
+    --build) build=$2; shift ;;
+    -h|--help) sed -n 2,13p "$0"; exit 0 ;;
+    *) echo "bench/import.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+  shift
+done
+large=$((small * 10))
+
+# Google Benchmark for bench/, GNU time for the peak memory.
+bash "$root/scripts/deps.sh" libbenchmark-dev time >&2
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKYLOG_BUILD_TESTS=OFF >/dev/null
+fi
+cmake --build "$build" --target skylog skylog-gen -j"$(nproc)" >/dev/null
+skylog="$build/cli/skylog"
+gen="$build/tools/gen/skylog-gen"
+
+tmp=$(mktemp -d /tmp/skylog-import-bench.XXXXXX)
+cleanup() { if [ "$keep" = 1 ]; then echo "kept $tmp" >&2; else rm -rf "$tmp"; fi; }
+trap cleanup EXIT
+export SKYLOG_SETTINGS="$tmp/settings.conf"
+export LC_ALL=C
+
+failures=0
+check() {  # check NAME VALUE OP LIMIT UNIT
+  local name=$1 value=$2 op=$3 limit=$4 unit=$5 verdict=FAIL
+  if awk -v v="$value" -v l="$limit" -v op="$op" 'BEGIN { exit !((op == "<=" && v <= l) || (op == ">=" && v >= l) || (op == "<" && v < l)) }'; then
+    verdict=PASS
+  else
+    failures=$((failures + 1))
+  fi
+  printf '%-4s %-58s %12s %s (target %s %s)\n' "$verdict" "$name" "$value" "$unit" "$op" "$limit"
+}
+calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
+
+generate() {  # generate NAME skylog-gen options...
+  local name=$1; shift
+  "$gen" --out "$tmp/$name" --no-expected "$@" >/dev/null
+}
+
+# import SET: imports a fresh copy of the set's input into a fresh working directory.
+# Sets: wall user sys rss_kb messages bytes files work
+import() {
+  local set=$tmp/$1
+  work="$tmp/run-$1/work"
+  rm -rf "$tmp/run-$1"
+  mkdir -p "$tmp/run-$1/input"
+  cp -r "$set/workdir" "$work"
+  cp "$set"/input/* "$tmp/run-$1/input/"
+  local list
+  mapfile -t list < <(find "$tmp/run-$1/input" -type f | sort)
+  files=${#list[@]}
+  bytes=$(cat "${list[@]}" | wc -c)
+  sync
+  /usr/bin/time -f '%e %U %S %M' -o "$tmp/time" \
+    "$skylog" --workdir "$work" import "${list[@]}" >/dev/null 2>"$tmp/stderr" || true
+  read -r wall user sys rss_kb <"$tmp/time"
+  messages=$(sed -n 's/.*lu(s), \([0-9]*\) message(s).*/\1/p' "$tmp/stderr" | tail -n 1)
+  if [ -z "$messages" ]; then
+    echo "import of $1 failed:" >&2
+    cat "$tmp/stderr" >&2
+    exit 1
+  fi
+}
+
+# Best of three copies of the same input bytes into a new file (cat INPUT > COPY).
+copytime() {
+  local set=$tmp/$1 best=
+  for _ in 1 2 3; do
+    rm -f "$tmp/copy"
+    local start end
+    start=$(date +%s%N)
+    cat "$set"/input/* >"$tmp/copy"
+    end=$(date +%s%N)
+    local t=$(((end - start) / 1000))
+    if [ -z "$best" ] || [ "$t" -lt "$best" ]; then best=$t; fi
+  done
+  rm -f "$tmp/copy"
+  calc "$best / 1000000" 4
+}
+
+report_import() {  # report_import LABEL
+  printf '     %-58s %8s s wall, %s s user, %s s sys, %d messages, %.1f MB, %d files, peak %d MB\n' \
+    "$1" "$wall" "$user" "$sys" "$messages" "$(calc "$bytes / 1000000" 1)" "$files" $((rss_kb / 1024))
+}
+
+echo "machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p' | head -n 1)"
+echo "sets: $small and $large messages"
+
+# 1. Realistic messages: 20 beacons over 10 days, all five formats, about one message in
+# twenty defective.
+realistic=(--format all --beacons 20 --days 10 --defects --seed 11)
+generate real-small "${realistic[@]}" --messages "$small"
+generate real-large "${realistic[@]}" --messages "$large"
+import real-small
+small_wall=$wall
+report_import "import, realistic, small"
+import real-large
+large_wall=$wall
+report_import "import, realistic, large"
+large_messages=$messages
+large_bytes=$bytes
+cat_large=$(copytime real-large)
+echo "     cat INPUT > COPY of the large input: $cat_large s"
+check "messages per second (realistic, large)" "$(calc "$large_messages / $large_wall" 0)" ">=" 300000 msg/s
+printf '     %-58s %12s MB/s\n' "MB per second (realistic, large)" "$(calc "$large_bytes / 1000000 / $large_wall" 1)"
+check "import time / copy time (realistic, large)" "$(calc "$large_wall / $cat_large" 1)" "<=" 20 x
+check "time ratio large / small (realistic)" "$(calc "$large_wall / $small_wall" 2)" "<=" 11 x
+
+# 2. Every message on the same beacon and day: one daily file, one K7 file (and the day
+# before, for scenarios measured before midnight). At most 86,400 messages keep
+# distinct header seconds.
+same=(--format all --beacons 1 --days 1 --defects --seed 12)
+generate same-small "${same[@]}" --messages "$small"
+generate same-large "${same[@]}" --messages "$large"
+import same-small
+small_wall=$wall
+report_import "import, same beacon and day, small"
+import same-large
+report_import "import, same beacon and day, large"
+check "time ratio large / small (same beacon and day)" "$(calc "$wall / $small_wall" 2)" "<=" 11 x
+
+# 3. The report of one day holding 10,000 blocks (20 beacons).
+generate report-day --format dcp --beacons 20 --days 1 --messages 10000 --seed 13
+import report-day
+/usr/bin/time -f '%e %U %S %M' -o "$tmp/time" \
+  "$skylog" --workdir "$work" report --day 2005-03-07 >"$tmp/report.txt" 2>&1 || true
+read -r wall user sys rss_kb <"$tmp/time"
+blocks=$(find "$work/DataDCP" -name '2005_03_07.DCP' -exec cat {} + | grep -c ' at ' || true)
+printf '     %-58s %d blocks, %s s user, %s s sys, peak %d MB\n' "report --day of one day" "$blocks" "$user" "$sys" $((rss_kb / 1024))
+check "skylog report of a 10,000-block day" "$wall" "<" 1 s
+
+# 4. K7 rebuild of 30 days of 20 beacons (48 messages a beacon and day).
+generate rebuild --format dcp --beacons 20 --days 30 --messages 28800 --seed 14
+import rebuild
+rm -rf "$work/DataK7"
+/usr/bin/time -f '%e %U %S %M' -o "$tmp/time" env SKYLOG_NOW="2005-04-06 12:00:00" \
+  "$skylog" --workdir "$work" rebuild-k7 --days 30 --from 2005-03-07 >/dev/null 2>&1 || true
+read -r wall user sys rss_kb <"$tmp/time"
+k7files=$(find "$work/DataK7" -name '*.K7' 2>/dev/null | wc -l)
+printf '     %-58s %8s s wall, %s s user, %s s sys, %d K7 files, peak %d MB\n' \
+  "rebuild-k7 --days 30, 20 beacons" "$wall" "$user" "$sys" "$k7files" $((rss_kb / 1024))
+
+# 5. Peak memory of one file of about 100 MB.
+generate one-file --format dcp --beacons 20 --days 10 --defects --seed 15 --messages 300000
+import one-file
+report_import "import, one file"
+check "peak memory / file size (one file of $(calc "$bytes / 1000000" 0) MB)" "$(calc "$rss_kb * 1024 / $bytes" 2)" "<" 5 x
+rm -rf "$tmp/one-file" "$tmp/run-one-file"
+
+# 6. Peak memory of 2,000 files totalling about 500 MB (the store is flushed and emptied
+# every 50 files).
+if [ "$full" = 1 ]; then
+  generate many-files --format all --files 400 --beacons 20 --days 10 --defects --seed 16 --messages 1500000
+  import many-files
+  report_import "import, 2,000 files"
+  check "peak memory, $files files of $(calc "$bytes / 1000000" 0) MB" "$((rss_kb / 1024))" "<" 200 MB
+  rm -rf "$tmp/many-files" "$tmp/run-many-files"
+else
+  echo "     (2,000 files of 500 MB: run with --full)"
+fi
+
+if [ "$failures" -gt 0 ]; then
+  echo "$failures target(s) missed"
+  exit 1
+fi
+echo "every target met"
