@@ -134,7 +134,7 @@ check "time ratio large / small (realistic)" "$(calc "$large_wall / $small_wall"
 # 2. Every message on the same beacon and day: one daily file, one K7 file (and the day
 # before, for scenarios measured before midnight). At most 86,400 messages keep
 # distinct header seconds.
-same=(--format all --beacons 1 --days 1 --defects --seed 12)
+same=(--format all --beacons 1 --days 1 --dense --defects --seed 12)
 generate same-small "${same[@]}" --messages "$small"
 generate same-large "${same[@]}" --messages "$large"
 import same-small

@@ -120,6 +120,10 @@ struct PendingRecords {
     std::string path;
     std::string records;
     std::unordered_set<std::string> lines;
+    // The file did not exist when the flush began. Under the working directory lock
+    // nobody else creates it, so only the records of this flush can be in it, and the
+    // index need not look at the disk for every block.
+    bool created = false;
 };
 
 // Past this many bytes a file's records are written at once, so that a beacon holding
@@ -155,13 +159,17 @@ void TDCP::SaveBlocks() {
         const std::string folder = ExtractFileDir(path);
         if (folders.insert(folder).second) path = block->DailyFilePath(true);
         auto [slot, added] = pendingOf.try_emplace(path, pending.size());
-        if (added) pending.push_back(PendingRecords{path, {}, {}});
+        if (added) pending.push_back(PendingRecords{path, {}, {}, !FileExists(path)});
         PendingRecords& file = pending[slot->second];
-        if (file.lines.contains(ToUpperAscii(block->Header)) || index.Contains(path, block->Header)) continue;
+        if (file.lines.contains(ToUpperAscii(block->Header))) continue;
+        if (!file.created && index.Contains(path, block->Header)) continue;
         const std::string record = block->DailyRecord();
         file.records += record;
         for (std::string_view line : SplitDailyLines(record)) file.lines.insert(ToUpperAscii(line));
-        if (file.records.size() >= kMaxPendingBytes) write(file);
+        if (file.records.size() >= kMaxPendingBytes) {
+            write(file);
+            file.created = false;  // now on disk: the index knows what it holds
+        }
     }
     for (PendingRecords& file : pending) write(file);
 }

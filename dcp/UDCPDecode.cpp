@@ -154,16 +154,20 @@ void TDCPDataBloc::Decode(TDCPDataBloc* next) {
         if (b[i] >= kFirstScenarioMarker && b[i] <= kLastScenarioMarker) converter->Convert(*this, next, i);
 }
 
+// Every block of a beacon is counted again after each file read, so the loop is kept
+// simple enough for the compiler to vectorise.
 int32_t TDCPDataBloc::CountIgnoredBytes() {
+    const size_t length = static_cast<size_t>(std::max(BodyLength, 0));
+    const size_t examined = std::min(length, ByteStatus.size());
+    const uint8_t* status = ByteStatus.data();
     int32_t count = 0;
-    for (int32_t i = 0; i < BodyLength; ++i) {
-        // A byte beyond the status buffer was never examined.
-        const uint8_t byteClass =
-            static_cast<size_t>(i) < ByteStatus.size() ? ByteStatus[static_cast<size_t>(i)] : uint8_t{kByteNotExamined};
-        if (byteClass == kByteNotExamined || byteClass == kByteOutOfRange || byteClass == kByteUnknown ||
-            byteClass == kByteMalformed)
-            ++count;
+    for (size_t i = 0; i < examined; ++i) {
+        const uint8_t byteClass = status[i];
+        count += static_cast<int32_t>(byteClass == kByteNotExamined) + static_cast<int32_t>(byteClass == kByteOutOfRange) +
+                 static_cast<int32_t>(byteClass == kByteUnknown) + static_cast<int32_t>(byteClass == kByteMalformed);
     }
+    // A byte beyond the status buffer was never examined.
+    count += static_cast<int32_t>(length - examined);
     IgnoredBytes = count;
     return count;
 }
