@@ -166,7 +166,7 @@ printf '     %-58s %8s s wall, %s s user, %s s sys, %d K7 files, peak %d MB\n' \
   "rebuild-k7 --days 30, 20 beacons" "$wall" "$user" "$sys" "$k7files" $((rss_kb / 1024))
 
 # 5. Peak memory of one file of about 100 MB.
-generate one-file --format dcp --beacons 20 --days 10 --defects --seed 15 --messages 300000
+generate one-file --format dcp --beacons 20 --days 12 --defects --seed 15 --messages 300000
 import one-file
 report_import "import, one file"
 check "peak memory / file size (one file of $(calc "$bytes / 1000000" 0) MB)" "$(calc "$rss_kb * 1024 / $bytes" 2)" "<" 5 x

@@ -185,31 +185,31 @@ void TEvenement::Decode(std::string_view hex) {
     Date = EventDate(hex);
     if (Descriptor == nullptr || Descriptor->Elements.empty()) return;
     Elements.pending_ = true;
-    Elements.binds_.push_back(Owner != nullptr ? Owner->InstrumentType() : nullptr);
+    Elements.firstBind_ = Owner != nullptr ? Owner->InstrumentType() : nullptr;
 }
 
 // As decoding used to build them: each element bound to the decoding owner's type as it
 // is made (a filter element then sees the elements before it), then every later
 // binding applied to all of them.
-void TEvenement::BuildElements(TEventElements::Container& into,
-                               const std::vector<const InstrumentType*>& binds) {
+void TEvenement::BuildElements(TEventElements::Container& into, const InstrumentType* firstBind,
+                               const std::vector<const InstrumentType*>& laterBinds) {
     if (Descriptor == nullptr) return;
-    const skylog::InstrumentType* first = binds.empty() ? nullptr : binds.front();
+    const skylog::InstrumentType* first = firstBind;
     into.reserve(Descriptor->Elements.size());
     for (const ElementDescriptor& elementDescriptor : Descriptor->Elements) {
         std::unique_ptr<TScnElement> element = CreateScnElement(elementDescriptor, evt_, this);
         if (first != nullptr) element->BindInstrument(first);
         into.push_back(std::move(element));
     }
-    for (size_t k = 1; k < binds.size(); ++k)
-        for (const auto& element : into) element->BindInstrument(binds[k]);
+    for (const skylog::InstrumentType* type : laterBinds)
+        for (const auto& element : into) element->BindInstrument(type);
 }
 
 const TEventElements::Container& TEventElements::Items() const {
     if (pending_ && !building_) {
         building_ = true;
         try {
-            event_.BuildElements(items_, binds_);
+            event_.BuildElements(items_, firstBind_, laterBinds_);
         } catch (...) {
             building_ = false;
             items_.clear();
@@ -225,7 +225,8 @@ void TEventElements::Reset() {
     items_.clear();
     pending_ = false;
     building_ = false;
-    binds_.clear();
+    firstBind_ = nullptr;
+    laterBinds_.clear();
 }
 
 std::string TEvenement::SymbolString() const {
@@ -261,7 +262,7 @@ std::string TEvenement::AsciiHeader() const {
 void TEvenement::BindInstrument() {
     if (Owner == nullptr) return;
     if (Elements.pending_) {
-        Elements.binds_.push_back(Owner->InstrumentType());
+        Elements.laterBinds_.push_back(Owner->InstrumentType());
         return;
     }
     for (const auto& element : Elements) element->BindInstrument(Owner->InstrumentType());

@@ -72,8 +72,10 @@ private:
     mutable bool pending_ = false;   // elements still to be built
     mutable bool building_ = false;  // being built: a filter element looks at those before it
     // Instrument types to bind, in order: the owner's at decoding (may be null, then
-    // nothing is bound), then one per BindInstrument while the elements were pending.
-    std::vector<const InstrumentType*> binds_;
+    // nothing is bound), then one per BindInstrument while the elements were pending
+    // (rare: no allocation for the usual event).
+    const InstrumentType* firstBind_ = nullptr;
+    std::vector<const InstrumentType*> laterBinds_;
 };
 
 class TEvenement {
@@ -113,7 +115,8 @@ public:
 private:
     friend class TEventElements;
     void Decode(std::string_view hex);
-    void BuildElements(TEventElements::Container& into, const std::vector<const InstrumentType*>& binds);
+    void BuildElements(TEventElements::Container& into, const InstrumentType* firstBind,
+                       const std::vector<const InstrumentType*>& laterBinds);
 
     std::string evt_;
 };

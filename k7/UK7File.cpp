@@ -140,38 +140,39 @@ TEvenement* TK7File::AppendEvent(std::unique_ptr<TEvenement> event) {
 }
 
 void TK7File::IndexEvent(TEvenement* event) {
-    std::vector<TEvenement*>& bucket = decodedByText_[event->Evt()];
-    bucket.push_back(event);
-    if (bucket.size() == 2) ++duplicateTexts_;
+    auto [slot, added] = decodedByText_.try_emplace(std::string_view(event->Evt()), TextBucket{event, {}});
+    if (added) return;
+    slot->second.later.push_back(event);
+    if (slot->second.later.size() == 1) ++duplicateTexts_;
 }
 
 TEvenement* TK7File::FindDecodedEvent(std::string_view evt) const {
-    const auto found = decodedByText_.find(std::string(evt));
-    return found == decodedByText_.end() ? nullptr : found->second.front();
+    const auto found = decodedByText_.find(evt);
+    return found == decodedByText_.end() ? nullptr : found->second.first;
 }
 
 bool TK7File::RemoveDuplicate() {
     if (duplicateTexts_ == 0) return false;
     // The first event in list order whose text comes again later is i; the bucket of
-    // that text is in list order, so its second entry is j.
+    // that text is in list order, so its first later entry is j.
     size_t i = 0;
-    std::vector<TEvenement*>* bucket = nullptr;
+    TextBucket* bucket = nullptr;
     for (; i < events_.size(); ++i) {
         if (!events_[i]->Decoded) continue;
-        auto found = decodedByText_.find(events_[i]->Evt());
-        if (found != decodedByText_.end() && found->second.size() >= 2) {
+        auto found = decodedByText_.find(std::string_view(events_[i]->Evt()));
+        if (found != decodedByText_.end() && !found->second.later.empty()) {
             bucket = &found->second;
             break;
         }
     }
     if (bucket == nullptr) return false;
-    TEvenement* later = (*bucket)[1];
+    TEvenement* later = bucket->later.front();
     size_t j = i + 1;
     while (j < events_.size() && events_[j].get() != later) ++j;
     if (j == events_.size()) return false;
 
-    bucket->erase(bucket->begin() + 1);
-    if (bucket->size() == 1) --duplicateTexts_;
+    bucket->later.erase(bucket->later.begin());
+    if (bucket->later.empty()) --duplicateTexts_;
     removed_.push_back(std::move(events_[j]));
     events_.erase(events_.begin() + static_cast<std::ptrdiff_t>(j));
     return j != i + 1;

@@ -89,7 +89,14 @@ private:
 
     // Decoded events by text, each bucket in list order, so that duplicate tests cost
     // a lookup rather than a scan. duplicateTexts_ counts buckets holding two or more.
-    std::unordered_map<std::string, std::vector<TEvenement*>> decodedByText_;
+    // A key views the text of its bucket's first event, which stays in the bucket and
+    // alive (in events_ or removed_) until Clear empties the index first; an event's
+    // text never changes once the file holds it.
+    struct TextBucket {
+        TEvenement* first;
+        std::vector<TEvenement*> later;  // usually empty: no allocation
+    };
+    std::unordered_map<std::string_view, TextBucket> decodedByText_;
     size_t duplicateTexts_ = 0;
     // Events removed by RemoveDuplicate: message blocks may still refer to them.
     std::vector<std::unique_ptr<TEvenement>> removed_;
