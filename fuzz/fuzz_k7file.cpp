@@ -25,8 +25,22 @@ void SameEvents(const TK7File& a, const TK7File& b) {
     }
 }
 
+// A first date without seconds is written back with the seconds byte 0xFF, whatever
+// value above 59 it was read with; every other byte stays.
+bool SameParamBloc(const TK7File& read, const TK7File& rebuilt) {
+    std::string a = read.ParamBloc(), b = rebuilt.ParamBloc();
+    if (!read.SecondsValid && read.HeaderDate1 != 0) {
+        const size_t seconds = 2 * (k7format::kHeaderDate1Offset + 5);
+        if (b.substr(seconds, 2) != "FF") return false;
+        a.replace(seconds, 2, "FF");
+    }
+    return a == b;
+}
+
 void Render(const TK7File& file) {
+    size_t rendered = 0;
     for (const auto& event : file.Events()) {
+        if (++rendered > 16) break;
         static_cast<void>(event->SymbolString() + event->DescString() + event->AsciiString() +
                           event->AsciiHeader());
         if (event->Decoded) Check(file.FindDecodedEvent(event->Evt()) != nullptr, "a decoded event is not indexed");
@@ -61,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(second.HeaderDate1 == first.HeaderDate1 && second.HeaderDate2 == first.HeaderDate2 &&
               second.SecondsValid == first.SecondsValid,
           "header dates changed through BuildBuffer");
-    Check(second.ParamBloc() == first.ParamBloc(), "the parameter block changed through BuildBuffer");
+    Check(SameParamBloc(first, second), "the parameter block changed through BuildBuffer");
     Check(second.BuildBuffer() && second.Buffer() == first.Buffer(), "BuildBuffer is not stable");
 
     // Each call removes one event of a duplicate pair, whatever it answers.
