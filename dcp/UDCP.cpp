@@ -114,8 +114,9 @@ TDCPDataBloc* TDCP::AddBlock(std::unique_ptr<TDCPDataBloc> block) {
 
 namespace {
 
-// Records waiting to be appended to one daily file, in block order, with their lines
-// (upper case) so that a later block of the same flush sees them as stored.
+// Records waiting to be appended to one daily file, in block order, with those of their
+// lines that could be a header (upper case), so that a later block of the same flush
+// sees them as stored.
 struct PendingRecords {
     std::string path;
     std::string records;
@@ -125,6 +126,15 @@ struct PendingRecords {
     // index need not look at the disk for every block.
     bool created = false;
 };
+
+// True when a line of the pending records equals the header, letter case ignored.
+bool PendingHolds(const PendingRecords& file, std::string_view header) {
+    if (header.find(' ') != std::string_view::npos) return file.lines.contains(ToUpperAscii(header));
+    // Not a header the reader makes: compare with every pending line.
+    for (std::string_view line : SplitDailyLines(file.records))
+        if (EqualsNoCase(line, header)) return true;
+    return false;
+}
 
 // Past this many bytes a file's records are written at once, so that a beacon holding
 // a very large day does not hold its records twice in memory.
@@ -161,11 +171,14 @@ void TDCP::SaveBlocks() {
         auto [slot, added] = pendingOf.try_emplace(path, pending.size());
         if (added) pending.push_back(PendingRecords{path, {}, {}, !FileExists(path)});
         PendingRecords& file = pending[slot->second];
-        if (file.lines.contains(ToUpperAscii(block->Header))) continue;
+        if (PendingHolds(file, block->Header)) continue;
         if (!file.created && index.Contains(path, block->Header)) continue;
         const std::string record = block->DailyRecord();
         file.records += record;
-        for (std::string_view line : SplitDailyLines(record)) file.lines.insert(ToUpperAscii(line));
+        // A header holds spaces (its fields are separated by them), a body of 6-bit
+        // characters usually none: only lines with a space can ever equal a header.
+        for (std::string_view line : SplitDailyLines(record))
+            if (line.find(' ') != std::string_view::npos) file.lines.insert(ToUpperAscii(line));
         if (file.records.size() >= kMaxPendingBytes) {
             write(file);
             file.created = false;  // now on disk: the index knows what it holds

@@ -1,0 +1,68 @@
+// A flush gathers the records of each daily file and appends them together: the files
+// must hold exactly what appending block by block gave, in block order, each header
+// once (letter case ignored), also past the size at which a file's records are written
+// in the middle of the flush.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/dcp/DcpFixture.h"
+
+namespace skylog::test {
+namespace {
+
+class FlushBatchTest : public DcpFixture {
+protected:
+    std::string DailyFile(std::string_view name) const {
+        return dir_.Path() + "DataDCP/Lampedusa/" + std::string(name);
+    }
+    static std::string Header(int day, int second) {
+        char text[64];
+        std::snprintf(text, sizeof text, "4711 0 at %02d/03/05 14:00:%02d UTC 3BT o", day, second);
+        return text;
+    }
+};
+
+TEST_F(FlushBatchTest, InterleavedDaysKeepBlockOrderAndCaseDuplicatesGoOnce) {
+    TDCP* beacon = AddBeacon("Lampedusa", "4711");
+    AddBlock(*beacon, Header(7, 1), At(2005, 3, 7, 14, 0, 1), "aaa");
+    AddBlock(*beacon, Header(8, 1), At(2005, 3, 8, 14, 0, 1), "bbb");
+    AddBlock(*beacon, Header(7, 2), At(2005, 3, 7, 14, 0, 2), "ccc");
+    // Differs from the first header only in letter case: the same transmission.
+    AddBlock(*beacon, "4711 0 AT 07/03/05 14:00:01 utc 3bt O", At(2005, 3, 7, 14, 0, 1), "ddd");
+    List().FlushAll();
+    EXPECT_EQ(ReadText(DailyFile("2005_03_07.DCP")),
+              Header(7, 1) + "\r\naaa\r\n" + Header(7, 2) + "\r\nccc\r\n");
+    EXPECT_EQ(ReadText(DailyFile("2005_03_08.DCP")), Header(8, 1) + "\r\nbbb\r\n");
+}
+
+TEST_F(FlushBatchTest, HeaderEqualToAnEarlierBodyCountsAsStored) {
+    TDCP* beacon = AddBeacon("Lampedusa", "4711");
+    AddBlock(*beacon, Header(7, 1), At(2005, 3, 7, 14, 0, 1), "SAME");
+    AddBlock(*beacon, "same", At(2005, 3, 7, 15), "xyz");
+    AddBlock(*beacon, Header(7, 3), At(2005, 3, 7, 14, 0, 3), "4711 0 AT 07/03/05 14:00:04 UTC 3BT O");
+    AddBlock(*beacon, Header(7, 4), At(2005, 3, 7, 14, 0, 4), "late");
+    List().FlushAll();
+    EXPECT_EQ(ReadText(DailyFile("2005_03_07.DCP")), Header(7, 1) + "\r\nSAME\r\n" + Header(7, 3) +
+                                                         "\r\n4711 0 AT 07/03/05 14:00:04 UTC 3BT O\r\n");
+}
+
+TEST_F(FlushBatchTest, ManyMegabytesForOneFileAreWrittenOnceInOrder) {
+    TDCP* beacon = AddBeacon("Lampedusa", "4711");
+    const std::string body(4000, 'A');
+    std::string expected;
+    for (int i = 0; i < 600; ++i) {  // about 2.4 MB: written in the middle of the flush too
+        char header[64];
+        std::snprintf(header, sizeof header, "4711 0 at 07/03/05 %02d:%02d:%02d UTC 4000BT o", i / 3600,
+                      i / 60 % 60, i % 60);
+        AddBlock(*beacon, header, At(2005, 3, 7, i / 3600, i / 60 % 60, i % 60), body);
+        expected += std::string(header) + "\r\n" + body + "\r\n";
+    }
+    List().FlushAll();
+    List().FlushAll();
+    EXPECT_EQ(ReadText(DailyFile("2005_03_07.DCP")), expected);
+}
+
+}  // namespace
+}  // namespace skylog::test
