@@ -175,7 +175,7 @@ rm -rf "$tmp/one-file" "$tmp/run-one-file"
 # 6. Peak memory of 2,000 files totalling about 500 MB (the store is flushed and emptied
 # every 50 files).
 if [ "$full" = 1 ]; then
-  generate many-files --format all --files 400 --beacons 20 --days 10 --defects --seed 16 --messages 1500000
+  generate many-files --format all --files 400 --beacons 20 --days 10 --dense --defects --seed 16 --messages 1500000
   import many-files
   report_import "import, 2,000 files"
   check "peak memory, $files files of $(calc "$bytes / 1000000" 0) MB" "$((rss_kb / 1024))" "<" 200 MB

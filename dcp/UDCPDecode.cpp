@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <vector>
 
 #include "Common/RunObjects.h"
 #include "dcp/UDCPList.h"
@@ -169,6 +170,7 @@ int32_t TDCPDataBloc::CountIgnoredBytes() {
     // A byte beyond the status buffer was never examined.
     count += static_cast<int32_t>(length - examined);
     IgnoredBytes = count;
+    IgnoredCounted = true;
     return count;
 }
 
@@ -178,11 +180,21 @@ void TDCP::DecodeAll() {
                      [](const std::unique_ptr<TDCPDataBloc>& a, const std::unique_ptr<TDCPDataBloc>& b) {
                          return a->Date < b->Date;
                      });
+    // Only decoding changes byte classes: that of the block decoded and, for a scenario
+    // that runs over, of the block after it. Those are counted again; the others keep
+    // their count, which is what counting them again would give. (Counting every block
+    // after every file made loading many days quadratic.)
+    std::vector<TDCPDataBloc*> touched;
     for (size_t i = Blocks.size(); i-- > 0;) {
         TDCPDataBloc* next = i + 1 < Blocks.size() ? Blocks[i + 1].get() : nullptr;
+        if (Blocks[i]->Decoded) continue;
         Blocks[i]->Decode(next);
+        touched.push_back(Blocks[i].get());
+        if (next != nullptr) touched.push_back(next);
     }
-    for (const auto& block : Blocks) block->CountIgnoredBytes();
+    for (TDCPDataBloc* block : touched) block->CountIgnoredBytes();
+    for (const auto& block : Blocks)
+        if (!block->IgnoredCounted) block->CountIgnoredBytes();
 }
 
 }  // namespace skylog

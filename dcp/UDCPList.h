@@ -62,6 +62,9 @@ public:
     int32_t TrailingBytes = 0;
     std::string Header;
     bool EndMarkerFound = false;
+    // IgnoredBytes was counted since the block's classes last changed (DecodeAll counts
+    // only the blocks whose classes decoding changed, and those never counted).
+    bool IgnoredCounted = false;
 
     // Appends one piece of body; strips a leading "VGTM" (and the spaces after it)
     // found in the first 16 bytes of the first piece.
