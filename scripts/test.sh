@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Builds Skylog twice (normal, then AddressSanitizer + UndefinedBehaviorSanitizer) and
-# runs every test in both builds.
+# runs every test in both builds, after a short run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 jobs=$(nproc)
+
+# Every fuzz target for 30 seconds (clang build with libFuzzer, ASan and UBSan).
+bash fuzz/smoke.sh
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKYLOG_WERROR=ON
 cmake --build build -j"$jobs"
