@@ -104,34 +104,34 @@ TEST(ScnLayouts, TableOrderAndInstrumentTypes) {
 
 // A scenario filling every field of the layout, and the event it must give.
 ScnSpec SpecFor(const TDCP_Scn& layout) {
-    ScnSpec spec{.marker = static_cast<char>(layout.Code), .endMarker = std::nullopt};
+    ScnSpec wanted{.marker = static_cast<char>(layout.Code), .endMarker = std::nullopt};
     for (const TDCP_ScnDesc& run : layout.Runs) {
         switch (run.Kind) {
-            case kScnSmallByte: spec.extraChar = SixBit(7); break;
-            case kScnRawByte: spec.extraChar = 'A'; break;
-            case kScnZeroTime: spec.withTime = false; break;
-            case kScnWord: spec.words = Words(run.Count); break;
+            case kScnSmallByte: wanted.extraChar = SixBit(7); break;
+            case kScnRawByte: wanted.extraChar = 'A'; break;
+            case kScnZeroTime: wanted.withTime = false; break;
+            case kScnWord: wanted.words = Words(run.Count); break;
             case kScnByteValue:
-                for (int i = 0; i < run.Count; ++i) spec.byteValues.push_back(static_cast<uint8_t>(0x7E + i));
+                for (int i = 0; i < run.Count; ++i) wanted.byteValues.push_back(static_cast<uint8_t>(0x7E + i));
                 break;
-            case kScnEndMarker: spec.endMarker = 0xFE; break;
+            case kScnEndMarker: wanted.endMarker = 0xFE; break;
             default: break;
         }
     }
-    return spec;
+    return wanted;
 }
 
-std::string ExpectedHex(const TDCP_Scn& layout, const ScnSpec& spec) {
+std::string ExpectedHex(const TDCP_Scn& layout, const ScnSpec& wanted) {
     std::vector<uint8_t> e(static_cast<size_t>(layout.Length), 0xFF);
     e[4] = 0x05, e[5] = 0x03, e[6] = 0x07;
-    if (spec.extraChar) e[3] = layout.Code == 17 ? 'A' : 7;
-    e[7] = spec.withTime ? 0x11 : 0, e[8] = spec.withTime ? 0x22 : 0, e[9] = spec.withTime ? 0x33 : 0;
+    if (wanted.extraChar) e[3] = layout.Code == 17 ? 'A' : 7;
+    e[7] = wanted.withTime ? 0x11 : 0, e[8] = wanted.withTime ? 0x22 : 0, e[9] = wanted.withTime ? 0x33 : 0;
     size_t at = 10;
-    for (uint16_t w : spec.words) {
+    for (uint16_t w : wanted.words) {
         if (at + 1 < e.size()) e[at] = static_cast<uint8_t>(w >> 8), e[at + 1] = static_cast<uint8_t>(w);
         at += 2;
     }
-    for (uint8_t b : spec.byteValues) {
+    for (uint8_t b : wanted.byteValues) {
         e[at] = b >= 128 ? 0xFF : 0, e[at + 1] = b >= 128 ? 0xFC : b;
         at += 2;
     }
@@ -142,8 +142,8 @@ std::string ExpectedHex(const TDCP_Scn& layout, const ScnSpec& spec) {
 
 class Conversion : public DecodeFixture {
 protected:
-    TDCPDataBloc& DecodedScn(const ScnSpec& spec, TDateTime date = At(2005, 3, 7, 12), const HeadSpec& head = {}) {
-        return Decoded(EncodeBody(head, {EncodeScenario(spec)}), date);
+    TDCPDataBloc& DecodedScn(const ScnSpec& wanted, TDateTime date = At(2005, 3, 7, 12), const HeadSpec& head = {}) {
+        return Decoded(EncodeBody(head, {EncodeScenario(wanted)}), date);
     }
 };
 
@@ -151,12 +151,12 @@ TEST_F(Conversion, EveryLayoutGivesItsEvent) {
     for (uint8_t type : {0xA0, 0x12}) {
         for (const auto& layout : converter_.Layouts()) {
             if (converter_.FindLayout(layout->Code, type) != layout.get()) continue;
-            const ScnSpec spec = SpecFor(*layout);
-            TDCPDataBloc& block = DecodedScn(spec, At(2005, 3, 7, 12), {.type = type});
+            const ScnSpec wanted = SpecFor(*layout);
+            TDCPDataBloc& block = DecodedScn(wanted, At(2005, 3, 7, 12), {.type = type});
             SCOPED_TRACE(testing::Message() << "type " << int(type) << " marker " << int(layout->Code));
             EXPECT_THAT(Codes(block), IsEmpty());
             ASSERT_EQ(block.Events.size(), 1u);
-            EXPECT_EQ(block.Events[0]->Evt(), ExpectedHex(*layout, spec));
+            EXPECT_EQ(block.Events[0]->Evt(), ExpectedHex(*layout, wanted));
             EXPECT_EQ(block.ByteStatus[17], kByteValid);
         }
     }
@@ -175,9 +175,9 @@ TEST_F(Conversion, Marker63ReadsThirtyFiveCharacters) {
 }
 
 TEST_F(Conversion, ByteValuesAboveOneHundredAndTwentySevenBecomeFFFC) {
-    ScnSpec spec{.marker = 40, .withTime = false, .byteValues = {0x7F, 0x80, 0xFF, 0x00}, .endMarker = {}};
-    spec.byteValues.resize(16, 0x01);
-    TDCPDataBloc& block = DecodedScn(spec, At(2005, 3, 7, 12), {.type = 0x12});
+    ScnSpec wanted{.marker = 40, .withTime = false, .byteValues = {0x7F, 0x80, 0xFF, 0x00}, .endMarker = {}};
+    wanted.byteValues.resize(16, 0x01);
+    TDCPDataBloc& block = DecodedScn(wanted, At(2005, 3, 7, 12), {.type = 0x12});
     ASSERT_EQ(block.Events.size(), 1u);
     EXPECT_EQ(block.Events[0]->Evt().substr(20, 16), "007FFFFCFFFC0000");
 }
@@ -274,8 +274,8 @@ TEST_F(Conversion, ReadingStopsAtTheEndOfTheBody) {
 }
 
 TEST_F(Conversion, BadEndMarker) {
-    const ScnSpec spec{.words = Words(9), .endMarker = 0xFD};
-    TDCPDataBloc& dropped = DecodedScn(spec);
+    const ScnSpec wanted{.words = Words(9), .endMarker = 0xFD};
+    TDCPDataBloc& dropped = DecodedScn(wanted);
     ASSERT_THAT(Codes(dropped), ElementsAre(kErrScnBadEndMarker));
     EXPECT_EQ(ErrorText(dropped.Errors[0]),
               "Le scénario 07/03/2005 11:22:33 : Scénario court possède un mauvais marqueur de fin");
@@ -285,7 +285,7 @@ TEST_F(Conversion, BadEndMarker) {
     EXPECT_EQ(dropped.ByteStatus[17 + 33], kByteMalformed);
 
     Settings().DecodBadFE = true;
-    TDCPDataBloc& kept = DecodedScn(spec);
+    TDCPDataBloc& kept = DecodedScn(wanted);
     EXPECT_THAT(Codes(kept), ElementsAre(kErrScnBadEndMarker));
     EXPECT_EQ(kept.Events.size(), 1u);
     EXPECT_EQ(K7(At(2005, 3, 7))->Events().size(), 1u);
