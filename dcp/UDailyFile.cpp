@@ -81,8 +81,35 @@ size_t WholeRecordsEnd(std::string_view bytes) {
 
 namespace {
 
+// Calls f for each line of the bytes, cut as SplitDailyLines cuts them.
+template <class F>
+void forEachLine(std::string_view bytes, F&& f) {
+    size_t start = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+        f(bytes.substr(start, i - start));
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size()) f(bytes.substr(start));
+}
+
+void upperInto(std::string& out, std::string_view text) {
+    out.assign(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+}
+
+// A header holds spaces between its fields; bodies of 6-bit characters almost never
+// do. Only lines with a space are kept in the set: a header without one is looked for
+// in the file itself (see Contains).
 void addLines(std::unordered_set<std::string>& lines, std::string_view bytes) {
-    for (std::string_view line : SplitDailyLines(bytes)) lines.insert(ToUpperAscii(line));
+    std::string upper;
+    forEachLine(bytes, [&](std::string_view line) {
+        if (line.find(' ') == std::string_view::npos) return;
+        upperInto(upper, line);
+        lines.insert(upper);
+    });
 }
 
 class FileDescriptor {
@@ -124,9 +151,30 @@ bool TDailyFileIndex::Contains(const std::string& path, std::string_view header)
         if (whole < bytes.size() && ::truncate(path.c_str(), static_cast<off_t>(whole)) == 0)
             entry.size = whole;
         addLines(entry.lines, std::string_view(bytes).substr(0, whole));
+        entry.indexed.push_back({0, whole});
         it = files_.insert_or_assign(path, std::move(entry)).first;
     }
-    return it->second.lines.contains(ToUpperAscii(header));
+    if (header.find(' ') == std::string_view::npos) return holdsSpacelessLine(path, it->second, header);
+    std::string upper;
+    upperInto(upper, header);
+    return it->second.lines.contains(upper);
+}
+
+// The lines without a space are not kept: look through the indexed parts of the file,
+// which under the working directory lock still holds what was indexed (same size).
+bool TDailyFileIndex::holdsSpacelessLine(const std::string& path, const Entry& entry,
+                                         std::string_view header) {
+    const std::string bytes = ReadFileBytes(path);
+    const std::string_view all(bytes);
+    bool found = false;
+    for (const auto& [from, to] : entry.indexed) {
+        if (from >= all.size()) continue;
+        forEachLine(all.substr(from, to - from), [&](std::string_view line) {
+            if (!found && EqualsNoCase(line, header)) found = true;
+        });
+        if (found) return true;
+    }
+    return false;
 }
 
 bool TDailyFileIndex::Append(const std::string& path, std::string_view record) {
@@ -169,10 +217,12 @@ bool TDailyFileIndex::Append(const std::string& path, std::string_view record) {
         Entry entry;
         entry.size = data.size();
         addLines(entry.lines, data);
+        entry.indexed.push_back({0, data.size()});
         files_.insert_or_assign(path, std::move(entry));
     } else if (it != files_.end() && it->second.size == static_cast<uint64_t>(oldSize)) {
         it->second.size += data.size();
         addLines(it->second.lines, data);
+        it->second.indexed.push_back({static_cast<uint64_t>(oldSize), static_cast<uint64_t>(oldSize) + data.size()});
     } else {
         files_.erase(path);  // another writer got in between: read the file again next time
     }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "Common/DateTime.h"
@@ -55,8 +56,12 @@ public:
 private:
     struct Entry {
         uint64_t size = 0;
-        std::unordered_set<std::string> lines;  // upper case
+        std::unordered_set<std::string> lines;  // upper case, only those holding a space
+        // Byte ranges of the file whose lines were indexed, in the order they were.
+        std::vector<std::pair<uint64_t, uint64_t>> indexed;
     };
+    [[nodiscard]] static bool holdsSpacelessLine(const std::string& path, const Entry& entry,
+                                                 std::string_view header);
     std::unordered_map<std::string, Entry> files_;
 };
 
