@@ -169,5 +169,24 @@ TEST_F(DailyFileTest, SplitDailyLinesAcceptsEveryLineEnd) {
     EXPECT_TRUE(SplitDailyLines("").empty());
 }
 
+// The index keeps only lines with a space; other lines are looked for in the file, and
+// found again after an append.
+TEST_F(DailyFileTest, IndexFindsLinesWithAndWithoutSpaces) {
+    ForceDirectories(dir_.Path() + "DataDCP/x");
+    const std::string path = DailyFile("x");
+    WriteText(path, header_ + "\r\nBodyNoSpace\r\n");
+    TDailyFileIndex index;
+    EXPECT_TRUE(index.Contains(path, "4711 0 AT 07/03/05 14:02:10 utc 8bt O"));
+    EXPECT_TRUE(index.Contains(path, "bodynospace"));
+    EXPECT_FALSE(index.Contains(path, "BodyNoSpac"));
+    EXPECT_FALSE(index.Contains(path, "4711 0 at 07/03/05 14:02:11 UTC 8BT o"));
+
+    ASSERT_TRUE(index.Append(path, "H2 at x UTC\r\nSecondBody\r\n"));
+    EXPECT_TRUE(index.Contains(path, "SECONDBODY"));
+    EXPECT_TRUE(index.Contains(path, "h2 AT x utc"));
+    EXPECT_TRUE(index.Contains(path, "BodyNoSpace"));
+    EXPECT_FALSE(index.Contains(path, ""));  // no empty line in the file
+}
+
 }  // namespace
 }  // namespace skylog::test
