@@ -42,24 +42,6 @@ std::string IncludeBackslash(std::string_view path) {
     return result;
 }
 
-char NibbleToHex(int nibble) {
-    nibble &= 0x0F;
-    return static_cast<char>(nibble < 10 ? '0' + nibble : 'A' + nibble - 10);
-}
-
-int HexDigitValue(char c) {
-    int code = static_cast<unsigned char>(c);
-    if (code >= 'a') code -= 32;
-    if (code >= 'A' && code <= 'F') return code - 'A' + 10;
-    return code - 48;
-}
-
-bool ByteToHex(uint8_t value, char out[2]) {
-    out[0] = NibbleToHex(value >> 4);
-    out[1] = NibbleToHex(value & 0x0F);
-    return true;
-}
-
 bool WordToHex(uint16_t value, char out[4]) {
     for (int i = 0; i < 4; ++i) out[i] = NibbleToHex((value >> (12 - 4 * i)) & 0x0F);
     return true;
@@ -69,11 +51,6 @@ std::string ByteToHexString(uint8_t value) {
     char buf[2];
     ByteToHex(value, buf);
     return std::string(buf, 2);
-}
-
-uint8_t HexToByte(std::string_view text) {
-    if (text.size() < 2) return 0;
-    return static_cast<uint8_t>(HexDigitValue(text[0]) * 16 + HexDigitValue(text[1]));
 }
 
 uint16_t HexToWord(std::string_view text) {

@@ -28,14 +28,30 @@ constexpr char kPathSeparator = '/';
 // Appends the path separator unless the path is empty or already ends with one.
 [[nodiscard]] std::string IncludeBackslash(std::string_view path);
 
-[[nodiscard]] char NibbleToHex(int nibble);
+// Inline: called per byte in the event and K7 loops.
+[[nodiscard]] inline char NibbleToHex(int nibble) {
+    nibble &= 0x0F;
+    return static_cast<char>(nibble < 10 ? '0' + nibble : 'A' + nibble - 10);
+}
 // Lower-case letters count as upper case; any non-hex character gives a meaningless
 // value (its code minus 48), never an error.
-[[nodiscard]] int HexDigitValue(char c);
-bool ByteToHex(uint8_t value, char out[2]);
+[[nodiscard]] inline int HexDigitValue(char c) {
+    int code = static_cast<unsigned char>(c);
+    if (code >= 'a') code -= 32;
+    if (code >= 'A' && code <= 'F') return code - 'A' + 10;
+    return code - 48;
+}
+inline bool ByteToHex(uint8_t value, char out[2]) {
+    out[0] = NibbleToHex(value >> 4);
+    out[1] = NibbleToHex(value & 0x0F);
+    return true;
+}
 bool WordToHex(uint16_t value, char out[4]);
 [[nodiscard]] std::string ByteToHexString(uint8_t value);
-[[nodiscard]] uint8_t HexToByte(std::string_view text);
+[[nodiscard]] inline uint8_t HexToByte(std::string_view text) {
+    if (text.size() < 2) return 0;
+    return static_cast<uint8_t>(HexDigitValue(text[0]) * 16 + HexDigitValue(text[1]));
+}
 [[nodiscard]] uint16_t HexToWord(std::string_view text);
 [[nodiscard]] uint8_t ByteToBCD(uint8_t value);
 [[nodiscard]] uint8_t BCDToByte(uint8_t value);
