@@ -101,9 +101,12 @@ std::string FramedEventText(const uint8_t* bytes, size_t count) {
     text.reserve(2 * count + 5);
     text += kSTX;
     text += kFramingAddress;
-    text += BytesToHex(bytes, count);
+    const size_t hexStart = text.size();
+    text.resize(hexStart + 2 * count);
+    for (size_t i = 0; i < count; ++i) ByteToHex(bytes[i], &text[hexStart + 2 * i]);
     text += kETB;
-    return text + EventChecksum(text);
+    text += EventChecksum(text);
+    return text;
 }
 
 const EventDescriptor* MatchEventDescriptor(const EventDictionary* dictionary, std::string_view hex,
@@ -138,7 +141,8 @@ void TEvenement::SetEvt(std::string_view text) {
 
     const size_t stx = text.find(kSTX);
     if (stx != std::string_view::npos) text.remove_prefix(stx);
-    evt_ = std::string(text);
+    evt_.assign(text);
+    text = evt_;  // the same bytes, and safe should the caller's text live in evt_
 
     const size_t etb = stx != std::string_view::npos ? text.find(kETB) : std::string_view::npos;
     if (etb == std::string_view::npos || text.size() < etb + 3) return;
@@ -148,7 +152,9 @@ void TEvenement::SetEvt(std::string_view text) {
         return;
     }
     // STX and the address character go, and everything from ETB on.
-    evt_ = std::string(text.substr(0, etb).substr(std::min<size_t>(2, etb)));
+    evt_.erase(etb);
+    evt_.erase(0, std::min<size_t>(2, etb));
+    if (evt_.size() < 16) evt_.shrink_to_fit();  // back into the string itself
     Decode(evt_);
 }
 
