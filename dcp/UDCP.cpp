@@ -127,9 +127,19 @@ struct PendingRecords {
     bool created = false;
 };
 
+void upperInto(std::string& out, std::string_view text) {
+    out.assign(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+}
+
 // True when a line of the pending records equals the header, letter case ignored.
 bool PendingHolds(const PendingRecords& file, std::string_view header) {
-    if (header.find(' ') != std::string_view::npos) return file.lines.contains(ToUpperAscii(header));
+    if (header.find(' ') != std::string_view::npos) {
+        thread_local std::string upper;
+        upperInto(upper, header);
+        return file.lines.contains(upper);
+    }
     // Not a header the reader makes: compare with every pending line.
     for (std::string_view line : SplitDailyLines(file.records))
         if (EqualsNoCase(line, header)) return true;
@@ -160,6 +170,7 @@ void TDCP::SaveBlocks() {
         TDCPDataBloc::WarnCannotStore(file.path);
     };
 
+    std::string upper;  // reused for each line put in a pending set
     std::vector<PendingRecords> pending;
     std::unordered_map<std::string, size_t> pendingOf;  // path -> index in pending
     std::unordered_set<std::string> folders;             // beacon folders known to exist
@@ -173,12 +184,15 @@ void TDCP::SaveBlocks() {
         PendingRecords& file = pending[slot->second];
         if (PendingHolds(file, block->Header)) continue;
         if (!file.created && index.Contains(path, block->Header)) continue;
-        const std::string record = block->DailyRecord();
-        file.records += record;
+        const size_t recordStart = file.records.size();
+        block->AppendDailyRecord(file.records);
         // A header holds spaces (its fields are separated by them), a body of 6-bit
         // characters usually none: only lines with a space can ever equal a header.
-        for (std::string_view line : SplitDailyLines(record))
-            if (line.find(' ') != std::string_view::npos) file.lines.insert(ToUpperAscii(line));
+        for (std::string_view line : SplitDailyLines(std::string_view(file.records).substr(recordStart))) {
+            if (line.find(' ') == std::string_view::npos) continue;
+            upperInto(upper, line);
+            file.lines.insert(upper);
+        }
         if (file.records.size() >= kMaxPendingBytes) {
             write(file);
             file.created = false;  // now on disk: the index knows what it holds

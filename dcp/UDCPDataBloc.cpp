@@ -53,12 +53,18 @@ std::string TDCPDataBloc::DailyFilePath(bool createFolder) const {
 }
 
 std::string TDCPDataBloc::DailyRecord() const {
-    std::string record = Header;
-    record += kRecordLineEnd;
-    const size_t length = std::min(Body.size(), static_cast<size_t>(std::max(BodyLength, 0)));
-    record.append(reinterpret_cast<const char*>(Body.data()), length);
-    record += kRecordLineEnd;
+    std::string record;
+    AppendDailyRecord(record);
     return record;
+}
+
+void TDCPDataBloc::AppendDailyRecord(std::string& out) const {
+    const size_t length = std::min(Body.size(), static_cast<size_t>(std::max(BodyLength, 0)));
+    out.reserve(out.size() + Header.size() + length + 2 * kRecordLineEnd.size());
+    out += Header;
+    out += kRecordLineEnd;
+    out.append(reinterpret_cast<const char*>(Body.data()), length);
+    out += kRecordLineEnd;
 }
 
 TDCPDataBloc::StoreResult TDCPDataBloc::StoreInDailyFile(TDailyFileIndex& index,

@@ -82,6 +82,8 @@ public:
 
     // The daily file record: Header, CR LF, the body, CR LF.
     [[nodiscard]] std::string DailyRecord() const;
+    // The same record, appended to out.
+    void AppendDailyRecord(std::string& out) const;
     enum class StoreResult { Appended, AlreadyStored, NoDate, CannotOpen };
     // AppendToDailyFile without the warning; path receives the daily file (empty
     // without a date). Throws FileError when the file cannot be read or written.
