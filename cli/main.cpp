@@ -56,9 +56,13 @@ void Register(Command command) { registry().push_back(std::move(command)); }
 int Main(int argc, char** argv) {
     Options options;
     std::vector<std::string> words;
+    // The global options may stand before or after the command words
+    // ("skylog import --workdir DIR FILE..."), but not after "--".
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if ((arg == "--workdir" || arg == "--host-data") && words.empty()) {
+        if (arg == "--") optionsEnded = true;
+        if ((arg == "--workdir" || arg == "--host-data") && !optionsEnded) {
             if (i + 1 >= argc) {
                 std::cerr << "skylog: " << arg << " demande une valeur\n";
                 return kExitUsage;

@@ -89,6 +89,16 @@ TEST_F(Cli, ImportReportAndDumpOfTheSample) {
     EXPECT_EQ(ReadText(dir.File("wd/DataK7/2005_03_07/P034_20050307.K7")), k7Before);
 }
 
+TEST_F(Cli, GlobalOptionsMayFollowTheCommand) {
+    const std::string command = "SKYLOG_SETTINGS='" + dir.File("settings.conf") + "' '" + SKYLOG_CLI +
+                                "' import --host-data '" + kSample + "host' --workdir '" +
+                                dir.File("wd") + "' '" + dir.File("in") + "'/*.BRU >/dev/null 2>&1";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 0);
+    EXPECT_TRUE(fs::exists(dir.File("wd/DataDCP")));
+}
+
 TEST_F(Cli, UsageErrors) {
     EXPECT_EQ(Skylog("import"), 2);
     EXPECT_EQ(Skylog("report"), 2);
