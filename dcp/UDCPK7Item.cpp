@@ -50,11 +50,16 @@ bool mergeWithDisk(const TK7File& item, std::string diskBytes, TK7File& merged) 
     for (const auto& event : merged.Events())
         if (!event->Decoded) undecodedOnDisk.insert(event->Evt());
     for (const auto& event : item.Events()) {
-        const bool onDisk = event->Decoded ? merged.FindDecodedEvent(event->Evt()) != nullptr
+        const bool onDisk = event->Decoded ? merged.FindDecodedEventLike(*event) != nullptr
                                            : undecodedOnDisk.contains(event->Evt());
         if (onDisk) continue;
         auto copy = std::make_unique<TEvenement>(&merged);
-        copy->SetEvt(FramedEventText(bytesOfHex(event->Evt())));
+        if (event->HoldsBytes()) {
+            const std::string_view bytes = event->Content();
+            copy->SetFramedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        } else {
+            copy->SetEvt(FramedEventText(bytesOfHex(event->Evt())));
+        }
         merged.AppendEvent(std::move(copy));
     }
     merged.SetParamBloc(item.ParamBloc());

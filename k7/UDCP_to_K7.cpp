@@ -242,7 +242,7 @@ void TDCP_to_K7::Convert(TDCPDataBloc& block, TDCPDataBloc* next, int32_t index)
     Put(*layout, 1, static_cast<uint8_t>(layout->Length));
     Put(*layout, layout->Length - 2, kEventEndMarker);
     Put(*layout, layout->Length - 1, static_cast<uint8_t>(layout->Length));
-    FileEvent(block, FramedEventText(layout->Buffer.data(), layout->Buffer.size()), reading);
+    FileEvent(block, layout->Buffer, reading);
 }
 
 void TDCP_to_K7::ReadScenario(TDCP_Scn& layout, TDCPDataBloc& block, TDCPDataBloc* next,
@@ -363,7 +363,7 @@ bool TDCP_to_K7::ReadField(TDCP_Scn& layout, const TDCP_ScnDesc& run, int32_t re
     }
 }
 
-void TDCP_to_K7::FileEvent(TDCPDataBloc& block, const std::string& framedText, const Reading& reading) const {
+void TDCP_to_K7::FileEvent(TDCPDataBloc& block, std::span<const uint8_t> bytes, const Reading& reading) const {
     const TSkylogSettings& settings = Settings();
     auto fileOf = [&block](TDateTime date) -> TK7File* {
         return block.Beacon != nullptr ? block.Beacon->GetK7File(date, block.InstrumentNumber, block.InstrumentCode)
@@ -373,7 +373,7 @@ void TDCP_to_K7::FileEvent(TDCPDataBloc& block, const std::string& framedText, c
     // Trial decoding in the file of the transmission day tells the event's own date.
     TK7File* trialFile = fileOf(block.Date);
     auto event = std::make_unique<TEvenement>(trialFile);
-    event->SetEvt(framedText);
+    event->SetFramedBytes(bytes.data(), bytes.size());
     TDateTime reference = block.Date;
     bool store = true;
     if (reading.incomplete && !settings.DecodBadJump) {
@@ -397,7 +397,7 @@ void TDCP_to_K7::FileEvent(TDCPDataBloc& block, const std::string& framedText, c
         // Another day's file may carry another instrument identification, which
         // chooses the event's descriptor: decode again under that owner.
         event = std::make_unique<TEvenement>(file);
-        event->SetEvt(framedText);
+        event->SetFramedBytes(bytes.data(), bytes.size());
     }
     if (event->Empty) return;
 
@@ -405,7 +405,7 @@ void TDCP_to_K7::FileEvent(TDCPDataBloc& block, const std::string& framedText, c
         block.AddError(kErrScnBadEndMarker, event->DescString());
         if (!settings.DecodBadFE) return;
     }
-    if (TEvenement* existing = file->FindDecodedEvent(event->Evt())) {
+    if (TEvenement* existing = file->FindDecodedEventLike(*event)) {
         block.Events.push_back(existing);
         return;
     }

@@ -107,7 +107,7 @@ private:
     struct Reading;
     void ReadScenario(TDCP_Scn& layout, TDCPDataBloc& block, TDCPDataBloc* next, Reading& reading) const;
     bool ReadField(TDCP_Scn& layout, const TDCP_ScnDesc& run, int32_t repetition, Reading& reading) const;
-    void FileEvent(TDCPDataBloc& block, const std::string& framedText, const Reading& reading) const;
+    void FileEvent(TDCPDataBloc& block, std::span<const uint8_t> bytes, const Reading& reading) const;
 
     static constexpr std::array<uint8_t, 3> kLongLayoutTypes{0xA0, 0xB9, 0xBB};
     std::vector<std::unique_ptr<TDCP_Scn>> layouts_;

@@ -15,25 +15,49 @@ constexpr int kLastYear = 2049;
 
 uint8_t ByteOf(std::string_view hex, size_t k) { return HexToByte(hex.substr(2 * k, 2)); }
 
-// A BCD byte as a decimal number; -1 when the pair is missing or not decimal.
-int DecimalPair(std::string_view hex, size_t k) {
-    if (hex.size() < 2 * k + 2) return -1;
-    const char high = hex[2 * k];
-    const char low = hex[2 * k + 1];
-    if (high < '0' || high > '9' || low < '0' || low > '9') return -1;
-    return (high - '0') * 10 + (low - '0');
-}
+// An event's content seen as bytes, read from its hex text...
+struct HexSource {
+    std::string_view hex;
+    [[nodiscard]] size_t TextSize() const { return hex.size(); }
+    [[nodiscard]] uint8_t Byte(size_t k) const { return ByteOf(hex, k); }
+    // A BCD byte as a decimal number; -1 when the pair is missing or not decimal.
+    [[nodiscard]] int DecimalPair(size_t k) const {
+        if (hex.size() < 2 * k + 2) return -1;
+        const char high = hex[2 * k];
+        const char low = hex[2 * k + 1];
+        if (high < '0' || high > '9' || low < '0' || low > '9') return -1;
+        return (high - '0') * 10 + (low - '0');
+    }
+    [[nodiscard]] bool IsEndMarker(size_t k) const { return hex.substr(2 * k, 2) == "FE"; }
+};
+
+// ... or held as bytes. For a text of uppercase hex digit pairs both give the same
+// answers, which is what lets an event hold such a text as bytes.
+struct ByteSource {
+    std::string_view bytes;
+    [[nodiscard]] size_t TextSize() const { return 2 * bytes.size(); }
+    [[nodiscard]] uint8_t Byte(size_t k) const { return static_cast<uint8_t>(bytes[k]); }
+    [[nodiscard]] int DecimalPair(size_t k) const {
+        if (k >= bytes.size()) return -1;
+        const int high = Byte(k) >> 4;
+        const int low = Byte(k) & 0x0F;
+        if (high > 9 || low > 9) return -1;
+        return high * 10 + low;
+    }
+    [[nodiscard]] bool IsEndMarker(size_t k) const { return Byte(k) == kEventEndMarker; }
+};
 
 bool InRange(int value, int low, int high) { return value >= low && value <= high; }
 
-TDateTime EventDate(std::string_view hex) {
+template <class Source>
+TDateTime EventDate(const Source& source) {
     const size_t at = k7format::kEventDateOffset;
-    const int year = ExpandYear(DecimalPair(hex, at));
-    const int month = DecimalPair(hex, at + 1);
-    const int day = DecimalPair(hex, at + 2);
-    const int hour = DecimalPair(hex, at + 3);
-    const int minute = DecimalPair(hex, at + 4);
-    const int second = DecimalPair(hex, at + 5);
+    const int year = ExpandYear(source.DecimalPair(at));
+    const int month = source.DecimalPair(at + 1);
+    const int day = source.DecimalPair(at + 2);
+    const int hour = source.DecimalPair(at + 3);
+    const int minute = source.DecimalPair(at + 4);
+    const int second = source.DecimalPair(at + 5);
     if (!InRange(year, kFirstYear, kLastYear) || !InRange(month, 1, 12) || !InRange(day, 1, 31) ||
         !InRange(hour, 0, 23) || !InRange(minute, 0, 59) || !InRange(second, 0, 59))
         return 0;
@@ -50,23 +74,43 @@ bool IdentAccepted(const EventDescriptor& descriptor, std::string_view ident) {
     return false;
 }
 
-bool ConditionHolds(const EventCondition& condition, std::string_view hex) {
+template <class Source>
+bool ConditionHolds(const EventCondition& condition, const Source& source) {
     if (condition.Kind != 1 || condition.Index < 0) return false;
     const size_t index = static_cast<size_t>(condition.Index);
-    return hex.size() >= 2 * index + 2 && ByteOf(hex, index) == condition.Value;
+    return source.TextSize() >= 2 * index + 2 && source.Byte(index) == condition.Value;
 }
 
-bool ConditionsAccept(const EventDescriptor& descriptor, std::string_view hex) {
+template <class Source>
+bool ConditionsAccept(const EventDescriptor& descriptor, const Source& source) {
     if (descriptor.Conditions.empty()) return true;
     bool accepted = false;
     for (const EventCondition& condition : descriptor.Conditions) {
-        if (ConditionHolds(condition, hex))
+        if (ConditionHolds(condition, source))
             accepted = true;
         else if (condition.Mandatory)
             return false;
     }
     return accepted;
 }
+
+template <class Source>
+const EventDescriptor* MatchDescriptor(const EventDictionary* dictionary, const Source& source,
+                                       std::string_view ident) {
+    if (dictionary == nullptr || source.TextSize() < 2) return nullptr;
+    const uint8_t type = source.Byte(0);
+    const int32_t length = static_cast<int32_t>(source.TextSize() / 2);
+    for (const EventDescriptor& descriptor : dictionary->Descriptors) {
+        if (descriptor.Type != type) continue;
+        if (descriptor.Length != 0 && descriptor.Length != length) continue;
+        if (!IdentAccepted(descriptor, ident)) continue;
+        if (!ConditionsAccept(descriptor, source)) continue;
+        return &descriptor;
+    }
+    return nullptr;
+}
+
+bool IsUpperHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
 
 std::string ErrorMessage(uint8_t code) {
     switch (code) {
@@ -111,24 +155,27 @@ std::string FramedEventText(const uint8_t* bytes, size_t count) {
 
 const EventDescriptor* MatchEventDescriptor(const EventDictionary* dictionary, std::string_view hex,
                                             std::string_view ident) {
-    if (dictionary == nullptr || hex.size() < 2) return nullptr;
-    const uint8_t type = ByteOf(hex, 0);
-    const int32_t length = static_cast<int32_t>(hex.size() / 2);
-    for (const EventDescriptor& descriptor : dictionary->Descriptors) {
-        if (descriptor.Type != type) continue;
-        if (descriptor.Length != 0 && descriptor.Length != length) continue;
-        if (!IdentAccepted(descriptor, ident)) continue;
-        if (!ConditionsAccept(descriptor, hex)) continue;
-        return &descriptor;
-    }
-    return nullptr;
+    return MatchDescriptor(dictionary, HexSource{hex}, ident);
+}
+
+bool IsCanonicalHex(std::string_view text) {
+    if (text.size() % 2 != 0) return false;
+    for (char c : text)
+        if (!IsUpperHexDigit(c)) return false;
+    return true;
+}
+
+std::string BytesOfCanonicalHex(std::string_view hex) {
+    std::string bytes(hex.size() / 2, '\0');
+    for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = static_cast<char>(ByteOf(hex, k));
+    return bytes;
 }
 
 TEvenement::TEvenement(TK7File* owner) : Owner(owner) { SetEvt(""); }
 
 TEvenement::~TEvenement() = default;
 
-void TEvenement::SetEvt(std::string_view text) {
+void TEvenement::ResetState() {
     Framed = false;
     Decoded = false;
     Date = 0;
@@ -138,57 +185,81 @@ void TEvenement::SetEvt(std::string_view text) {
     ErrorCode = 0;
     Descriptor = nullptr;
     Elements.Reset();
+    holdsBytes_ = false;
+}
 
+void TEvenement::SetEvt(std::string_view text) {
+    ResetState();
     const size_t stx = text.find(kSTX);
     if (stx != std::string_view::npos) text.remove_prefix(stx);
-    evt_.assign(text);
-    text = evt_;  // the same bytes, and safe should the caller's text live in evt_
-
     const size_t etb = stx != std::string_view::npos ? text.find(kETB) : std::string_view::npos;
-    if (etb == std::string_view::npos || text.size() < etb + 3) return;
+    if (etb == std::string_view::npos || text.size() < etb + 3) {
+        evt_.assign(text);
+        return;
+    }
     Framed = true;
     if (EventChecksum(text.substr(0, etb + 1)) != text.substr(etb + 1, 2)) {
+        evt_.assign(text);
         ErrorCode = kEvtBadChecksum;
         return;
     }
     // STX and the address character go, and everything from ETB on.
-    evt_.erase(etb);
-    evt_.erase(0, std::min<size_t>(2, etb));
-    if (evt_.size() < 16) evt_.shrink_to_fit();  // back into the string itself
-    Decode(evt_);
+    const std::string_view hex = text.substr(std::min<size_t>(2, etb), etb - std::min<size_t>(2, etb));
+    if (IsCanonicalHex(hex)) {
+        evt_ = BytesOfCanonicalHex(hex);
+        holdsBytes_ = true;
+        Decode(ByteSource{evt_});
+    } else {
+        evt_.assign(hex);
+        Decode(HexSource{evt_});
+    }
 }
 
-void TEvenement::Decode(std::string_view hex) {
+void TEvenement::SetFramedBytes(const uint8_t* bytes, size_t count) {
+    ResetState();
+    Framed = true;
+    evt_.assign(reinterpret_cast<const char*>(bytes), count);
+    holdsBytes_ = true;
+    Decode(ByteSource{evt_});
+}
+
+std::string TEvenement::Evt() const {
+    if (!holdsBytes_) return evt_;
+    return BytesToHex(reinterpret_cast<const uint8_t*>(evt_.data()), evt_.size());
+}
+
+template <class Source>
+void TEvenement::Decode(const Source& source) {
     Decoded = false;
-    const size_t n = hex.size();
+    const size_t n = source.TextSize();
     if (n < 6) {
         ErrorCode = kEvtTooSmall;
         return;
     }
-    EvtType = ByteOf(hex, 0);
+    EvtType = source.Byte(0);
     if (EvtType == kEmptyEventType) {
         Decoded = true;
         Empty = true;
         return;
     }
     Empty = false;
-    EvtLength = ByteOf(hex, 1);
+    EvtLength = source.Byte(1);
     if (static_cast<size_t>(EvtLength) != n / 2) {
         ErrorCode = kEvtBadLength;
         return;
     }
     const size_t length = static_cast<size_t>(EvtLength);
-    if (ByteOf(hex, length - 1) != EvtLength) {
+    if (source.Byte(length - 1) != EvtLength) {
         ErrorCode = kEvtBadLengthCheck;
         return;
     }
-    if (hex.substr(2 * (length - 2), 2) != "FE") {
+    if (!source.IsEndMarker(length - 2)) {
         ErrorCode = kEvtBadEndMarker;
         return;
     }
     Decoded = true;
-    Descriptor = MatchEventDescriptor(Host().Dictionary, hex, Owner != nullptr ? Owner->InstruIdent() : "");
-    Date = EventDate(hex);
+    Descriptor = MatchDescriptor(Host().Dictionary, source, Owner != nullptr ? Owner->InstruIdent() : "");
+    Date = EventDate(source);
     if (Descriptor == nullptr || Descriptor->Elements.empty()) return;
     Elements.pending_ = true;
     Elements.firstBind_ = Owner != nullptr ? Owner->InstrumentType() : nullptr;
@@ -202,8 +273,9 @@ void TEvenement::BuildElements(TEventElements::Container& into, const Instrument
     if (Descriptor == nullptr) return;
     const skylog::InstrumentType* first = firstBind;
     into.reserve(Descriptor->Elements.size());
+    const std::string hex = Evt();
     for (const ElementDescriptor& elementDescriptor : Descriptor->Elements) {
-        std::unique_ptr<TScnElement> element = CreateScnElement(elementDescriptor, evt_, this);
+        std::unique_ptr<TScnElement> element = CreateScnElement(elementDescriptor, hex, this);
         if (first != nullptr) element->BindInstrument(first);
         into.push_back(std::move(element));
     }
@@ -212,27 +284,29 @@ void TEvenement::BuildElements(TEventElements::Container& into, const Instrument
 }
 
 const TEventElements::Container& TEventElements::Items() const {
+    if (!built_) built_ = std::make_unique<Built>();
     if (pending_ && !building_) {
         building_ = true;
         try {
-            event_.BuildElements(items_, firstBind_, laterBinds_);
+            event_.BuildElements(built_->items, firstBind_, built_->laterBinds);
         } catch (...) {
             building_ = false;
-            items_.clear();
+            built_->items.clear();
             throw;
         }
         building_ = false;
         pending_ = false;
+        built_->laterBinds.clear();
+        built_->laterBinds.shrink_to_fit();
     }
-    return items_;
+    return built_->items;
 }
 
 void TEventElements::Reset() {
-    items_.clear();
+    built_.reset();
     pending_ = false;
     building_ = false;
     firstBind_ = nullptr;
-    laterBinds_.clear();
 }
 
 std::string TEvenement::SymbolString() const {
@@ -252,7 +326,7 @@ std::string TEvenement::DescString() const {
 }
 
 std::string TEvenement::AsciiString() const {
-    if (Elements.empty()) return evt_;
+    if (Elements.empty()) return Evt();
     std::vector<std::string> parts;
     for (const auto& element : Elements) parts.push_back(element->ASCIIString());
     return Joined(parts, CurrentTextOptions().ElementSeparator);
@@ -268,7 +342,8 @@ std::string TEvenement::AsciiHeader() const {
 void TEvenement::BindInstrument() {
     if (Owner == nullptr) return;
     if (Elements.pending_) {
-        Elements.laterBinds_.push_back(Owner->InstrumentType());
+        if (!Elements.built_) Elements.built_ = std::make_unique<TEventElements::Built>();
+        Elements.built_->laterBinds.push_back(Owner->InstrumentType());
         return;
     }
     for (const auto& element : Elements) element->BindInstrument(Owner->InstrumentType());

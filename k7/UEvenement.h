@@ -42,6 +42,10 @@ constexpr uint8_t kEvtBadEndMarker = 5;
 // the instrument identification string; null when none does.
 [[nodiscard]] const EventDescriptor* MatchEventDescriptor(const EventDictionary* dictionary,
                                                           std::string_view hex, std::string_view ident);
+// True when the text is uppercase hex digit pairs, the form an event can hold as bytes.
+[[nodiscard]] bool IsCanonicalHex(std::string_view text);
+// The bytes of such a text.
+[[nodiscard]] std::string BytesOfCanonicalHex(std::string_view hex);
 
 class TEvenement;
 
@@ -67,15 +71,20 @@ private:
     [[nodiscard]] const Container& Items() const;
     void Reset();
 
+    // What only an event whose elements were looked at or bound again needs: kept out
+    // of the event itself, which an import holds by the hundred thousand.
+    struct Built {
+        Container items;
+        // Instrument types bound while the elements were pending, in order.
+        std::vector<const InstrumentType*> laterBinds;
+    };
+
     TEvenement& event_;
-    mutable Container items_;
+    // Type to bind first: the owner's at decoding (may be null, then nothing is bound).
+    const InstrumentType* firstBind_ = nullptr;
+    mutable std::unique_ptr<Built> built_;
     mutable bool pending_ = false;   // elements still to be built
     mutable bool building_ = false;  // being built: a filter element looks at those before it
-    // Instrument types to bind, in order: the owner's at decoding (may be null, then
-    // nothing is bound), then one per BindInstrument while the elements were pending
-    // (rare: no allocation for the usual event).
-    const InstrumentType* firstBind_ = nullptr;
-    std::vector<const InstrumentType*> laterBinds_;
 };
 
 class TEvenement {
@@ -91,8 +100,20 @@ public:
     // earlier result (flags, date, descriptor, elements) is replaced. An event held by
     // a TK7File must not be set again: the file indexes its text.
     void SetEvt(std::string_view text);
+    // The same as SetEvt(FramedEventText(bytes, count)), without building the text and
+    // reading it back: the frame and checksum of such a text are right by construction.
+    void SetFramedBytes(const uint8_t* bytes, size_t count);
     // The framed text as handed over; after a successful check only the hex bytes.
-    [[nodiscard]] const std::string& Evt() const { return evt_; }
+    [[nodiscard]] std::string Evt() const;
+    // Length of Evt() without building it.
+    [[nodiscard]] size_t EvtSize() const { return holdsBytes_ ? 2 * evt_.size() : evt_.size(); }
+    // After a successful check, a text of uppercase hex digit pairs (every event read
+    // from a K7 file or converted from a message) is held as its bytes: half the
+    // memory, and no hex to read again when the file is written.
+    [[nodiscard]] bool HoldsBytes() const { return holdsBytes_; }
+    // The bytes when HoldsBytes(), else the text: two events have equal Evt() texts
+    // exactly when they agree on HoldsBytes() and on this.
+    [[nodiscard]] std::string_view Content() const { return evt_; }
 
     bool Framed = false;
     bool Decoded = false;
@@ -114,11 +135,14 @@ public:
 
 private:
     friend class TEventElements;
-    void Decode(std::string_view hex);
+    void ResetState();
+    template <class Source>
+    void Decode(const Source& source);
     void BuildElements(TEventElements::Container& into, const InstrumentType* firstBind,
                        const std::vector<const InstrumentType*>& laterBinds);
 
     std::string evt_;
+    bool holdsBytes_ = false;
 };
 
 }  // namespace skylog

@@ -99,7 +99,7 @@ void TK7File::ParseBuffer() {
             continue;
         }
         auto event = std::make_unique<TEvenement>(this);
-        event->SetEvt(FramedEventText(reinterpret_cast<const uint8_t*>(buffer_.data() + p), length));
+        event->SetFramedBytes(reinterpret_cast<const uint8_t*>(buffer_.data() + p), length);
         p += length;
         if (!event->Empty) AppendEvent(std::move(event));
     }
@@ -140,15 +140,25 @@ TEvenement* TK7File::AppendEvent(std::unique_ptr<TEvenement> event) {
 }
 
 void TK7File::IndexEvent(TEvenement* event) {
-    auto [slot, added] = decodedByText_.try_emplace(std::string_view(event->Evt()), TextBucket{event, {}});
+    auto [slot, added] = IndexOf(*event).try_emplace(event->Content(), TextBucket{event, nullptr});
     if (added) return;
-    slot->second.later.push_back(event);
-    if (slot->second.later.size() == 1) ++duplicateTexts_;
+    auto& later = slot->second.later;
+    if (!later) later = std::make_unique<std::vector<TEvenement*>>();
+    later->push_back(event);
+    if (later->size() == 1) ++duplicateTexts_;
 }
 
 TEvenement* TK7File::FindDecodedEvent(std::string_view evt) const {
-    const auto found = decodedByText_.find(evt);
-    return found == decodedByText_.end() ? nullptr : found->second.first;
+    const bool canonical = IsCanonicalHex(evt);
+    const TextIndex& index = canonical ? decodedByBytes_ : decodedByText_;
+    const auto found = canonical ? index.find(BytesOfCanonicalHex(evt)) : index.find(evt);
+    return found == index.end() ? nullptr : found->second.first;
+}
+
+TEvenement* TK7File::FindDecodedEventLike(const TEvenement& event) const {
+    const TextIndex& index = event.HoldsBytes() ? decodedByBytes_ : decodedByText_;
+    const auto found = index.find(event.Content());
+    return found == index.end() ? nullptr : found->second.first;
 }
 
 bool TK7File::RemoveDuplicate() {
@@ -159,20 +169,21 @@ bool TK7File::RemoveDuplicate() {
     TextBucket* bucket = nullptr;
     for (; i < events_.size(); ++i) {
         if (!events_[i]->Decoded) continue;
-        auto found = decodedByText_.find(std::string_view(events_[i]->Evt()));
-        if (found != decodedByText_.end() && !found->second.later.empty()) {
+        TextIndex& index = IndexOf(*events_[i]);
+        auto found = index.find(events_[i]->Content());
+        if (found != index.end() && found->second.later && !found->second.later->empty()) {
             bucket = &found->second;
             break;
         }
     }
     if (bucket == nullptr) return false;
-    TEvenement* later = bucket->later.front();
+    TEvenement* later = bucket->later->front();
     size_t j = i + 1;
     while (j < events_.size() && events_[j].get() != later) ++j;
     if (j == events_.size()) return false;
 
-    bucket->later.erase(bucket->later.begin());
-    if (bucket->later.empty()) --duplicateTexts_;
+    bucket->later->erase(bucket->later->begin());
+    if (bucket->later->empty()) --duplicateTexts_;
     removed_.push_back(std::move(events_[j]));
     events_.erase(events_.begin() + static_cast<std::ptrdiff_t>(j));
     return j != i + 1;
@@ -185,7 +196,7 @@ int32_t TK7File::NbEvt() const {
 
 int32_t TK7File::DataSize() const {
     size_t total = 0;
-    for (const auto& event : events_) total += event->Evt().size();
+    for (const auto& event : events_) total += event->EvtSize();
     return static_cast<int32_t>(total);
 }
 
@@ -209,9 +220,15 @@ bool TK7File::BuildBuffer() {
 
     out = kHeaderSize;
     for (const auto& event : events_) {
-        const std::string_view text(event->Evt());
-        for (size_t k = 0; k < text.size() && out < size; k += 2)
-            buffer_[out++] = static_cast<char>(HexToByte(text.substr(k, 2)));
+        const std::string_view content = event->Content();
+        if (event->HoldsBytes()) {
+            const size_t n = std::min(content.size(), size - out);
+            std::copy_n(content.data(), n, buffer_.data() + out);
+            out += n;
+            continue;
+        }
+        for (size_t k = 0; k < content.size() && out < size; k += 2)
+            buffer_[out++] = static_cast<char>(HexToByte(content.substr(k, 2)));
     }
     return true;
 }
@@ -231,6 +248,7 @@ bool TK7File::SaveToFile(const std::string& path) {
 void TK7File::Clear() {
     buffer_.clear();
     hasBuffer_ = false;
+    decodedByBytes_.clear();
     decodedByText_.clear();
     duplicateTexts_ = 0;
     events_.clear();

@@ -52,6 +52,8 @@ public:
     TEvenement* AppendEvent(std::unique_ptr<TEvenement> event);
     // First decoded event (list order) whose Evt text is exactly evt, or null.
     [[nodiscard]] TEvenement* FindDecodedEvent(std::string_view evt) const;
+    // The same for the text of the given event, without building it.
+    [[nodiscard]] TEvenement* FindDecodedEventLike(const TEvenement& event) const;
     // Removes the later event j of the first pair i < j of decoded events with equal
     // texts. The removed event stays alive (others may point to it) until Clear or
     // destruction. False when there is no pair or when j immediately followed i.
@@ -89,14 +91,20 @@ private:
 
     // Decoded events by text, each bucket in list order, so that duplicate tests cost
     // a lookup rather than a scan. duplicateTexts_ counts buckets holding two or more.
-    // A key views the text of its bucket's first event, which stays in the bucket and
-    // alive (in events_ or removed_) until Clear empties the index first; an event's
-    // text never changes once the file holds it.
+    // Events holding bytes are keyed by their bytes, the others (rare) by their text,
+    // in a map of their own. A key views the content of its bucket's first event,
+    // which stays in the bucket and alive (in events_ or removed_) until Clear empties
+    // the index first; an event's content never changes once the file holds it.
     struct TextBucket {
         TEvenement* first;
-        std::vector<TEvenement*> later;  // usually empty: no allocation
+        std::unique_ptr<std::vector<TEvenement*>> later;  // usually none: no allocation
     };
-    std::unordered_map<std::string_view, TextBucket> decodedByText_;
+    using TextIndex = std::unordered_map<std::string_view, TextBucket>;
+    [[nodiscard]] TextIndex& IndexOf(const TEvenement& event) {
+        return event.HoldsBytes() ? decodedByBytes_ : decodedByText_;
+    }
+    TextIndex decodedByBytes_;
+    TextIndex decodedByText_;
     size_t duplicateTexts_ = 0;
     // Events removed by RemoveDuplicate: message blocks may still refer to them.
     std::vector<std::unique_ptr<TEvenement>> removed_;
