@@ -95,15 +95,18 @@ TDCPAsso* TDCP::FindAsso(TDateTime when) const {
 }
 
 TDCPDataBloc* TDCP::AddBlock(std::unique_ptr<TDCPDataBloc> block) {
+    const auto hashOf = [](const std::string& header) { return std::hash<std::string_view>{}(header); };
     if (indexedBlocks_ != Blocks.size()) {
         // Blocks was changed from outside: count the headers again.
         headerCount_.clear();
-        for (const auto& b : Blocks) ++headerCount_[b->Header];
+        for (const auto& b : Blocks) ++headerCount_[hashOf(b->Header)];
     }
-    int& count = headerCount_[block->Header];
+    int& count = headerCount_[hashOf(block->Header)];
     if (count > 0) {
-        std::erase_if(Blocks, [&block](const auto& b) { return b->Header == block->Header; });
-        count = 0;
+        // The blocks removed all have the header, hence its hash; others may share the
+        // hash and stay counted.
+        count -= static_cast<int>(
+            std::erase_if(Blocks, [&block](const auto& b) { return b->Header == block->Header; }));
     }
     block->Beacon = this;
     Blocks.push_back(std::move(block));

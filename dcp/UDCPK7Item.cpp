@@ -94,11 +94,18 @@ TDCPK7Item::TDCPK7Item(int32_t instrumentNumber, uint8_t instrumentCode, TDateTi
         return;
     }
     K7File = std::make_unique<TK7File>(path);
-    // A file too short to hold a header has no events and no parameter block: it starts
-    // afresh, or the new events would never be written. A file that could not be read
-    // keeps no parameter block, so that the flush refuses to replace it.
-    if (K7File->HasBuffer() && K7File->ParamBloc().empty())
-        K7File->SetParamBloc(newParamBloc(instrumentCode));
+    if (K7File->HasBuffer()) {
+        known_ = FingerprintOf(K7File->Buffer());
+        K7File->DropBuffer();
+        // A file too short to hold a header has no events and no parameter block: it
+        // starts afresh, or the new events would never be written. A file that could
+        // not be read keeps no parameter block, so that the flush refuses to replace it.
+        if (K7File->ParamBloc().empty()) K7File->SetParamBloc(newParamBloc(instrumentCode));
+    }
+}
+
+TDCPK7Item::Fingerprint TDCPK7Item::FingerprintOf(std::string_view bytes) {
+    return Fingerprint{bytes.size(), std::hash<std::string_view>{}(bytes)};
 }
 
 TDCPK7Item::~TDCPK7Item() = default;
@@ -127,17 +134,20 @@ void TDCPK7Item::Flush() {
         throw FileError("Le fichier K7 " + path + " n'a pas pu être lu : il n'est pas remplacé.");
     removeStaleTemporaries(path);
     std::optional<std::string> onDisk = readIfPresent(path);
-    const bool unchanged = !onDisk || (K7File->HasBuffer() && *onDisk == K7File->Buffer());
+    const bool unchanged = !onDisk || (known_ && *known_ == FingerprintOf(*onDisk));
     TK7File merged;
     if (!unchanged && mergeWithDisk(*K7File, std::move(*onDisk), merged)) {
         if (!merged.BuildBuffer() || !merged.SaveToFile(path))
             throw FileError("Impossible d'écrire le fichier K7 " + path);
         K7File->FileName = path;
+        // The file now holds events this item does not: the next flush merges again.
         return;
     }
     if (!K7File->BuildBuffer())
         throw FileError("Le fichier K7 " + path + " n'a pas pu être lu : il n'est pas remplacé.");
     if (!K7File->SaveToFile(path)) throw FileError("Impossible d'écrire le fichier K7 " + path);
+    known_ = FingerprintOf(K7File->Buffer());
+    K7File->DropBuffer();
 }
 
 }  // namespace skylog

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -123,6 +124,19 @@ public:
 
     [[nodiscard]] std::string K7FilePath(bool createFolder) const;
     void Flush();
+
+private:
+    // Size and hash of the file's bytes as this item last read or wrote them, so that
+    // a flush can tell whether another program changed the file without the item
+    // keeping a copy of every K7 file in memory. None: the file did not exist, or
+    // what is on disk is a merge this item's events do not hold.
+    struct Fingerprint {
+        size_t size = 0;
+        size_t hash = 0;
+        bool operator==(const Fingerprint&) const = default;
+    };
+    [[nodiscard]] static Fingerprint FingerprintOf(std::string_view bytes);
+    std::optional<Fingerprint> known_;
 };
 
 class TDCP {
@@ -161,7 +175,10 @@ public:
     [[nodiscard]] std::string FolderName() const;
 
 private:
-    std::unordered_map<std::string, int> headerCount_;
+    // Blocks in Blocks per hash of their Header: a block with a new header (nearly
+    // every one) is appended without a scan, and the index holds no copy of the
+    // headers.
+    std::unordered_map<size_t, int> headerCount_;
     size_t indexedBlocks_ = 0;  // blocks counted in headerCount_
     // Items of a beacon that belongs to no list (tests, tools).
     std::vector<std::unique_ptr<TDCPK7Item>> ownK7Items_;

@@ -86,6 +86,8 @@ int32_t TDecodFile::ReadFile(const std::string& path) {
             bytes = ReadFileBytes(path);
         }
         ReadBuffer(bytes, format);
+        // The blocks hold copies: the file's bytes go before decoding adds the events.
+        std::string().swap(bytes);
     }
     DecodeEveryBeacon();
     return format == kFormatUnknown ? -1 : 0;

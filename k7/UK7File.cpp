@@ -140,50 +140,49 @@ TEvenement* TK7File::AppendEvent(std::unique_ptr<TEvenement> event) {
 }
 
 void TK7File::IndexEvent(TEvenement* event) {
-    auto [slot, added] = IndexOf(*event).try_emplace(event->Content(), TextBucket{event, nullptr});
+    auto [first, added] = decodedFirst_.insert(event);
     if (added) return;
-    auto& later = slot->second.later;
-    if (!later) later = std::make_unique<std::vector<TEvenement*>>();
-    later->push_back(event);
-    if (later->size() == 1) ++duplicateTexts_;
+    std::vector<TEvenement*>& later = later_[*first];
+    later.push_back(event);
+    if (later.size() == 1) ++duplicateTexts_;
+}
+
+TEvenement* TK7File::FindFirst(const ContentKey& key) const {
+    const auto found = decodedFirst_.find(key);
+    return found == decodedFirst_.end() ? nullptr : *found;
 }
 
 TEvenement* TK7File::FindDecodedEvent(std::string_view evt) const {
-    const bool canonical = IsCanonicalHex(evt);
-    const TextIndex& index = canonical ? decodedByBytes_ : decodedByText_;
-    const auto found = canonical ? index.find(BytesOfCanonicalHex(evt)) : index.find(evt);
-    return found == index.end() ? nullptr : found->second.first;
+    if (IsCanonicalHex(evt)) return FindFirst(ContentKey{true, BytesOfCanonicalHex(evt)});
+    return FindFirst(ContentKey{false, evt});
 }
 
-TEvenement* TK7File::FindDecodedEventLike(const TEvenement& event) const {
-    const TextIndex& index = event.HoldsBytes() ? decodedByBytes_ : decodedByText_;
-    const auto found = index.find(event.Content());
-    return found == index.end() ? nullptr : found->second.first;
-}
+TEvenement* TK7File::FindDecodedEventLike(const TEvenement& event) const { return FindFirst(KeyOf(event)); }
 
 bool TK7File::RemoveDuplicate() {
     if (duplicateTexts_ == 0) return false;
-    // The first event in list order whose text comes again later is i; the bucket of
-    // that text is in list order, so its first later entry is j.
+    // The first event in list order whose text comes again later is i; the later
+    // events of a text are in list order, so the first of them is j.
     size_t i = 0;
-    TextBucket* bucket = nullptr;
+    std::vector<TEvenement*>* later = nullptr;
     for (; i < events_.size(); ++i) {
         if (!events_[i]->Decoded) continue;
-        TextIndex& index = IndexOf(*events_[i]);
-        auto found = index.find(events_[i]->Content());
-        if (found != index.end() && found->second.later && !found->second.later->empty()) {
-            bucket = &found->second;
+        const TEvenement* first = FindFirst(KeyOf(*events_[i]));
+        if (first == nullptr) continue;
+        auto found = later_.find(first);
+        if (found != later_.end() && !found->second.empty()) {
+            later = &found->second;
             break;
         }
     }
-    if (bucket == nullptr) return false;
-    TEvenement* later = bucket->later->front();
+    if (later == nullptr) return false;
+    TEvenement* next = later->front();
     size_t j = i + 1;
-    while (j < events_.size() && events_[j].get() != later) ++j;
+    while (j < events_.size() && events_[j].get() != next) ++j;
     if (j == events_.size()) return false;
 
-    bucket->later->erase(bucket->later->begin());
-    if (bucket->later->empty()) --duplicateTexts_;
+    later->erase(later->begin());
+    if (later->empty()) --duplicateTexts_;
     removed_.push_back(std::move(events_[j]));
     events_.erase(events_.begin() + static_cast<std::ptrdiff_t>(j));
     return j != i + 1;
@@ -248,8 +247,8 @@ bool TK7File::SaveToFile(const std::string& path) {
 void TK7File::Clear() {
     buffer_.clear();
     hasBuffer_ = false;
-    decodedByBytes_.clear();
-    decodedByText_.clear();
+    decodedFirst_.clear();
+    later_.clear();
     duplicateTexts_ = 0;
     events_.clear();
     removed_.clear();

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "Common/DateTime.h"
@@ -70,6 +71,11 @@ public:
     // when there are no bytes or the folder cannot be created; a failed write throws
     // FileError.
     bool SaveToFile(const std::string& path);
+    // Frees the bytes (HasBuffer() false); the events stay.
+    void DropBuffer() {
+        std::string().swap(buffer_);
+        hasBuffer_ = false;
+    }
     // Drops the bytes and every event; the instrument type is forgotten.
     void Clear();
 
@@ -89,22 +95,39 @@ private:
     const skylog::InstrumentType* instrumentType_ = nullptr;  // host-owned
     std::vector<std::unique_ptr<TEvenement>> events_;
 
-    // Decoded events by text, each bucket in list order, so that duplicate tests cost
-    // a lookup rather than a scan. duplicateTexts_ counts buckets holding two or more.
-    // Events holding bytes are keyed by their bytes, the others (rare) by their text,
-    // in a map of their own. A key views the content of its bucket's first event,
-    // which stays in the bucket and alive (in events_ or removed_) until Clear empties
-    // the index first; an event's content never changes once the file holds it.
-    struct TextBucket {
-        TEvenement* first;
-        std::unique_ptr<std::vector<TEvenement*>> later;  // usually none: no allocation
+    // Decoded events by text, so that duplicate tests cost a lookup rather than a scan:
+    // the set holds the first event (list order) of each text, later_ the later events
+    // of the same text in list order (rare: usually empty). duplicateTexts_ counts the
+    // texts that have later events. Events are looked up by what they hold (bytes or
+    // text, see TEvenement::Content); each stays alive (in events_ or removed_) until
+    // Clear empties the index first, and its content never changes once the file
+    // holds it. The set stores nothing but the pointer: an import indexes events by the
+    // hundred thousand.
+    struct ContentKey {
+        bool holdsBytes;
+        std::string_view content;
     };
-    using TextIndex = std::unordered_map<std::string_view, TextBucket>;
-    [[nodiscard]] TextIndex& IndexOf(const TEvenement& event) {
-        return event.HoldsBytes() ? decodedByBytes_ : decodedByText_;
-    }
-    TextIndex decodedByBytes_;
-    TextIndex decodedByText_;
+    struct ContentHash {
+        using is_transparent = void;
+        size_t operator()(const ContentKey& key) const {
+            return std::hash<std::string_view>{}(key.content) ^ static_cast<size_t>(key.holdsBytes);
+        }
+        size_t operator()(const TEvenement* event) const { return (*this)(KeyOf(*event)); }
+    };
+    struct ContentEqual {
+        using is_transparent = void;
+        static bool Same(const ContentKey& a, const ContentKey& b) {
+            return a.holdsBytes == b.holdsBytes && a.content == b.content;
+        }
+        bool operator()(const TEvenement* a, const TEvenement* b) const { return Same(KeyOf(*a), KeyOf(*b)); }
+        bool operator()(const ContentKey& a, const TEvenement* b) const { return Same(a, KeyOf(*b)); }
+        bool operator()(const TEvenement* a, const ContentKey& b) const { return Same(KeyOf(*a), b); }
+    };
+    static ContentKey KeyOf(const TEvenement& event) { return {event.HoldsBytes(), event.Content()}; }
+    [[nodiscard]] TEvenement* FindFirst(const ContentKey& key) const;
+
+    std::unordered_set<TEvenement*, ContentHash, ContentEqual> decodedFirst_;
+    std::unordered_map<const TEvenement*, std::vector<TEvenement*>> later_;
     size_t duplicateTexts_ = 0;
     // Events removed by RemoveDuplicate: message blocks may still refer to them.
     std::vector<std::unique_ptr<TEvenement>> removed_;
