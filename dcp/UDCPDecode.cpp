@@ -52,7 +52,7 @@ void TDCPDataBloc::Decode(TDCPDataBloc* next) {
     ByteStatus.assign(static_cast<size_t>(std::max(length, kMinStatusSize)), kByteNotExamined);
     const uint8_t* b = Body.data();
     auto setClass = [this](int32_t from, int32_t to, uint8_t byteClass) {
-        for (int32_t i = from; i <= to; ++i) ByteStatus[static_cast<size_t>(i)] = byteClass;
+        for (int32_t i = from; i <= to; ++i) ByteStatus.Set(static_cast<size_t>(i), byteClass);
     };
 
     if (StartsWithNoData(b, length)) {
@@ -66,19 +66,19 @@ void TDCPDataBloc::Decode(TDCPDataBloc* next) {
     }
 
     if (IsSixBit(b[0])) {
-        ByteStatus[0] = kByteValid;
+        ByteStatus.Set(0, kByteValid);
         CyclicNumber = b[0] - 64;
     } else {
-        ByteStatus[0] = kByteOutOfRange;
+        ByteStatus.Set(0, kByteOutOfRange);
         AddError(kErrCyclicNumber);
         CyclicNumber = -1;
     }
     bool outOfRangeReported = false;
     for (int32_t i = 1; i < kHeadLength; ++i) {
         if (IsSixBit(b[i])) {
-            ByteStatus[static_cast<size_t>(i)] = kByteParameter;
+            ByteStatus.Set(static_cast<size_t>(i), kByteParameter);
         } else {
-            ByteStatus[static_cast<size_t>(i)] = kByteOutOfRange;
+            ByteStatus.Set(static_cast<size_t>(i), kByteOutOfRange);
             if (!outOfRangeReported) AddError(kErrParameterBytes);
             outOfRangeReported = true;
         }
@@ -126,12 +126,12 @@ void TDCPDataBloc::Decode(TDCPDataBloc* next) {
     const int32_t lowest = std::max(1, length - kEndMarkerSearch);
     for (int32_t i = length - 1; i >= lowest && !EndMarkerFound; --i) {
         if (b[i] != kEndMarkerFirst) continue;
-        ByteStatus[static_cast<size_t>(i)] = kByteParameter;
+        ByteStatus.Set(static_cast<size_t>(i), kByteParameter);
         if (i + 3 < length) {
             bool all = true;
             for (int32_t k = 0; k < 3; ++k) {
                 const bool match = b[i + 1 + k] == kEndMarkerTail[static_cast<size_t>(k)];
-                ByteStatus[static_cast<size_t>(i + 1 + k)] = match ? kByteParameter : kByteMalformed;
+                ByteStatus.Set(static_cast<size_t>(i + 1 + k), match ? kByteParameter : kByteMalformed);
                 all = all && match;
             }
             if (all) {
@@ -155,18 +155,20 @@ void TDCPDataBloc::Decode(TDCPDataBloc* next) {
         if (b[i] >= kFirstScenarioMarker && b[i] <= kLastScenarioMarker) converter->Convert(*this, next, i);
 }
 
-// Every block of a beacon is counted again after each file read, so the loop is kept
-// simple enough for the compiler to vectorise.
+// Runs for every block decoded and the block after it: one table lookup per class.
 int32_t TDCPDataBloc::CountIgnoredBytes() {
     const size_t length = static_cast<size_t>(std::max(BodyLength, 0));
     const size_t examined = std::min(length, ByteStatus.size());
-    const uint8_t* status = ByteStatus.data();
+    // Ignored classes as a mask of bits, looked up for both halves of each packed byte.
+    constexpr uint16_t kIgnored = (1u << kByteNotExamined) | (1u << kByteOutOfRange) | (1u << kByteUnknown) |
+                                  (1u << kByteMalformed);
+    const uint8_t* packed = ByteStatus.Packed();
     int32_t count = 0;
-    for (size_t i = 0; i < examined; ++i) {
-        const uint8_t byteClass = status[i];
-        count += static_cast<int32_t>(byteClass == kByteNotExamined) + static_cast<int32_t>(byteClass == kByteOutOfRange) +
-                 static_cast<int32_t>(byteClass == kByteUnknown) + static_cast<int32_t>(byteClass == kByteMalformed);
+    for (size_t i = 0; i < examined / 2; ++i) {
+        const uint8_t pair = packed[i];
+        count += static_cast<int32_t>((kIgnored >> (pair & 0x0F)) & 1u) + static_cast<int32_t>((kIgnored >> (pair >> 4)) & 1u);
     }
+    if (examined % 2 != 0) count += static_cast<int32_t>((kIgnored >> ByteStatus[examined - 1]) & 1u);
     // A byte beyond the status buffer was never examined.
     count += static_cast<int32_t>(length - examined);
     IgnoredBytes = count;

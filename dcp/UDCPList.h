@@ -18,6 +18,7 @@
 
 #include "Common/DateTime.h"
 #include "Common/IniFile.h"
+#include "dcp/ByteClasses.h"
 #include "managers/UManagers.h"
 
 namespace skylog {
@@ -39,14 +40,17 @@ class TDCPDataBloc {
 public:
     explicit TDCPDataBloc(TDCP* beacon);
 
+    // Members ordered to leave no padding: an import holds blocks by the hundred thousand.
     TDCP* Beacon;  // the beacon whose list holds the block; outlives it
-    bool Decoded = false;
     std::vector<TEvenement*> Events;  // not owned: they belong to their K7 files
     std::vector<TDCPDataError> Errors;
-    int32_t CyclicNumber = -1;
-    uint8_t InstrumentCode = 0;
+    std::vector<uint8_t> Body;        // BodyLength bytes, 7-bit, no line break
+    TByteClasses ByteStatus;          // one class per body byte, at least 20 entries once decoded
+    std::string Header;
+    TDateTime Date = 0;
     TDateTime InstrumentTime = 0;
     TDateTime DCPTime = 0;
+    int32_t CyclicNumber = -1;
     int32_t InstrumentNumber = 0;
     int32_t Latitude = 0;
     int32_t Longitude = 0;
@@ -54,14 +58,12 @@ public:
     int32_t District = 0;
     int32_t DataEnd = 0;
     int32_t BodyLength = 0;
-    std::vector<uint8_t> Body;        // BodyLength bytes, 7-bit, no line break
-    std::vector<uint8_t> ByteStatus;  // one class per body byte, at least 20 entries once decoded
-    TDateTime Date = 0;
     int32_t AnnouncedLength = 0;
     int32_t DeclaredLength = 0;
     int32_t IgnoredBytes = 0;
     int32_t TrailingBytes = 0;
-    std::string Header;
+    uint8_t InstrumentCode = 0;
+    bool Decoded = false;
     bool EndMarkerFound = false;
     // IgnoredBytes was counted since the block's classes last changed (DecodeAll counts
     // only the blocks whose classes decoding changed, and those never counted).

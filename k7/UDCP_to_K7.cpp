@@ -29,7 +29,7 @@ int32_t BodyEnd(const TDCPDataBloc& block) {
 
 void SetClass(TDCPDataBloc& block, int32_t index, uint8_t byteClass) {
     if (index >= 0 && index < BodyEnd(block) && index < static_cast<int32_t>(block.ByteStatus.size()))
-        block.ByteStatus[static_cast<size_t>(index)] = byteClass;
+        block.ByteStatus.Set(static_cast<size_t>(index), byteClass);
 }
 
 void Put(TDCP_Scn& layout, int32_t offset, uint8_t value) {

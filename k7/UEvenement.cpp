@@ -1,5 +1,9 @@
 #include "k7/UEvenement.h"
 
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
 #include "Common/RunObjects.h"
 #include "Common/UUtils.h"
 #include "k7/K7Format.h"
@@ -175,6 +179,18 @@ TEvenement::TEvenement(TK7File* owner) : Owner(owner) { SetEvt(""); }
 
 TEvenement::~TEvenement() = default;
 
+// The new content is copied before the old is freed: it may be a view of it.
+void TEvenement::Storage::Assign(std::string_view content) {
+    if (content.size() > std::numeric_limits<uint32_t>::max()) throw std::length_error("event text too long");
+    std::unique_ptr<char[]> copy;
+    if (!content.empty()) {
+        copy = std::make_unique_for_overwrite<char[]>(content.size());
+        std::copy(content.begin(), content.end(), copy.get());
+    }
+    data_ = std::move(copy);
+    size_ = static_cast<uint32_t>(content.size());
+}
+
 void TEvenement::ResetState() {
     Framed = false;
     Decoded = false;
@@ -185,7 +201,7 @@ void TEvenement::ResetState() {
     ErrorCode = 0;
     Descriptor = nullptr;
     Elements.Reset();
-    holdsBytes_ = false;
+    evt_.holdsBytes = false;
 }
 
 void TEvenement::SetEvt(std::string_view text) {
@@ -194,38 +210,39 @@ void TEvenement::SetEvt(std::string_view text) {
     if (stx != std::string_view::npos) text.remove_prefix(stx);
     const size_t etb = stx != std::string_view::npos ? text.find(kETB) : std::string_view::npos;
     if (etb == std::string_view::npos || text.size() < etb + 3) {
-        evt_.assign(text);
+        evt_.Assign(text);
         return;
     }
     Framed = true;
     if (EventChecksum(text.substr(0, etb + 1)) != text.substr(etb + 1, 2)) {
-        evt_.assign(text);
+        evt_.Assign(text);
         ErrorCode = kEvtBadChecksum;
         return;
     }
     // STX and the address character go, and everything from ETB on.
     const std::string_view hex = text.substr(std::min<size_t>(2, etb), etb - std::min<size_t>(2, etb));
     if (IsCanonicalHex(hex)) {
-        evt_ = BytesOfCanonicalHex(hex);
-        holdsBytes_ = true;
-        Decode(ByteSource{evt_});
+        evt_.Assign(BytesOfCanonicalHex(hex));
+        evt_.holdsBytes = true;
+        Decode(ByteSource{evt_.View()});
     } else {
-        evt_.assign(hex);
-        Decode(HexSource{evt_});
+        evt_.Assign(hex);
+        Decode(HexSource{evt_.View()});
     }
 }
 
 void TEvenement::SetFramedBytes(const uint8_t* bytes, size_t count) {
     ResetState();
     Framed = true;
-    evt_.assign(reinterpret_cast<const char*>(bytes), count);
-    holdsBytes_ = true;
-    Decode(ByteSource{evt_});
+    evt_.Assign(std::string_view(reinterpret_cast<const char*>(bytes), count));
+    evt_.holdsBytes = true;
+    Decode(ByteSource{evt_.View()});
 }
 
 std::string TEvenement::Evt() const {
-    if (!holdsBytes_) return evt_;
-    return BytesToHex(reinterpret_cast<const uint8_t*>(evt_.data()), evt_.size());
+    const std::string_view content = evt_.View();
+    if (!evt_.holdsBytes) return std::string(content);
+    return BytesToHex(reinterpret_cast<const uint8_t*>(content.data()), content.size());
 }
 
 template <class Source>

@@ -106,25 +106,26 @@ public:
     // The framed text as handed over; after a successful check only the hex bytes.
     [[nodiscard]] std::string Evt() const;
     // Length of Evt() without building it.
-    [[nodiscard]] size_t EvtSize() const { return holdsBytes_ ? 2 * evt_.size() : evt_.size(); }
+    [[nodiscard]] size_t EvtSize() const { return evt_.holdsBytes ? 2 * evt_.View().size() : evt_.View().size(); }
     // After a successful check, a text of uppercase hex digit pairs (every event read
     // from a K7 file or converted from a message) is held as its bytes: half the
     // memory, and no hex to read again when the file is written.
-    [[nodiscard]] bool HoldsBytes() const { return holdsBytes_; }
+    [[nodiscard]] bool HoldsBytes() const { return evt_.holdsBytes; }
     // The bytes when HoldsBytes(), else the text: two events have equal Evt() texts
     // exactly when they agree on HoldsBytes() and on this.
-    [[nodiscard]] std::string_view Content() const { return evt_; }
+    [[nodiscard]] std::string_view Content() const { return evt_.View(); }
 
-    bool Framed = false;
-    bool Decoded = false;
+    // Ordered to leave no padding: an import holds events by the hundred thousand.
     TDateTime Date = 0;
-    uint8_t EvtType = 0;
-    int32_t EvtLength = 0;
-    bool Empty = true;
-    uint8_t ErrorCode = 0;
     const EventDescriptor* Descriptor = nullptr;  // host-owned
     TK7File* Owner;                               // not owned; may be null
+    int32_t EvtLength = 0;
+    uint8_t EvtType = 0;
+    uint8_t ErrorCode = 0;
+    bool Framed = false;
+    bool Decoded = false;
     TEventElements Elements{*this};
+    bool Empty = true;
 
     [[nodiscard]] std::string SymbolString() const;
     [[nodiscard]] std::string DescString() const;
@@ -141,8 +142,21 @@ private:
     void BuildElements(TEventElements::Container& into, const InstrumentType* firstBind,
                        const std::vector<const InstrumentType*>& laterBinds);
 
-    std::string evt_;
-    bool holdsBytes_ = false;
+    // The content: bytes or text (see Content), without the spare capacity and the
+    // 32 bytes of a std::string.
+    class Storage {
+    public:
+        void Assign(std::string_view content);
+        [[nodiscard]] std::string_view View() const { return {data_.get(), size_}; }
+
+    private:
+        std::unique_ptr<char[]> data_;
+        uint32_t size_ = 0;
+
+    public:
+        bool holdsBytes = false;  // here, in what would be padding
+    };
+    Storage evt_;
 };
 
 }  // namespace skylog
