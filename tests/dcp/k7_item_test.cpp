@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Common/FileUtil.h"
+#include "Common/UUtils.h"
 #include "k7/UEvenement.h"
 #include "k7/UK7File.h"
 #include "tests/dcp/DcpFixture.h"
@@ -158,6 +159,98 @@ TEST_F(K7ItemTest, FlushAllWritesK7FilesBeforeDailyFiles) {
     AddBlock(*beacon, "4711 0 at 07/03/05 14:02:10 UTC 3BT o", march7_, "abc");
     EXPECT_THROW(List().FlushAll(), FileError);
     EXPECT_FALSE(DirectoryExists(dir_.Path() + "DataDCP"));
+}
+
+// Flushes of one item, with and without another program writing the file in between.
+class K7ItemRewriteTest : public K7ItemTest {
+protected:
+    static std::string Evt(uint8_t value) { return "1005" + ByteToHexString(value) + "FE05"; }
+    static std::vector<std::string> Evts(std::initializer_list<uint8_t> values) {
+        std::vector<std::string> texts;
+        for (uint8_t value : values) texts.push_back(Evt(value));
+        return texts;
+    }
+    std::string Path() const { return K7Path("2005_03_07", "P045_20050307.K7"); }
+    // Another program: reads the file, adds its events and writes it.
+    void OtherProgramAdds(std::initializer_list<uint8_t> values) {
+        TDCPK7Item other(45, 0xA0, march7_);
+        for (uint8_t value : values) AddEvent(*other.K7File, value);
+        other.Flush();
+    }
+};
+
+TEST_F(K7ItemRewriteTest, FlushesOfOneItemWithoutAnotherWriterWriteItsEventsOnce) {
+    TDCPK7Item item(45, 0xA0, march7_);
+    AddEvent(*item.K7File, 1);
+    AddEvent(*item.K7File, 2);
+    item.Flush();
+    AddEvent(*item.K7File, 3);
+    item.Flush();
+    EXPECT_EQ(EventsOnDisk(Path()), Evts({1, 2, 3}));
+    item.Flush();
+    AddEvent(*item.K7File, 4);
+    item.Flush();
+    EXPECT_EQ(EventsOnDisk(Path()), Evts({1, 2, 3, 4}));
+    ASSERT_TRUE(item.K7File->BuildBuffer());
+    EXPECT_EQ(ReadFileBytes(Path()), item.K7File->Buffer());
+
+    // The same for an item that found the file.
+    TDCPK7Item later(45, 0xA0, march7_);
+    AddEvent(*later.K7File, 5);
+    later.Flush();
+    AddEvent(*later.K7File, 6);
+    later.Flush();
+    EXPECT_EQ(EventsOnDisk(Path()), Evts({1, 2, 3, 4, 5, 6}));
+}
+
+TEST_F(K7ItemRewriteTest, EventsWrittenByAnotherProgramBetweenFlushesStay) {
+    TDCPK7Item item(45, 0xA0, march7_);
+    AddEvent(*item.K7File, 1);
+    item.Flush();
+    OtherProgramAdds({5});
+    ASSERT_EQ(EventsOnDisk(Path()), Evts({1, 5}));
+
+    AddEvent(*item.K7File, 2);
+    item.Flush();
+    EXPECT_EQ(EventsOnDisk(Path()), Evts({1, 5, 2}));
+    item.Flush();  // nothing new on either side
+    EXPECT_EQ(EventsOnDisk(Path()), Evts({1, 5, 2}));
+
+    // The file holds events the item does not: every later flush merges again.
+    OtherProgramAdds({6});
+    item.Flush();
+    EXPECT_EQ(EventsOnDisk(Path()), Evts({1, 5, 2, 6}));
+    AddEvent(*item.K7File, 3);
+    item.Flush();
+    item.Flush();
+    EXPECT_EQ(EventsOnDisk(Path()), Evts({1, 5, 2, 6, 3}));
+}
+
+TEST_F(K7ItemRewriteTest, RewriteOfTheSameSizeByAnotherProgramIsMerged) {
+    {
+        TDCPK7Item first(45, 0xA0, march7_);
+        AddEvent(*first.K7File, 1);
+        AddEvent(*first.K7File, 2);
+        first.Flush();
+    }
+    TDCPK7Item item(45, 0xA0, march7_);  // reads events 1 and 2
+    const std::string read = ReadFileBytes(Path());
+
+    // Another program writes events 1 and 9 in their place: as many bytes.
+    TK7File rewritten;
+    rewritten.SetParamBloc(TK7File(Path()).ParamBloc());
+    AddEvent(rewritten, 1);
+    AddEvent(rewritten, 9);
+    ASSERT_TRUE(rewritten.BuildBuffer());
+    ASSERT_TRUE(rewritten.SaveToFile(Path()));
+    ASSERT_EQ(ReadFileBytes(Path()).size(), read.size());
+    ASSERT_NE(ReadFileBytes(Path()), read);
+
+    AddEvent(*item.K7File, 3);
+    item.Flush();
+    EXPECT_EQ(EventsOnDisk(Path()), Evts({1, 9, 2, 3}));
+    item.Flush();
+    EXPECT_EQ(EventsOnDisk(Path()), Evts({1, 9, 2, 3}));
 }
 
 }  // namespace

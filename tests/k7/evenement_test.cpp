@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <random>
+#include <set>
+
 #include "Common/UUtils.h"
+#include "k7/HostDataLoader.h"
 #include "k7/UEvenement.h"
+#include "k7/UInstrument.h"
 #include "k7/UK7File.h"
 #include "tests/k7/K7TestSupport.h"
 
@@ -258,6 +265,227 @@ TEST(EventElements, BindInstrumentWithoutOwnerDoesNothing) {
     auto event = EventOf(Framed(EventBytes(0xDF, 30)));
     event->BindInstrument();
     EXPECT_EQ(event->Owner, nullptr);
+}
+
+// Events set from bytes and from their framed text must not be told apart, whatever
+// the bytes: the K7 reader uses the one, messages and tools the other.
+class FramedBytesTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { data_ = LoadHostData(test::SampleHostFolder()).release(); }
+    static void TearDownTestSuite() {
+        delete data_;
+        data_ = nullptr;
+    }
+    static HostDataSet* data_;
+};
+HostDataSet* FramedBytesTest::data_ = nullptr;
+
+void ExpectSameEvent(const TEvenement& fromBytes, const TEvenement& fromText, const std::string& bytes) {
+    SCOPED_TRACE("bytes " + Hex(bytes));
+    EXPECT_EQ(fromBytes.Framed, fromText.Framed);
+    EXPECT_EQ(fromBytes.Decoded, fromText.Decoded);
+    EXPECT_EQ(fromBytes.Date, fromText.Date);
+    EXPECT_EQ(fromBytes.EvtType, fromText.EvtType);
+    EXPECT_EQ(fromBytes.EvtLength, fromText.EvtLength);
+    EXPECT_EQ(fromBytes.Empty, fromText.Empty);
+    EXPECT_EQ(fromBytes.ErrorCode, fromText.ErrorCode);
+    EXPECT_EQ(fromBytes.Descriptor, fromText.Descriptor);
+    EXPECT_EQ(fromBytes.Evt(), fromText.Evt());
+    EXPECT_EQ(fromBytes.EvtSize(), fromText.EvtSize());
+    EXPECT_EQ(fromBytes.HoldsBytes(), fromText.HoldsBytes());
+    EXPECT_EQ(fromBytes.Content(), fromText.Content());
+    EXPECT_EQ(fromBytes.SymbolString(), fromText.SymbolString());
+    EXPECT_EQ(fromBytes.DescString(), fromText.DescString());
+    EXPECT_EQ(fromBytes.AsciiString(), fromText.AsciiString());
+    EXPECT_EQ(fromBytes.AsciiHeader(), fromText.AsciiHeader());
+    EXPECT_EQ(fromBytes.Elements.size(), fromText.Elements.size());
+}
+
+uint8_t Bcd(int value) { return static_cast<uint8_t>((value / 10) << 4 | value % 10); }
+
+// Bytes shaped after a descriptor of the dictionary (type, length, conditions, end
+// marker, length check, BCD date), then often damaged in one place.
+std::string DescriptorShaped(const EventDictionary& dictionary, std::mt19937& random) {
+    auto pick = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    const EventDescriptor& d = dictionary.Descriptors[pick(0, static_cast<int>(dictionary.Descriptors.size()) - 1)];
+    const size_t length = d.Length != 0 ? static_cast<size_t>(d.Length) : static_cast<size_t>(pick(6, 255));
+    std::string bytes(length, '\0');
+    for (char& b : bytes) b = static_cast<char>(pick(0, 255));
+    bytes[0] = static_cast<char>(d.Type);
+    bytes[1] = static_cast<char>(length);
+    bytes[length - 2] = static_cast<char>(kEventEndMarker);
+    bytes[length - 1] = static_cast<char>(length);
+    for (const EventCondition& c : d.Conditions)
+        if (c.Index >= 0 && static_cast<size_t>(c.Index) < length && pick(0, 3) != 0)
+            bytes[c.Index] = static_cast<char>(c.Value);
+    if (length >= 12 && pick(0, 3) != 0) {
+        // Real dates, with now and then a day the month does not have.
+        const uint8_t stamp[] = {Bcd(pick(0, 99)), Bcd(pick(1, 12)), Bcd(pick(1, 31)),
+                                 Bcd(pick(0, 23)), Bcd(pick(0, 59)), Bcd(pick(0, 59))};
+        for (size_t i = 0; i < sizeof stamp; ++i) bytes[4 + i] = static_cast<char>(stamp[i]);
+    }
+    switch (pick(0, 7)) {
+        case 0: bytes[length - 2] = static_cast<char>(pick(0, 0xFD)); break;   // no end marker
+        case 1: bytes[length - 1] = static_cast<char>(length ^ 1); break;     // wrong length check
+        case 2: bytes[1] = static_cast<char>(pick(0, 255)); break;            // wrong length
+        case 3: bytes[0] = static_cast<char>(kEmptyEventType); break;
+        case 4: bytes.resize(static_cast<size_t>(pick(0, static_cast<int>(length)))); break;
+        default: break;
+    }
+    return bytes;
+}
+
+TEST_F(FramedBytesTest, SetFramedBytesEqualsSetEvtOfTheFramedText) {
+    test::ScopedHost host(&data_->InstrumentTypes, &data_->Dictionary, ',');
+    // Owners of every known instrument (identification ranges, instrument binding) and none.
+    std::vector<std::unique_ptr<TK7File>> owners;
+    for (uint8_t code : {0x1A, 0x20, 0xA0, 0xB9, 0xBB, 0x33}) {
+        auto file = std::make_unique<TK7File>();
+        file->SetParamBloc(ByteToHexString(code) + std::string(252, '0'));
+        (void)file->SetInstrumentType(FindInstrumentType(file->InstruIdent()));
+        owners.push_back(std::move(file));
+    }
+    owners.push_back(nullptr);
+
+    std::mt19937 random(20261206);
+    std::vector<std::string> cases;
+    for (size_t length = 0; length <= 300; ++length) {
+        std::string bytes(length, '\0');
+        for (char& b : bytes) b = static_cast<char>(random());
+        cases.push_back(std::move(bytes));
+    }
+    for (int i = 0; i < 3000; ++i) cases.push_back(DescriptorShaped(data_->Dictionary, random));
+
+    std::set<int> errorCodes;
+    int empty = 0, unknown = 0, described = 0, dated = 0, withElements = 0;
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const std::string& bytes = cases[i];
+        TK7File* owner = owners[i % owners.size()].get();
+        TEvenement fromBytes(owner), fromText(owner);
+        fromBytes.SetFramedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        fromText.SetEvt(FramedEventText(bytes));
+        ExpectSameEvent(fromBytes, fromText, bytes);
+        EXPECT_TRUE(fromBytes.HoldsBytes());
+        EXPECT_EQ(fromBytes.Content(), bytes);
+
+        errorCodes.insert(fromBytes.ErrorCode);
+        empty += fromBytes.Decoded && fromBytes.Empty;
+        unknown += fromBytes.Decoded && !fromBytes.Empty && fromBytes.Descriptor == nullptr;
+        described += fromBytes.Descriptor != nullptr;
+        dated += fromBytes.Date != 0;
+        withElements += !fromBytes.Elements.empty();
+    }
+    // Every outcome of decoding came up (a bad checksum cannot: the text is built right).
+    EXPECT_EQ(errorCodes, (std::set<int>{0, kEvtTooSmall, kEvtBadLength, kEvtBadLengthCheck, kEvtBadEndMarker}));
+    EXPECT_GT(empty, 0);
+    EXPECT_GT(unknown, 0);
+    EXPECT_GT(described, 100);
+    EXPECT_GT(dated, 100);
+    EXPECT_GT(withElements, 100);
+
+    // Setting again from bytes replaces a text-holding content.
+    TEvenement event(nullptr);
+    event.SetEvt("\x02" "1df\x17" "zz");
+    event.SetFramedBytes(reinterpret_cast<const uint8_t*>("\xFF\x03\x03"), 3);
+    EXPECT_TRUE(event.HoldsBytes());
+    EXPECT_EQ(event.Evt(), "FF0303");
+    EXPECT_TRUE(event.Decoded && event.Empty);
+}
+
+// "\x02" "1" + hex + ETB + the right checksum.
+std::string FramedHex(const std::string& hex) {
+    const std::string body = "\x02" "1" + hex + "\x17";
+    return body + EventChecksum(body);
+}
+
+TEST_F(FramedBytesTest, TextsThatAreNotUppercaseHexPairsAreHeldAsText) {
+    test::ScopedHost host(&data_->InstrumentTypes, &data_->Dictionary, ',');
+    TK7File owner;
+    owner.SetParamBloc("1A" + std::string(252, '0'));
+    const std::string bytes = EventBytes(0xDF, 30);  // a dated event the dictionary describes
+    const std::string upper = Hex(bytes);
+    auto canonical = EventOf(Framed(bytes), &owner);
+    ASSERT_TRUE(canonical->Decoded);
+    ASSERT_NE(canonical->Descriptor, nullptr);
+    EXPECT_TRUE(canonical->HoldsBytes());
+    EXPECT_EQ(canonical->Content(), bytes);
+    EXPECT_EQ(canonical->Evt(), upper);
+
+    // Lowercase digits, the end marker kept in capitals (decoding looks for "FE"): decoded
+    // as the uppercase text is, but kept as given.
+    std::string lower = upper;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return std::tolower(c); });
+    lower.replace(2 * 28, 2, "FE");
+    auto mixed = EventOf(FramedHex(lower), &owner);
+    EXPECT_FALSE(mixed->HoldsBytes());
+    EXPECT_EQ(mixed->Content(), lower);
+    EXPECT_EQ(mixed->Evt(), lower);
+    EXPECT_EQ(mixed->EvtSize(), lower.size());
+    EXPECT_TRUE(mixed->Framed);
+    EXPECT_TRUE(mixed->Decoded);
+    EXPECT_EQ(mixed->ErrorCode, 0);
+    EXPECT_EQ(mixed->EvtType, canonical->EvtType);
+    EXPECT_EQ(mixed->EvtLength, canonical->EvtLength);
+    EXPECT_EQ(mixed->Date, canonical->Date);
+    EXPECT_EQ(mixed->Descriptor, canonical->Descriptor);
+    EXPECT_EQ(mixed->SymbolString(), canonical->SymbolString());
+    EXPECT_EQ(mixed->DescString(), canonical->DescString());
+    EXPECT_EQ(mixed->AsciiString(), canonical->AsciiString());
+
+    // All in lowercase, "fe" is no end marker.
+    std::string allLower = upper;
+    std::transform(allLower.begin(), allLower.end(), allLower.begin(), [](char c) { return std::tolower(c); });
+    auto lowerMarker = EventOf(FramedHex(allLower), &owner);
+    EXPECT_FALSE(lowerMarker->HoldsBytes());
+    EXPECT_EQ(lowerMarker->ErrorCode, kEvtBadEndMarker);
+    EXPECT_EQ(lowerMarker->Evt(), allLower);
+
+    // Odd length: the last character is not read, the event still decodes.
+    auto odd = EventOf(FramedHex(upper + "7"), &owner);
+    EXPECT_FALSE(odd->HoldsBytes());
+    EXPECT_TRUE(odd->Decoded);
+    EXPECT_EQ(odd->Descriptor, canonical->Descriptor);
+    EXPECT_EQ(odd->Date, canonical->Date);
+    EXPECT_EQ(odd->Evt(), upper + "7");
+    EXPECT_EQ(odd->EvtSize(), 61u);
+
+    // Not hex at all.
+    auto notHex = EventOf(FramedHex("DF1EGG"), &owner);
+    EXPECT_FALSE(notHex->HoldsBytes());
+    EXPECT_EQ(notHex->Evt(), "DF1EGG");
+
+    // Failed checks keep the text as handed over, from STX on.
+    std::string badSum = Framed(bytes);
+    badSum.back() = badSum.back() == '0' ? '1' : '0';
+    auto wrongChecksum = EventOf("xx" + badSum, &owner);
+    EXPECT_FALSE(wrongChecksum->HoldsBytes());
+    EXPECT_EQ(wrongChecksum->ErrorCode, kEvtBadChecksum);
+    EXPECT_EQ(wrongChecksum->Evt(), badSum);
+    auto unframed = EventOf(upper, &owner);
+    EXPECT_FALSE(unframed->HoldsBytes());
+    EXPECT_EQ(unframed->Evt(), upper);
+
+    // Nothing between address and ETB: an empty content, held as (no) bytes.
+    auto nothing = EventOf(FramedHex(""));
+    EXPECT_EQ(nothing->Evt(), "");
+    EXPECT_EQ(nothing->EvtSize(), 0u);
+    EXPECT_EQ(nothing->ErrorCode, kEvtTooSmall);
+}
+
+TEST_F(FramedBytesTest, SetEvtFromItsOwnContent) {
+    // The text handed over may be a view of what the event holds.
+    std::string badSum = Framed(EventBytes(0xDF, 30));
+    badSum.back() = badSum.back() == '0' ? '1' : '0';
+    auto event = EventOf(badSum);
+    event->SetEvt(event->Content());
+    EXPECT_EQ(event->Evt(), badSum);
+    EXPECT_EQ(event->ErrorCode, kEvtBadChecksum);
+
+    auto text = EventOf(FramedHex("df1e"));
+    ASSERT_EQ(text->Content(), "df1e");
+    text->SetEvt(text->Content().substr(1));
+    EXPECT_FALSE(text->Framed);
+    EXPECT_EQ(text->Evt(), "f1e");
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <csignal>
 
 #include "Common/FileUtil.h"
@@ -386,6 +388,160 @@ TEST(K7Files, WriteIntoReadOnlyFolderThrows) {
     EXPECT_THROW((void)file->SaveToFile(path), FileError);
     chmod(folder.c_str(), 0755);
     EXPECT_EQ(test::ReadText(path), Header());
+}
+
+// Events are indexed by what they hold: bytes for uppercase hex pairs, the text for
+// anything else. Texts that differ (in case, say) stay different events.
+class EventIndexTest : public ::testing::Test {
+protected:
+    EventIndexTest() { file_.SetParamBloc("1A" + std::string(252, '0')); }
+    static std::string Hex(const std::string& bytes) {
+        return BytesToHex(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    }
+    // "\x02" "1" + hex + ETB + the right checksum.
+    static std::string FramedHex(const std::string& hex) {
+        const std::string body = "\x02" "1" + hex + "\x17";
+        return body + EventChecksum(body);
+    }
+    // The hex of the bytes in lowercase but for the end marker, so that it decodes.
+    static std::string LowerHex(const std::string& bytes) {
+        std::string hex = Hex(bytes);
+        std::transform(hex.begin(), hex.end(), hex.begin(), [](char c) { return std::tolower(c); });
+        hex.replace(2 * (bytes.size() - 2), 2, "FE");
+        return hex;
+    }
+    TEvenement* AddText(const std::string& text) {
+        auto event = std::make_unique<TEvenement>(&file_);
+        event->SetEvt(text);
+        return file_.AppendEvent(std::move(event));
+    }
+    TEvenement* AddBytes(const std::string& bytes) {
+        auto event = std::make_unique<TEvenement>(&file_);
+        event->SetFramedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        return file_.AppendEvent(std::move(event));
+    }
+    std::vector<TEvenement*> List() const {
+        std::vector<TEvenement*> list;
+        for (const auto& e : file_.Events()) list.push_back(e.get());
+        return list;
+    }
+    static std::string Stamped(uint8_t second) {
+        return EventBytes(0xDF, 30, 0, {0x05, 0x03, 0x07, 0x12, 0x30, second});
+    }
+    TK7File file_;
+};
+
+TEST_F(EventIndexTest, LowercaseAndUppercaseTextsOfTheSameBytesAreDifferentEvents) {
+    const std::string bytes = Stamped(1);
+    const std::string upper = Hex(bytes), lower = LowerHex(bytes);
+    TEvenement* lowerEvent = AddText(FramedHex(lower));
+    ASSERT_TRUE(lowerEvent->Decoded);
+    ASSERT_FALSE(lowerEvent->HoldsBytes());
+    EXPECT_EQ(file_.FindDecodedEvent(lower), lowerEvent);
+    EXPECT_EQ(file_.FindDecodedEvent(upper), nullptr);
+
+    TEvenement* upperEvent = AddBytes(bytes);
+    ASSERT_TRUE(upperEvent->HoldsBytes());
+    EXPECT_EQ(file_.FindDecodedEvent(upper), upperEvent);
+    EXPECT_EQ(file_.FindDecodedEvent(lower), lowerEvent);
+    EXPECT_EQ(file_.FindDecodedEventLike(*upperEvent), upperEvent);
+    EXPECT_EQ(file_.FindDecodedEventLike(*lowerEvent), lowerEvent);
+    EXPECT_FALSE(file_.RemoveDuplicate());
+    EXPECT_EQ(List(), (std::vector<TEvenement*>{lowerEvent, upperEvent}));
+
+    // Two equal lowercase texts are a pair, as two equal uppercase ones are.
+    TEvenement* other = AddBytes(Stamped(2));
+    AddText(FramedHex(lower));
+    EXPECT_TRUE(file_.RemoveDuplicate());
+    EXPECT_EQ(List(), (std::vector<TEvenement*>{lowerEvent, upperEvent, other}));
+    AddText("garbage" + Framed(bytes));  // uppercase through SetEvt: held as bytes, twin of upperEvent
+    EXPECT_TRUE(file_.RemoveDuplicate());
+    EXPECT_EQ(List(), (std::vector<TEvenement*>{lowerEvent, upperEvent, other}));
+    EXPECT_FALSE(file_.RemoveDuplicate());
+}
+
+TEST_F(EventIndexTest, FindDecodedEventLikeAgreesWithFindDecodedEvent) {
+    const std::string odd = Hex(Stamped(3)) + "7";
+    std::string damaged = Stamped(4);
+    damaged[28] = 0;
+    // Read from a file: held as bytes.
+    ASSERT_TRUE(file_.Parse(Header() + Stamped(1) + Stamped(2) + Stamped(1)));
+    for (const auto& event : file_.Events()) EXPECT_TRUE(event->HoldsBytes());
+    AddText(FramedHex(odd));
+    AddText(FramedHex(LowerHex(Stamped(5))));
+    AddBytes(damaged);
+
+    TK7File elsewhere;
+    std::vector<std::unique_ptr<TEvenement>> probes;
+    auto probe = [&](const std::string& text) {
+        probes.push_back(std::make_unique<TEvenement>(&elsewhere));
+        probes.back()->SetEvt(text);
+    };
+    for (uint8_t second : {1, 2, 3, 5, 6}) probe(Framed(Stamped(second)));
+    probe(FramedHex(odd));
+    probe(FramedHex(LowerHex(Stamped(5))));
+    probe(FramedHex(LowerHex(Stamped(1))));
+    probe(FramedHex(Hex(Stamped(3)) + "8"));
+    probe(Framed(damaged));
+    for (const auto& p : probes) {
+        SCOPED_TRACE(p->Evt());
+        EXPECT_EQ(file_.FindDecodedEventLike(*p), file_.FindDecodedEvent(p->Evt()));
+    }
+    EXPECT_EQ(file_.FindDecodedEvent(Hex(Stamped(1))), file_.Events()[0].get());
+    EXPECT_EQ(file_.FindDecodedEvent(Hex(Stamped(2))), file_.Events()[1].get());
+    EXPECT_EQ(file_.FindDecodedEvent(odd), file_.Events()[3].get());
+    EXPECT_EQ(file_.FindDecodedEvent(Hex(Stamped(6))), nullptr);
+    EXPECT_EQ(file_.FindDecodedEvent(Hex(damaged)), nullptr);
+}
+
+TEST_F(EventIndexTest, BufferOfByteAndTextEventsAsHexConversionGave) {
+    // Byte events, a decoded text event of odd length, a lowercase one, an undecoded
+    // one holding its framed text, and another odd one.
+    const std::string a = Stamped(1), b = EventBytes(0x80, 18, 'b'), c = Stamped(2);
+    const std::string odd = Hex(b) + "7";
+    std::string badSum = Framed(c);
+    badSum.back() = badSum.back() == '0' ? '1' : '0';
+    AddBytes(a);
+    AddText(FramedHex(odd));
+    AddBytes(c);
+    AddText(FramedHex(LowerHex(a)));
+    AddText(badSum);
+    AddText(FramedHex(Hex(c) + "C"));
+    AddBytes(b);
+    ASSERT_TRUE(file_.Events()[1]->Decoded);
+    ASSERT_FALSE(file_.Events()[1]->HoldsBytes());
+
+    // Each Evt() text two characters at a time, a lone last character giving a 0 byte;
+    // the whole cut at the header plus half the total text length.
+    std::string expected;
+    size_t textLength = 0;
+    for (const auto& event : file_.Events()) {
+        const std::string text = event->Evt();
+        textLength += text.size();
+        for (size_t k = 0; k < text.size(); k += 2) expected += static_cast<char>(HexToByte(text.substr(k, 2)));
+    }
+    ASSERT_EQ(textLength, 60u + 37u + 60u + 60u + badSum.size() + 61u + 36u);
+    EXPECT_EQ(file_.DataSize(), static_cast<int32_t>(textLength));
+    expected.resize(textLength / 2);
+    const std::string buffer = Rebuilt(file_);
+    ASSERT_EQ(buffer.size(), k7format::kHeaderSize + textLength / 2);
+    EXPECT_EQ(buffer.substr(0, k7format::kHeaderSize), Header(0x1A));
+    EXPECT_EQ(Hex(buffer.substr(k7format::kHeaderSize)), Hex(expected));
+    // The lone character of the first odd event became a 0 byte ahead of c.
+    EXPECT_EQ(buffer.substr(k7format::kHeaderSize + 30, 19), b + std::string(1, '\0'));
+    EXPECT_EQ(buffer.substr(k7format::kHeaderSize + 49, 30), c);
+}
+
+// An event handed text without a frame keeps that text; when it is uppercase hex, its
+// Evt() equals that of the decoded event holding those bytes.
+TEST_F(EventIndexTest, FindDecodedEventLikeOfAnUnframedUppercaseText) {
+    TEvenement* decoded = AddBytes(Stamped(1));
+    TEvenement unframed(&file_);
+    unframed.SetEvt(Hex(Stamped(1)));
+    ASSERT_FALSE(unframed.Framed);
+    ASSERT_EQ(unframed.Evt(), decoded->Evt());
+    EXPECT_EQ(file_.FindDecodedEvent(unframed.Evt()), decoded);
+    EXPECT_EQ(file_.FindDecodedEventLike(unframed), file_.FindDecodedEvent(unframed.Evt()));
 }
 
 }  // namespace
