@@ -111,8 +111,9 @@ public:
     // from a K7 file or converted from a message) is held as its bytes: half the
     // memory, and no hex to read again when the file is written.
     [[nodiscard]] bool HoldsBytes() const { return evt_.holdsBytes; }
-    // The bytes when HoldsBytes(), else the text: two events have equal Evt() texts
-    // exactly when they agree on HoldsBytes() and on this.
+    // The bytes when HoldsBytes(), else the text. Two events that passed the frame
+    // and checksum check have equal Evt() texts exactly when they agree on
+    // HoldsBytes() and on this (an event that failed it holds any text as text).
     [[nodiscard]] std::string_view Content() const { return evt_.View(); }
 
     // Ordered to leave no padding: an import holds events by the hundred thousand.

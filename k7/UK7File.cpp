@@ -157,7 +157,12 @@ TEvenement* TK7File::FindDecodedEvent(std::string_view evt) const {
     return FindFirst(ContentKey{false, evt});
 }
 
-TEvenement* TK7File::FindDecodedEventLike(const TEvenement& event) const { return FindFirst(KeyOf(event)); }
+// An event that failed its checks holds its text even when it is uppercase hex, which
+// a decoded event would hold as bytes: such a text is looked up as a text.
+TEvenement* TK7File::FindDecodedEventLike(const TEvenement& event) const {
+    if (!event.HoldsBytes()) return FindDecodedEvent(event.Content());
+    return FindFirst(KeyOf(event));
+}
 
 bool TK7File::RemoveDuplicate() {
     if (duplicateTexts_ == 0) return false;
