@@ -16,6 +16,10 @@
 #include "k7/HostDataLoader.h"
 #include "plugin/USkylog.h"
 
+#if defined(SKYLOG_WITH_MIMALLOC)
+#include <mimalloc.h>
+#endif
+
 namespace skylog::cli {
 
 namespace {
@@ -115,4 +119,11 @@ int Main(int argc, char** argv) {
 
 }  // namespace skylog::cli
 
-int main(int argc, char** argv) { return skylog::cli::Main(argc, argv); }
+int main(int argc, char** argv) {
+#if defined(SKYLOG_WITH_MIMALLOC)
+    // Transparent huge pages for the allocator's memory: an import's hundreds of
+    // megabytes are then faulted in 2 MB at a time instead of 4 KB.
+    mi_option_set(mi_option_large_os_pages, 1);
+#endif
+    return skylog::cli::Main(argc, argv);
+}

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only when one is missing.
 set -euo pipefail
-packages=(g++ cmake make libgtest-dev "$@")
+packages=(g++ cmake make libgtest-dev libmimalloc-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
