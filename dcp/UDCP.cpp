@@ -165,7 +165,8 @@ void TDCP::SaveBlocks() {
     std::vector<std::string> warned;  // one warning per file, not one per block
     auto write = [&index, &warned](PendingRecords& file) {
         if (file.records.empty()) return;
-        const bool appended = index.Append(file.path, file.records);
+        // The index takes the lines already found rather than looking for them again.
+        const bool appended = index.Append(file.path, file.records, &file.lines);
         file.records.clear();
         file.lines.clear();
         if (appended || std::find(warned.begin(), warned.end(), file.path) != warned.end()) return;
@@ -177,16 +178,24 @@ void TDCP::SaveBlocks() {
     std::vector<PendingRecords> pending;
     std::unordered_map<std::string, size_t> pendingOf;  // path -> index in pending
     std::unordered_set<std::string> folders;             // beacon folders known to exist
+    // Blocks are in date order: the file changes only when the day does.
+    TDateTime lastDay = -1;
+    PendingRecords* current = nullptr;
     for (const auto& block : Blocks) {
-        std::string path = block->DailyFilePath(false);
-        if (path.empty()) continue;
-        const std::string folder = ExtractFileDir(path);
-        if (folders.insert(folder).second) path = block->DailyFilePath(true);
-        auto [slot, added] = pendingOf.try_emplace(path, pending.size());
-        if (added) pending.push_back(PendingRecords{path, {}, {}, !FileExists(path)});
-        PendingRecords& file = pending[slot->second];
+        if (block->Date == 0.0) continue;
+        if (current == nullptr || DateOf(block->Date) != lastDay) {
+            std::string path = block->DailyFilePath(false);
+            if (path.empty()) continue;
+            const std::string folder = ExtractFileDir(path);
+            if (folders.insert(folder).second) path = block->DailyFilePath(true);
+            auto [slot, added] = pendingOf.try_emplace(path, pending.size());
+            if (added) pending.push_back(PendingRecords{path, {}, {}, !FileExists(path)});
+            current = &pending[slot->second];
+            lastDay = DateOf(block->Date);
+        }
+        PendingRecords& file = *current;
         if (PendingHolds(file, block->Header)) continue;
-        if (!file.created && index.Contains(path, block->Header)) continue;
+        if (!file.created && index.Contains(file.path, block->Header)) continue;
         const size_t recordStart = file.records.size();
         block->AppendDailyRecord(file.records);
         // A header holds spaces (its fields are separated by them), a body of 6-bit

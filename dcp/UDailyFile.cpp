@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -177,7 +178,8 @@ bool TDailyFileIndex::holdsSpacelessLine(const std::string& path, const Entry& e
     return false;
 }
 
-bool TDailyFileIndex::Append(const std::string& path, std::string_view record) {
+bool TDailyFileIndex::Append(const std::string& path, std::string_view record,
+                             std::unordered_set<std::string>* lines) {
     FileDescriptor fd(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
     if (fd.get() < 0) {
         files_.erase(path);
@@ -187,17 +189,26 @@ bool TDailyFileIndex::Append(const std::string& path, std::string_view record) {
     if (::fstat(fd.get(), &info) != 0) throwWriteError(path, errno);
     const off_t oldSize = info.st_size;
 
-    std::string data;
+    std::string_view separator;
     if (oldSize > 0) {
         char last = '\n';
         if (::pread(fd.get(), &last, 1, oldSize - 1) != 1) throwWriteError(path, errno);
-        if (last != '\n' && last != '\r') data = kRecordLineEnd;
+        if (last != '\n' && last != '\r') separator = kRecordLineEnd;
     }
-    data += record;
-
+    // One write of the separator and the record, without copying them together.
+    const size_t total = separator.size() + record.size();
     size_t written = 0;
-    while (written < data.size()) {
-        const ssize_t n = ::write(fd.get(), data.data() + written, data.size() - written);
+    while (written < total) {
+        iovec parts[2];
+        int count = 0;
+        if (written < separator.size()) {
+            parts[count++] = {const_cast<char*>(separator.data() + written), separator.size() - written};
+            parts[count++] = {const_cast<char*>(record.data()), record.size()};
+        } else {
+            const size_t done = written - separator.size();
+            parts[count++] = {const_cast<char*>(record.data() + done), record.size() - done};
+        }
+        const ssize_t n = ::writev(fd.get(), parts, count);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             const int error = n < 0 ? errno : ENOSPC;
@@ -212,17 +223,24 @@ bool TDailyFileIndex::Append(const std::string& path, std::string_view record) {
         throwWriteError(path, errno);
     }
 
+    auto addRecordLines = [&](std::unordered_set<std::string>& into) {
+        if (lines != nullptr)
+            into.merge(*lines);  // moves the nodes; a line already there stays in *lines
+        else
+            addLines(into, record);
+        if (lines != nullptr) lines->clear();
+    };
     auto it = files_.find(path);
     if (oldSize == 0) {
         Entry entry;
-        entry.size = data.size();
-        addLines(entry.lines, data);
-        entry.indexed.push_back({0, data.size()});
+        entry.size = total;
+        addRecordLines(entry.lines);
+        entry.indexed.push_back({0, total});
         files_.insert_or_assign(path, std::move(entry));
     } else if (it != files_.end() && it->second.size == static_cast<uint64_t>(oldSize)) {
-        it->second.size += data.size();
-        addLines(it->second.lines, data);
-        it->second.indexed.push_back({static_cast<uint64_t>(oldSize), static_cast<uint64_t>(oldSize) + data.size()});
+        it->second.size += total;
+        addRecordLines(it->second.lines);
+        it->second.indexed.push_back({static_cast<uint64_t>(oldSize), static_cast<uint64_t>(oldSize) + total});
     } else {
         files_.erase(path);  // another writer got in between: read the file again next time
     }

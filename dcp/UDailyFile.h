@@ -49,7 +49,11 @@ public:
     // end with one (a record cut short by a crash must not swallow the next header).
     // False when the file cannot be opened or created; throws FileError when writing
     // fails (the file is then cut back to its former size).
-    [[nodiscard]] bool Append(const std::string& path, std::string_view record);
+    // lines, when given, are the record's lines that hold a space, in upper case, as
+    // the caller already found them: the index takes them (the set is left empty)
+    // instead of splitting the record again.
+    [[nodiscard]] bool Append(const std::string& path, std::string_view record,
+                              std::unordered_set<std::string>* lines = nullptr);
 
     void Clear() { files_.clear(); }
 
