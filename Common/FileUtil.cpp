@@ -39,33 +39,37 @@ bool DeleteFile(std::string_view path) {
 // One read per file where the size is known: the import reads every input file and
 // every daily message file whole, so a stream copying byte by byte costs real time.
 std::string ReadFileBytes(std::string_view path) {
+    std::string data;
+    data.resize(ReadFileInto(path, data));
+    return data;
+}
+
+size_t ReadFileInto(std::string_view path, std::string& buffer) {
     const std::string name(path);
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw FileError("Impossible de lire le fichier " + name);
-    std::string data;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
-        data.resize(static_cast<size_t>(info.st_size));
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) > buffer.size())
+        buffer.resize(static_cast<size_t>(info.st_size));
     size_t filled = 0;
     char spare[4096];
     for (;;) {
-        // Past the size fstat gave, read into a small buffer: the file may have grown,
+        // Past the buffer's size, read into a small buffer: the file may have grown,
         // but the common end of file must not double the allocation of a large file.
-        const bool full = filled == data.size();
+        const bool full = filled == buffer.size();
         const ssize_t n = full ? ::read(fd, spare, sizeof spare)
-                               : ::read(fd, data.data() + filled, data.size() - filled);
+                               : ::read(fd, buffer.data() + filled, buffer.size() - filled);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             ::close(fd);
             throw FileError("Erreur de lecture du fichier " + name);
         }
         if (n == 0) break;
-        if (full) data.append(spare, static_cast<size_t>(n));
+        if (full) buffer.append(spare, static_cast<size_t>(n));
         filled += static_cast<size_t>(n);
     }
     ::close(fd);
-    data.resize(filled);
-    return data;
+    return filled;
 }
 
 void WriteFileAtomic(std::string_view path, std::string_view bytes) {

@@ -23,6 +23,10 @@ bool DeleteFile(std::string_view path);
 
 // Whole file as bytes; throws FileError when it cannot be read.
 [[nodiscard]] std::string ReadFileBytes(std::string_view path);
+// The same into a buffer used again from file to file: its size only grows, so that
+// reading many files neither clears nor allocates memory for each. Returns the file's
+// size: the bytes are the buffer's first ones.
+[[nodiscard]] size_t ReadFileInto(std::string_view path, std::string& buffer);
 
 // Writes to a temporary file in the same folder, flushes it to disk and renames it
 // over the target, so that a crash or a full disk never leaves a truncated file.

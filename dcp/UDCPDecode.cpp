@@ -186,15 +186,14 @@ void TDCP::DecodeAll() {
     // that runs over, of the block after it. Those are counted again; the others keep
     // their count, which is what counting them again would give. (Counting every block
     // after every file made loading many days quadratic.)
-    std::vector<TDCPDataBloc*> touched;
     for (size_t i = Blocks.size(); i-- > 0;) {
         TDCPDataBloc* next = i + 1 < Blocks.size() ? Blocks[i + 1].get() : nullptr;
         if (Blocks[i]->Decoded) continue;
         Blocks[i]->Decode(next);
-        touched.push_back(Blocks[i].get());
-        if (next != nullptr) touched.push_back(next);
+        Blocks[i]->IgnoredCounted = false;
+        if (next != nullptr) next->IgnoredCounted = false;
     }
-    for (TDCPDataBloc* block : touched) block->CountIgnoredBytes();
+    // Each block once, however many of its neighbours were decoded.
     for (const auto& block : Blocks)
         if (!block->IgnoredCounted) block->CountIgnoredBytes();
 }

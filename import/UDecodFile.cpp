@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <span>
 
 #include "Common/FileUtil.h"
 #include "Common/RunObjects.h"
@@ -18,6 +19,7 @@ namespace skylog {
 namespace {
 
 constexpr unsigned char kHighBit = 0x80;
+constexpr size_t kKeptBufferSize = size_t{16} << 20;
 
 // Writes bytes over the same positions of an existing file. The new bytes are as many
 // as the old ones and differ only in bit 7, so the file is never shortened: whatever
@@ -45,7 +47,7 @@ bool OverwriteInPlace(const std::string& path, std::string_view bytes, size_t of
 // Clears bit 7 of every byte, in memory and in the file on disk, so that the station's
 // file holds 7-bit text afterwards. The file is only written when a byte actually had
 // bit 7 set. False when the file could not be rewritten.
-bool StripHighBits(const std::string& path, std::string& bytes) {
+bool StripHighBits(const std::string& path, std::span<char> bytes) {
     size_t first = 0;
     while (first < bytes.size() && (static_cast<unsigned char>(bytes[first]) & kHighBit) == 0) {
         ++first;
@@ -59,7 +61,7 @@ bool StripHighBits(const std::string& path, std::string& bytes) {
             last = i;
         }
     }
-    return OverwriteInPlace(path, std::string_view(bytes).substr(first, last - first + 1), first);
+    return OverwriteInPlace(path, std::string_view(bytes.data() + first, last - first + 1), first);
 }
 
 void DecodeEveryBeacon() {
@@ -80,14 +82,15 @@ int32_t TDecodFile::ReadFile(const std::string& path) {
         Format = format;
         CurrentBeacon = nullptr;
         CurrentBlock = nullptr;
-        std::string bytes = ReadFileBytes(path);
-        if (!StripHighBits(path, bytes)) {
+        size_t size = ReadFileInto(path, buffer_);
+        if (!StripHighBits(path, std::span<char>(buffer_.data(), size))) {
             // Not writable: the file is read as it stands, bit 7 included.
-            bytes = ReadFileBytes(path);
+            size = ReadFileInto(path, buffer_);
         }
-        ReadBuffer(bytes, format);
-        // The blocks hold copies: the file's bytes go before decoding adds the events.
-        std::string().swap(bytes);
+        ReadBuffer(std::string_view(buffer_.data(), size), format);
+        // The blocks hold copies. A large buffer goes before decoding adds the events;
+        // a usual one is kept for the next file.
+        if (buffer_.size() > kKeptBufferSize) std::string().swap(buffer_);
     }
     DecodeEveryBeacon();
     return format == kFormatUnknown ? -1 : 0;

@@ -51,6 +51,9 @@ public:
     // "En-tête du nom de balise" (0), "En-tête et datation du message" (1),
     // "Corps du message DCP" (2 and anything else).
     [[nodiscard]] static std::string SectionName(int32_t section);
+
+private:
+    std::string buffer_;  // the bytes of the file being read, kept from file to file
 };
 
 }  // namespace skylog
