@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "dcp/ByteClasses.h"
+#include "dcp/UDCPList.h"
+#include "dcp/UDCPReport.h"
+
+namespace skylog::test {
+namespace {
+
+// The packed classes must behave as one byte per class would, whatever the size's parity
+// and whichever half of a packed byte a class lands in.
+TEST(ByteClasses, BehaveAsOneByteEach) {
+    std::mt19937 random(7);
+    for (size_t size = 0; size <= 41; ++size) {
+        TByteClasses classes;
+        classes.assign(size, kByteTrailing);
+        std::vector<uint8_t> expected(size, kByteTrailing);
+        for (int step = 0; step < 200 && size > 0; ++step) {
+            const size_t i = random() % size;
+            const auto value = static_cast<uint8_t>(random() % (TByteClasses::kMaxClass + 1));
+            classes.Set(i, value);
+            expected[i] = value;
+        }
+        ASSERT_EQ(classes.size(), size);
+        EXPECT_EQ(std::vector<uint8_t>(classes.begin(), classes.end()), expected) << size;
+        for (size_t i = 0; i < size; ++i) EXPECT_EQ(classes[i], expected[i]) << size << ' ' << i;
+        const TByteClasses copy = classes;
+        EXPECT_EQ(std::vector<uint8_t>(copy.begin(), copy.end()), expected);
+        classes.assign(size, kByteNotExamined);
+        EXPECT_EQ(std::vector<uint8_t>(classes.begin(), classes.end()), std::vector<uint8_t>(size, kByteNotExamined));
+    }
+}
+
+// The count reads two classes per packed byte: an odd last class and bytes past the
+// classes (never examined) must count as they did one byte at a time.
+TEST(ByteClasses, IgnoredBytesCountedPerClass) {
+    std::mt19937 random(11);
+    const auto ignored = [](uint8_t c) {
+        return c == kByteNotExamined || c == kByteOutOfRange || c == kByteUnknown || c == kByteMalformed;
+    };
+    for (int32_t size = 0; size <= 33; ++size) {
+        for (int32_t extra : {0, 1, 6}) {
+            TDCPDataBloc block(nullptr);
+            block.ByteStatus.assign(static_cast<size_t>(size), kByteValid);
+            int32_t expected = extra;
+            for (int32_t i = 0; i < size; ++i) {
+                const auto value = static_cast<uint8_t>(random() % (kByteTrailing + 1));
+                block.ByteStatus.Set(static_cast<size_t>(i), value);
+                expected += ignored(value) ? 1 : 0;
+            }
+            block.BodyLength = size + extra;
+            EXPECT_EQ(block.CountIgnoredBytes(), expected) << size << '+' << extra;
+            EXPECT_EQ(block.IgnoredBytes, expected);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace skylog::test
