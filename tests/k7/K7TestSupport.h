@@ -4,10 +4,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "Common/RunObjects.h"
 #include "k7/HostData.h"
+#include "k7/HostDataLoader.h"
 
 namespace skylog::test {
 
@@ -39,5 +43,13 @@ void PutWord(std::string& event, size_t offset, uint16_t value);
 
 // The sample host data of the source tree.
 [[nodiscard]] std::string SampleHostFolder();
+
+// Test suites over the sample host data, loaded once per suite.
+class SampleHostDataSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { data_ = LoadHostData(SampleHostFolder()); }
+    static void TearDownTestSuite() { data_.reset(); }
+    static inline std::unique_ptr<HostDataSet> data_;
+};
 
 }  // namespace skylog::test

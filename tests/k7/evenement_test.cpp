@@ -269,16 +269,7 @@ TEST(EventElements, BindInstrumentWithoutOwnerDoesNothing) {
 
 // Events set from bytes and from their framed text must not be told apart, whatever
 // the bytes: the K7 reader uses the one, messages and tools the other.
-class FramedBytesTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { data_ = LoadHostData(test::SampleHostFolder()).release(); }
-    static void TearDownTestSuite() {
-        delete data_;
-        data_ = nullptr;
-    }
-    static HostDataSet* data_;
-};
-HostDataSet* FramedBytesTest::data_ = nullptr;
+class FramedBytesTest : public test::SampleHostDataSuite {};
 
 void ExpectSameEvent(const TEvenement& fromBytes, const TEvenement& fromText, const std::string& bytes) {
     SCOPED_TRACE("bytes " + Hex(bytes));

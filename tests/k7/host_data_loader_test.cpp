@@ -132,16 +132,7 @@ TEST(HostDataLoad, InstallSetsHostPointersAndSeparator) {
     EXPECT_EQ(Host().Dictionary, nullptr);
 }
 
-class SampleHostData : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { data_ = LoadHostData(test::SampleHostFolder()).release(); }
-    static void TearDownTestSuite() {
-        delete data_;
-        data_ = nullptr;
-    }
-    static HostDataSet* data_;
-};
-HostDataSet* SampleHostData::data_ = nullptr;
+class SampleHostData : public test::SampleHostDataSuite {};
 
 TEST_F(SampleHostData, KnowsExactlyTheFiveInstrumentCodes) {
     const std::set<int> known = {0x1A, 0x20, 0xA0, 0xB9, 0xBB};
