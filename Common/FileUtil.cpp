@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -72,6 +73,29 @@ size_t ReadFileInto(std::string_view path, std::string& buffer) {
     return filled;
 }
 
+namespace {
+
+thread_local TAtomicWriteBatch* activeBatch = nullptr;
+
+// Below this many files, one fsync each costs less than syncing the whole file system
+// (which also waits for whatever else is dirty on it).
+constexpr size_t kSyncWholeFileSystemFrom = 8;
+
+FileError writeError(const std::string& target, int err) {
+    return FileError("Impossible d'écrire le fichier " + target + " : " + std::strerror(err));
+}
+
+// Flushes an already closed file; 0 or an errno.
+int fsyncPath(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    const int err = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return err;
+}
+
+}  // namespace
+
 void WriteFileAtomic(std::string_view path, std::string_view bytes) {
     const std::string target(path);
     std::string dir = ExtractFileDir(target);
@@ -91,22 +115,95 @@ void WriteFileAtomic(std::string_view path, std::string_view bytes) {
             int err = errno;
             ::close(fd);
             ::unlink(tmpPath.c_str());
-            throw FileError("Impossible d'écrire le fichier " + target + " : " + std::strerror(err));
+            throw writeError(target, err);
         }
         written += static_cast<size_t>(n);
     }
     // mkstemp creates 0600; data files are meant to be shared like any other.
     ::fchmod(fd, 0644);
+    TAtomicWriteBatch* batch = TAtomicWriteBatch::Active();
+    struct stat info {};
+    if (batch != nullptr && ::fstat(fd, &info) == 0) {
+        if (::close(fd) != 0) {
+            int err = errno;
+            ::unlink(tmpPath.c_str());
+            throw writeError(target, err);
+        }
+        batch->Add({tmpPath, target, static_cast<uint64_t>(info.st_dev)});
+        return;
+    }
     if (::fsync(fd) != 0 || ::close(fd) != 0) {
         int err = errno;
         ::unlink(tmpPath.c_str());
-        throw FileError("Impossible d'écrire le fichier " + target + " : " + std::strerror(err));
+        throw writeError(target, err);
     }
     if (::rename(tmpPath.c_str(), target.c_str()) != 0) {
         int err = errno;
         ::unlink(tmpPath.c_str());
         throw FileError("Impossible de remplacer le fichier " + target + " : " + std::strerror(err));
     }
+}
+
+TAtomicWriteBatch::TAtomicWriteBatch() : outermost_(activeBatch == nullptr) {
+    if (outermost_) activeBatch = this;
+}
+
+TAtomicWriteBatch::~TAtomicWriteBatch() {
+    if (!outermost_) return;
+    try {
+        Commit();
+    } catch (const std::exception&) {
+        // Reported by an explicit Commit; here an exception is already on its way.
+    }
+    activeBatch = nullptr;
+}
+
+TAtomicWriteBatch* TAtomicWriteBatch::Active() { return activeBatch; }
+
+void TAtomicWriteBatch::Add(PendingFile file) {
+    // A second write of the same target replaces the first.
+    for (PendingFile& earlier : pending_) {
+        if (earlier.target != file.target) continue;
+        ::unlink(earlier.temp.c_str());
+        earlier = std::move(file);
+        return;
+    }
+    pending_.push_back(std::move(file));
+}
+
+void TAtomicWriteBatch::Commit() {
+    if (!outermost_ || pending_.empty()) return;
+    std::vector<PendingFile> files = std::move(pending_);
+    pending_.clear();
+    std::vector<int> errors(files.size(), 0);
+
+    // Durable first: a target is only ever replaced by a file already on disk.
+    bool synced = false;
+    if (files.size() >= kSyncWholeFileSystemFrom) {
+        synced = true;
+        std::vector<uint64_t> devices;
+        for (const PendingFile& file : files) {
+            if (std::find(devices.begin(), devices.end(), file.device) != devices.end()) continue;
+            devices.push_back(file.device);
+            const int fd = ::open(file.temp.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0 || ::syncfs(fd) != 0) synced = false;
+            if (fd >= 0) ::close(fd);
+        }
+    }
+    if (!synced)
+        for (size_t i = 0; i < files.size(); ++i) errors[i] = fsyncPath(files[i].temp);
+
+    std::string firstError;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const PendingFile& file = files[i];
+        if (errors[i] == 0 && ::rename(file.temp.c_str(), file.target.c_str()) == 0) continue;
+        const int err = errors[i] != 0 ? errors[i] : errno;
+        ::unlink(file.temp.c_str());
+        if (firstError.empty())
+            firstError = (errors[i] != 0 ? "Impossible d'écrire le fichier " : "Impossible de remplacer le fichier ") +
+                         file.target + " : " + std::strerror(err);
+    }
+    if (!firstError.empty()) throw FileError(firstError);
 }
 
 std::string ExtractFileDir(std::string_view path) {

@@ -31,7 +31,43 @@ bool DeleteFile(std::string_view path);
 // Writes to a temporary file in the same folder, flushes it to disk and renames it
 // over the target, so that a crash or a full disk never leaves a truncated file.
 // Throws FileError when the file cannot be written; the old file is then intact.
+// Inside a TAtomicWriteBatch the flush and the rename wait for the batch's commit.
 void WriteFileAtomic(std::string_view path, std::string_view bytes);
+
+// While one exists (in this thread), WriteFileAtomic writes its temporary files and
+// leaves flushing them and renaming them over their targets to Commit: many files are
+// then made durable by one file-system sync instead of one fsync each, which on a
+// journalling file system is one commit instead of hundreds. Until the commit, the
+// targets keep their old content. A batch made inside another joins it (its Commit
+// does nothing); the outermost commits at the end of its scope if Commit was not
+// called, so that files written before an exception are still put in place.
+class TAtomicWriteBatch {
+public:
+    TAtomicWriteBatch();
+    ~TAtomicWriteBatch();
+    TAtomicWriteBatch(const TAtomicWriteBatch&) = delete;
+    TAtomicWriteBatch& operator=(const TAtomicWriteBatch&) = delete;
+
+    // Flushes every pending file and renames it over its target, in the order written.
+    // A file that fails is removed and its target left as it was; the others are still
+    // put in place, then FileError reports the first failure.
+    void Commit();
+    [[nodiscard]] size_t Pending() const { return pending_.size(); }
+
+    // Files written through the batch: a temporary name, its target, its file system.
+    struct PendingFile {
+        std::string temp;
+        std::string target;
+        uint64_t device = 0;
+    };
+    // The batch WriteFileAtomic adds to, or null.
+    static TAtomicWriteBatch* Active();
+    void Add(PendingFile file);
+
+private:
+    std::vector<PendingFile> pending_;
+    bool outermost_;
+};
 
 // Directory part of a path, without the trailing separator ("" when there is none).
 [[nodiscard]] std::string ExtractFileDir(std::string_view path);

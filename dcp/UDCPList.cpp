@@ -87,18 +87,25 @@ void TDCPList::LoadDay(TDateTime date, int beaconIndex) {
 }
 
 // Under the working directory lock, so that another program flushing the same
-// directory at the same time never interleaves its writes with these.
+// directory at the same time never interleaves its writes with these. The K7 files
+// are all in place before the daily files say their messages are stored.
 void TDCPList::FlushAll() {
     const TWorkDirLock lock(Settings().WorkDir);
-    for (const auto& item : k7Items_) item->Flush();
+    {
+        TAtomicWriteBatch k7Files;
+        for (const auto& item : k7Items_) item->Flush();
+        k7Files.Commit();
+    }
     for (const auto& beacon : Beacons) beacon->SaveBlocks();
 }
 
 void TDCPList::FlushK7ItemsOfDay(TDateTime date) {
     const TWorkDirLock lock(Settings().WorkDir);
     const TDateTime day = DateOf(date);
+    TAtomicWriteBatch k7Files;
     for (const auto& item : k7Items_)
         if (item->Day == day) item->Flush();
+    k7Files.Commit();
 }
 
 void TDCPList::ClearAll() {
