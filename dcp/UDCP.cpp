@@ -200,11 +200,11 @@ void TDCP::SaveBlocks() {
         block->AppendDailyRecord(file.records);
         // A header holds spaces (its fields are separated by them), a body of 6-bit
         // characters usually none: only lines with a space can ever equal a header.
-        for (std::string_view line : SplitDailyLines(std::string_view(file.records).substr(recordStart))) {
-            if (line.find(' ') == std::string_view::npos) continue;
+        ForEachDailyLine(std::string_view(file.records).substr(recordStart), [&file, &upper](std::string_view line) {
+            if (line.find(' ') == std::string_view::npos) return;
             upperInto(upper, line);
             file.lines.insert(upper);
-        }
+        });
         if (file.records.size() >= kMaxPendingBytes) {
             write(file);
             file.created = false;  // now on disk: the index knows what it holds

@@ -159,15 +159,19 @@ void TDCPDataBloc::Decode(TDCPDataBloc* next) {
 int32_t TDCPDataBloc::CountIgnoredBytes() {
     const size_t length = static_cast<size_t>(std::max(BodyLength, 0));
     const size_t examined = std::min(length, ByteStatus.size());
-    // Ignored classes as a mask of bits, looked up for both halves of each packed byte.
+    // Ignored classes as a mask of bits, and the number of ignored classes in each
+    // packed byte (two classes).
     constexpr uint16_t kIgnored = (1u << kByteNotExamined) | (1u << kByteOutOfRange) | (1u << kByteUnknown) |
                                   (1u << kByteMalformed);
+    static constexpr std::array<uint8_t, 256> kIgnoredInPair = [] {
+        std::array<uint8_t, 256> table{};
+        for (size_t pair = 0; pair < table.size(); ++pair)
+            table[pair] = static_cast<uint8_t>(((kIgnored >> (pair & 0x0F)) & 1u) + ((kIgnored >> (pair >> 4)) & 1u));
+        return table;
+    }();
     const uint8_t* packed = ByteStatus.Packed();
     int32_t count = 0;
-    for (size_t i = 0; i < examined / 2; ++i) {
-        const uint8_t pair = packed[i];
-        count += static_cast<int32_t>((kIgnored >> (pair & 0x0F)) & 1u) + static_cast<int32_t>((kIgnored >> (pair >> 4)) & 1u);
-    }
+    for (size_t i = 0; i < examined / 2; ++i) count += kIgnoredInPair[packed[i]];
     if (examined % 2 != 0) count += static_cast<int32_t>((kIgnored >> ByteStatus[examined - 1]) & 1u);
     // A byte beyond the status buffer was never examined.
     count += static_cast<int32_t>(length - examined);

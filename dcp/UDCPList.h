@@ -19,6 +19,7 @@
 #include "Common/DateTime.h"
 #include "Common/IniFile.h"
 #include "dcp/ByteClasses.h"
+#include "dcp/HashCounts.h"
 #include "managers/UManagers.h"
 
 namespace skylog {
@@ -180,7 +181,7 @@ private:
     // Blocks in Blocks per hash of their Header: a block with a new header (nearly
     // every one) is appended without a scan, and the index holds no copy of the
     // headers.
-    std::unordered_map<size_t, int> headerCount_;
+    THashCounts headerCount_;
     size_t indexedBlocks_ = 0;  // blocks counted in headerCount_
     // Items of a beacon that belongs to no list (tests, tools).
     std::vector<std::unique_ptr<TDCPK7Item>> ownK7Items_;

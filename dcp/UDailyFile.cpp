@@ -30,14 +30,7 @@ std::string DailyFolderPath(std::string_view folderName) {
 
 std::vector<std::string_view> SplitDailyLines(std::string_view bytes) {
     std::vector<std::string_view> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
-        lines.push_back(bytes.substr(start, i - start));
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < bytes.size()) lines.push_back(bytes.substr(start));
+    ForEachDailyLine(bytes, [&lines](std::string_view line) { lines.push_back(line); });
     return lines;
 }
 
@@ -82,19 +75,6 @@ size_t WholeRecordsEnd(std::string_view bytes) {
 
 namespace {
 
-// Calls f for each line of the bytes, cut as SplitDailyLines cuts them.
-template <class F>
-void forEachLine(std::string_view bytes, F&& f) {
-    size_t start = 0;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
-        f(bytes.substr(start, i - start));
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < bytes.size()) f(bytes.substr(start));
-}
-
 void upperInto(std::string& out, std::string_view text) {
     out.assign(text);
     for (char& c : out)
@@ -106,7 +86,7 @@ void upperInto(std::string& out, std::string_view text) {
 // in the file itself (see Contains).
 void addLines(std::unordered_set<std::string>& lines, std::string_view bytes) {
     std::string upper;
-    forEachLine(bytes, [&](std::string_view line) {
+    ForEachDailyLine(bytes, [&](std::string_view line) {
         if (line.find(' ') == std::string_view::npos) return;
         upperInto(upper, line);
         lines.insert(upper);
@@ -170,7 +150,7 @@ bool TDailyFileIndex::holdsSpacelessLine(const std::string& path, const Entry& e
     bool found = false;
     for (const auto& [from, to] : entry.indexed) {
         if (from >= all.size()) continue;
-        forEachLine(all.substr(from, to - from), [&](std::string_view line) {
+        ForEachDailyLine(all.substr(from, to - from), [&](std::string_view line) {
             if (!found && EqualsNoCase(line, header)) found = true;
         });
         if (found) return true;

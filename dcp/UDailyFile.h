@@ -27,6 +27,19 @@ inline constexpr std::string_view kRecordLineEnd = "\r\n";
 // Lines of a daily file: each CR, LF or CR LF ends a line; text after the last break
 // is a line too.
 [[nodiscard]] std::vector<std::string_view> SplitDailyLines(std::string_view bytes);
+// Calls f for each line of the bytes, cut as SplitDailyLines cuts them, without
+// building the list.
+template <class F>
+void ForEachDailyLine(std::string_view bytes, F&& f) {
+    size_t start = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+        f(bytes.substr(start, i - start));
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size()) f(bytes.substr(start));
+}
 
 // Size of the bytes up to the end of the last whole record. Less than the size when
 // a writer was killed in the middle of a record: the cut record (a header without its

@@ -83,13 +83,6 @@ int32_t TDCP_Scn::FieldCount() const {
     return total;
 }
 
-std::array<uint8_t, 3> UnpackGroup(const uint8_t* chars) {
-    const int a = chars[0] - kSixBitBase, b = chars[1] - kSixBitBase;
-    const int c = chars[2] - kSixBitBase, d = chars[3] - kSixBitBase;
-    return {static_cast<uint8_t>(a * 4 + (b >> 4)), static_cast<uint8_t>((b & 0x0F) * 16 + (c >> 2)),
-            static_cast<uint8_t>((c & 0x03) * 64 + d)};
-}
-
 int32_t ChooseScenarioYear(int32_t yearCode, int32_t referenceYear) {
     int32_t best = ExpandYear(yearCode);
     for (int32_t k = 1; k <= 4; ++k) {
@@ -114,7 +107,11 @@ uint8_t TScnCursor::Char(int32_t offset) const {
 }
 
 void TScnCursor::Mark(int32_t offset, int32_t count, uint8_t byteClass) const {
-    for (int32_t i = 0; i < count; ++i) SetClass(*Block, Position + offset + i, byteClass);
+    // SetClass for each byte, with its bounds checked once for the run.
+    const int32_t from = std::max(Position + offset, 0);
+    const int32_t to = std::min({Position + offset + count, BodyEnd(*Block),
+                                 static_cast<int32_t>(Block->ByteStatus.size())});
+    for (int32_t i = from; i < to; ++i) Block->ByteStatus.Set(static_cast<size_t>(i), byteClass);
 }
 
 uint16_t TScnCursor::ReadWord() {

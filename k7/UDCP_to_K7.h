@@ -55,7 +55,12 @@ public:
 };
 
 // Three bytes carried by four 6-bit characters (each character is value + 0x40).
-[[nodiscard]] std::array<uint8_t, 3> UnpackGroup(const uint8_t* chars);
+[[nodiscard]] inline std::array<uint8_t, 3> UnpackGroup(const uint8_t* chars) {
+    constexpr int kBase = 0x40;
+    const int a = chars[0] - kBase, b = chars[1] - kBase, c = chars[2] - kBase, d = chars[3] - kBase;
+    return {static_cast<uint8_t>(a * 4 + (b >> 4)), static_cast<uint8_t>((b & 0x0F) * 16 + (c >> 2)),
+            static_cast<uint8_t>((c & 0x03) * 64 + d)};
+}
 
 // The four-digit year of a scenario year code (0..19): the closest to the reference
 // year among code, code + 20, ... code + 80 read as two-digit years; the smaller
