@@ -36,6 +36,14 @@ class TByteClasses {
         pair =
             static_cast<uint8_t>((pair & ~(0x0F << Shift(i))) | ((byteClass & 0x0F) << Shift(i)));
     }
+    // Entries from .. to - 1 take the class; whole bytes are written at once.
+    void SetRange(size_t from, size_t to, uint8_t byteClass) {
+        if (from >= to) return;
+        if ((from & 1) != 0) Set(from++, byteClass);
+        if (((to - from) & 1) != 0) Set(--to, byteClass);
+        const auto both = static_cast<uint8_t>((byteClass & 0x0F) * 0x11);
+        for (size_t i = from / 2; i < to / 2; ++i) packed_[i] = both;
+    }
     // count entries, all of the given class.
     void assign(size_t count, uint8_t byteClass) {
         if (count > UINT32_MAX) throw std::length_error("too many byte classes");

@@ -117,17 +117,27 @@ TDCPDataBloc* TDCP::AddBlock(std::unique_ptr<TDCPDataBloc> block) {
 
 namespace {
 
-// Records waiting to be appended to one daily file, in block order, with those of their
-// lines that could be a header (upper case), so that a later block of the same flush
-// sees them as stored.
+// Records waiting to be appended to one daily file, in block order, as pieces of their
+// blocks (header, line end, body, line end: the blocks are not changed meanwhile), with
+// those of their lines that could be a header (upper case), so that a later block of
+// the same flush sees them as stored.
 struct PendingRecords {
     std::string path;
-    std::string records;
+    std::vector<std::string_view> pieces;
+    std::vector<const TDCPDataBloc*> blocks;
+    size_t bytes = 0;
     std::unordered_set<std::string> lines;
     // The file did not exist when the flush began. Under the working directory lock
     // nobody else creates it, so only the records of this flush can be in it, and the
     // index need not look at the disk for every block.
     bool created = false;
+
+    void Clear() {
+        pieces.clear();
+        blocks.clear();
+        bytes = 0;
+        lines.clear();
+    }
 };
 
 void upperInto(std::string& out, std::string_view text) {
@@ -136,21 +146,43 @@ void upperInto(std::string& out, std::string_view text) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
 }
 
-// True when a line of the pending records equals the header, letter case ignored.
-bool PendingHolds(const PendingRecords& file, std::string_view header) {
-    if (header.find(' ') != std::string_view::npos) {
-        thread_local std::string upper;
-        upperInto(upper, header);
-        return file.lines.contains(upper);
+bool holdsLineBreak(std::string_view text) {
+    return text.find('\r') != std::string_view::npos || text.find('\n') != std::string_view::npos;
+}
+
+std::string_view bodyOf(const TDCPDataBloc& block) {
+    const size_t length = std::min(block.Body.size(), static_cast<size_t>(std::max(block.BodyLength, 0)));
+    return {reinterpret_cast<const char*>(block.Body.data()), length};
+}
+
+// Calls f for each line of the block's daily record.
+template <class F>
+void forEachRecordLine(const TDCPDataBloc& block, F&& f) {
+    const std::string_view body = bodyOf(block);
+    if (holdsLineBreak(block.Header) || holdsLineBreak(body)) {
+        // Never made by the reader; cut exactly as the file will be read.
+        ForEachDailyLine(block.DailyRecord(), f);
+        return;
     }
+    f(std::string_view(block.Header));
+    f(body);
+}
+
+// True when a line of the pending records equals the header, letter case ignored;
+// upperHeader is the header in upper case.
+bool PendingHolds(const PendingRecords& file, std::string_view header, const std::string& upperHeader) {
+    if (header.find(' ') != std::string_view::npos) return file.lines.contains(upperHeader);
     // Not a header the reader makes: compare with every pending line.
-    for (std::string_view line : SplitDailyLines(file.records))
-        if (EqualsNoCase(line, header)) return true;
+    bool found = false;
+    for (const TDCPDataBloc* block : file.blocks) {
+        forEachRecordLine(*block, [&](std::string_view line) { found = found || EqualsNoCase(line, header); });
+        if (found) return true;
+    }
     return false;
 }
 
-// Past this many bytes a file's records are written at once, so that a beacon holding
-// a very large day does not hold its records twice in memory.
+// Past this many bytes a file's records are written at once, so that the write of a
+// very large day is not one piece.
 constexpr size_t kMaxPendingBytes = size_t{1} << 20;
 
 }  // namespace
@@ -164,11 +196,10 @@ void TDCP::SaveBlocks() {
     TDailyFileIndex& index = Owner ? Owner->DailyFiles() : ownIndex;
     std::vector<std::string> warned;  // one warning per file, not one per block
     auto write = [&index, &warned](PendingRecords& file) {
-        if (file.records.empty()) return;
+        if (file.pieces.empty()) return;
         // The index takes the lines already found rather than looking for them again.
-        const bool appended = index.Append(file.path, file.records, &file.lines);
-        file.records.clear();
-        file.lines.clear();
+        const bool appended = index.Append(file.path, file.pieces, file.lines);
+        file.Clear();
         if (appended || std::find(warned.begin(), warned.end(), file.path) != warned.end()) return;
         warned.push_back(file.path);
         TDCPDataBloc::WarnCannotStore(file.path);
@@ -189,23 +220,26 @@ void TDCP::SaveBlocks() {
             const std::string folder = ExtractFileDir(path);
             if (folders.insert(folder).second) path = block->DailyFilePath(true);
             auto [slot, added] = pendingOf.try_emplace(path, pending.size());
-            if (added) pending.push_back(PendingRecords{path, {}, {}, !FileExists(path)});
+            if (added) pending.push_back(PendingRecords{path, {}, {}, 0, {}, !FileExists(path)});
             current = &pending[slot->second];
             lastDay = DateOf(block->Date);
         }
         PendingRecords& file = *current;
-        if (PendingHolds(file, block->Header)) continue;
+        upperInto(upper, block->Header);
+        if (PendingHolds(file, block->Header, upper)) continue;
         if (!file.created && index.Contains(file.path, block->Header)) continue;
-        const size_t recordStart = file.records.size();
-        block->AppendDailyRecord(file.records);
+        const std::string_view body = bodyOf(*block);
+        file.pieces.insert(file.pieces.end(), {block->Header, kRecordLineEnd, body, kRecordLineEnd});
+        file.blocks.push_back(block.get());
+        file.bytes += block->Header.size() + body.size() + 2 * kRecordLineEnd.size();
         // A header holds spaces (its fields are separated by them), a body of 6-bit
         // characters usually none: only lines with a space can ever equal a header.
-        ForEachDailyLine(std::string_view(file.records).substr(recordStart), [&file, &upper](std::string_view line) {
+        forEachRecordLine(*block, [&file, &upper](std::string_view line) {
             if (line.find(' ') == std::string_view::npos) return;
             upperInto(upper, line);
             file.lines.insert(upper);
         });
-        if (file.records.size() >= kMaxPendingBytes) {
+        if (file.bytes >= kMaxPendingBytes) {
             write(file);
             file.created = false;  // now on disk: the index knows what it holds
         }

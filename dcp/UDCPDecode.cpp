@@ -52,7 +52,7 @@ void TDCPDataBloc::Decode(TDCPDataBloc* next) {
     ByteStatus.assign(static_cast<size_t>(std::max(length, kMinStatusSize)), kByteNotExamined);
     const uint8_t* b = Body.data();
     auto setClass = [this](int32_t from, int32_t to, uint8_t byteClass) {
-        for (int32_t i = from; i <= to; ++i) ByteStatus.Set(static_cast<size_t>(i), byteClass);
+        if (from <= to) ByteStatus.SetRange(static_cast<size_t>(from), static_cast<size_t>(to) + 1, byteClass);
     };
 
     if (StartsWithNoData(b, length)) {

@@ -160,6 +160,14 @@ bool TDailyFileIndex::holdsSpacelessLine(const std::string& path, const Entry& e
 
 bool TDailyFileIndex::Append(const std::string& path, std::string_view record,
                              std::unordered_set<std::string>* lines) {
+    std::unordered_set<std::string> recordLines;
+    if (lines == nullptr) addLines(recordLines, record);
+    const std::string_view pieces[] = {record};
+    return Append(path, pieces, lines != nullptr ? *lines : recordLines);
+}
+
+bool TDailyFileIndex::Append(const std::string& path, std::span<const std::string_view> pieces,
+                             std::unordered_set<std::string>& lines) {
     FileDescriptor fd(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
     if (fd.get() < 0) {
         files_.erase(path);
@@ -175,20 +183,23 @@ bool TDailyFileIndex::Append(const std::string& path, std::string_view record,
         if (::pread(fd.get(), &last, 1, oldSize - 1) != 1) throwWriteError(path, errno);
         if (last != '\n' && last != '\r') separator = kRecordLineEnd;
     }
-    // One write of the separator and the record, without copying them together.
-    const size_t total = separator.size() + record.size();
-    size_t written = 0;
-    while (written < total) {
-        iovec parts[2];
-        int count = 0;
-        if (written < separator.size()) {
-            parts[count++] = {const_cast<char*>(separator.data() + written), separator.size() - written};
-            parts[count++] = {const_cast<char*>(record.data()), record.size()};
-        } else {
-            const size_t done = written - separator.size();
-            parts[count++] = {const_cast<char*>(record.data() + done), record.size() - done};
-        }
-        const ssize_t n = ::writev(fd.get(), parts, count);
+    // The separator and the pieces go out as they are, without being copied together,
+    // in as few writes as the system's limit on pieces per write allows.
+    std::vector<iovec> parts;
+    parts.reserve(pieces.size() + 1);
+    size_t total = 0;
+    auto add = [&](std::string_view piece) {
+        if (piece.empty()) return;
+        parts.push_back({const_cast<char*>(piece.data()), piece.size()});
+        total += piece.size();
+    };
+    add(separator);
+    for (std::string_view piece : pieces) add(piece);
+    constexpr size_t kMaxParts = 1024;  // IOV_MAX on Linux
+    size_t next = 0;
+    while (next < parts.size()) {
+        const size_t count = std::min(kMaxParts, parts.size() - next);
+        const ssize_t n = ::writev(fd.get(), parts.data() + next, static_cast<int>(count));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             const int error = n < 0 ? errno : ENOSPC;
@@ -196,7 +207,13 @@ bool TDailyFileIndex::Append(const std::string& path, std::string_view record,
             files_.erase(path);
             throwWriteError(path, error);
         }
-        written += static_cast<size_t>(n);
+        // Past the pieces written whole; a piece written in part continues where it stopped.
+        auto done = static_cast<size_t>(n);
+        while (next < parts.size() && done >= parts[next].iov_len) done -= parts[next++].iov_len;
+        if (done > 0) {
+            parts[next].iov_base = static_cast<char*>(parts[next].iov_base) + done;
+            parts[next].iov_len -= done;
+        }
     }
     if (::close(fd.release()) != 0) {
         files_.erase(path);
@@ -204,11 +221,8 @@ bool TDailyFileIndex::Append(const std::string& path, std::string_view record,
     }
 
     auto addRecordLines = [&](std::unordered_set<std::string>& into) {
-        if (lines != nullptr)
-            into.merge(*lines);  // moves the nodes; a line already there stays in *lines
-        else
-            addLines(into, record);
-        if (lines != nullptr) lines->clear();
+        into.merge(lines);  // moves the nodes; a line already there stays in lines
+        lines.clear();
     };
     auto it = files_.find(path);
     if (oldSize == 0) {

@@ -4,7 +4,10 @@
 // break, so each record is two lines and the file reads back as a ".DCP" input of the
 // message file reader (docs/formats/daily-message-files.md).
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -28,17 +31,28 @@ inline constexpr std::string_view kRecordLineEnd = "\r\n";
 // is a line too.
 [[nodiscard]] std::vector<std::string_view> SplitDailyLines(std::string_view bytes);
 // Calls f for each line of the bytes, cut as SplitDailyLines cuts them, without
-// building the list.
+// building the list. The breaks are found with memchr: records are mostly long
+// bodies without any.
 template <class F>
 void ForEachDailyLine(std::string_view bytes, F&& f) {
-    size_t start = 0;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
-        f(bytes.substr(start, i - start));
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-        start = i + 1;
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    auto find = [end](const char* from, char c) {
+        const void* at = from < end ? std::memchr(from, c, static_cast<size_t>(end - from)) : nullptr;
+        return at != nullptr ? static_cast<const char*>(at) : end;
+    };
+    const char* start = begin;
+    const char* cr = find(start, '\r');
+    const char* lf = find(start, '\n');
+    while (cr != end || lf != end) {
+        const char* brk = std::min(cr, lf);
+        f(std::string_view(start, static_cast<size_t>(brk - start)));
+        start = brk + 1;
+        if (*brk == '\r' && start < end && *start == '\n') ++start;
+        if (cr < start) cr = find(start, '\r');
+        if (lf < start) lf = find(start, '\n');
     }
-    if (start < bytes.size()) f(bytes.substr(start));
+    if (start < end) f(std::string_view(start, static_cast<size_t>(end - start)));
 }
 
 // Size of the bytes up to the end of the last whole record. Less than the size when
@@ -67,6 +81,10 @@ public:
     // instead of splitting the record again.
     [[nodiscard]] bool Append(const std::string& path, std::string_view record,
                               std::unordered_set<std::string>* lines = nullptr);
+    // The same for a record, or several, given as pieces written one after the other;
+    // lines (required) are their lines holding a space, in upper case.
+    [[nodiscard]] bool Append(const std::string& path, std::span<const std::string_view> pieces,
+                              std::unordered_set<std::string>& lines);
 
     void Clear() { files_.clear(); }
 

@@ -111,7 +111,7 @@ void TScnCursor::Mark(int32_t offset, int32_t count, uint8_t byteClass) const {
     const int32_t from = std::max(Position + offset, 0);
     const int32_t to = std::min({Position + offset + count, BodyEnd(*Block),
                                  static_cast<int32_t>(Block->ByteStatus.size())});
-    for (int32_t i = from; i < to; ++i) Block->ByteStatus.Set(static_cast<size_t>(i), byteClass);
+    if (from < to) Block->ByteStatus.SetRange(static_cast<size_t>(from), static_cast<size_t>(to), byteClass);
 }
 
 uint16_t TScnCursor::ReadWord() {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -21,8 +22,16 @@ TEST(ByteClasses, BehaveAsOneByteEach) {
         for (int step = 0; step < 200 && size > 0; ++step) {
             const size_t i = random() % size;
             const auto value = static_cast<uint8_t>(random() % (TByteClasses::kMaxClass + 1));
-            classes.Set(i, value);
-            expected[i] = value;
+            if (step % 2 == 0) {
+                classes.Set(i, value);
+                expected[i] = value;
+            } else {
+                // Runs of any length (empty ones too) starting in either half of a byte.
+                const size_t end = i + random() % (size - i + 1);
+                classes.SetRange(i, end, value);
+                std::fill(expected.begin() + static_cast<std::ptrdiff_t>(i),
+                          expected.begin() + static_cast<std::ptrdiff_t>(end), value);
+            }
         }
         ASSERT_EQ(classes.size(), size);
         EXPECT_EQ(std::vector<uint8_t>(classes.begin(), classes.end()), expected) << size;

@@ -167,6 +167,32 @@ TEST_F(DailyFileTest, SplitDailyLinesAcceptsEveryLineEnd) {
     EXPECT_EQ(SplitDailyLines("a\r\nb\nc\rd"), (std::vector<std::string_view>{"a", "b", "c", "d"}));
     EXPECT_EQ(SplitDailyLines("a\r\n\r\nb\r\n"), (std::vector<std::string_view>{"a", "", "b"}));
     EXPECT_TRUE(SplitDailyLines("").empty());
+    EXPECT_EQ(SplitDailyLines("\r\r\n\n"), (std::vector<std::string_view>{"", "", ""}));
+    EXPECT_EQ(SplitDailyLines("\n\ra"), (std::vector<std::string_view>{"", "", "a"}));
+
+    // Against a byte-by-byte reading of every string of up to six bytes drawn from
+    // a, CR and LF.
+    auto byBytes = [](std::string_view bytes) {
+        std::vector<std::string_view> lines;
+        size_t start = 0;
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+            lines.push_back(bytes.substr(start, i - start));
+            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+        if (start < bytes.size()) lines.push_back(bytes.substr(start));
+        return lines;
+    };
+    std::vector<std::string> texts{""};
+    for (int length = 1; length <= 6; ++length) {
+        std::vector<std::string> longer;
+        for (const std::string& text : texts)
+            if (text.size() == static_cast<size_t>(length - 1))
+                for (char c : {'a', '\r', '\n'}) longer.push_back(text + c);
+        texts.insert(texts.end(), longer.begin(), longer.end());
+    }
+    for (const std::string& text : texts) EXPECT_EQ(SplitDailyLines(text), byBytes(text)) << testing::PrintToString(text);
 }
 
 // The index keeps only lines with a space; other lines are looked for in the file, and

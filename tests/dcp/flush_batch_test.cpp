@@ -64,5 +64,33 @@ TEST_F(FlushBatchTest, ManyMegabytesForOneFileAreWrittenOnceInOrder) {
     EXPECT_EQ(ReadText(DailyFile("2005_03_07.DCP")), expected);
 }
 
+// Thousands of small records: more pieces than one write takes.
+TEST_F(FlushBatchTest, ManySmallRecordsAreWrittenWholeInOrder) {
+    TDCP* beacon = AddBeacon("Lampedusa", "4711");
+    std::string expected;
+    for (int i = 0; i < 3000; ++i) {
+        char header[64];
+        std::snprintf(header, sizeof header, "4711 0 at 07/03/05 %02d:%02d:%02d UTC 3BT o", i / 3600,
+                      i / 60 % 60, i % 60);
+        const std::string body = "B" + std::to_string(i);
+        AddBlock(*beacon, header, At(2005, 3, 7, i / 3600, i / 60 % 60, i % 60), body);
+        expected += std::string(header) + "\r\n" + body + "\r\n";
+    }
+    List().FlushAll();
+    EXPECT_EQ(ReadText(DailyFile("2005_03_07.DCP")), expected);
+}
+
+// A body holding a line break (never made by the reader) is cut into lines as the file
+// will be read: a later header equal to its second line counts as stored.
+TEST_F(FlushBatchTest, LinesOfABodyWithALineBreakCountAsStored) {
+    TDCP* beacon = AddBeacon("Lampedusa", "4711");
+    AddBlock(*beacon, Header(7, 1), At(2005, 3, 7, 14, 0, 1), "xyz\r" + Header(7, 2));
+    AddBlock(*beacon, "4711 0 AT 07/03/05 14:00:02 UTC 3BT O", At(2005, 3, 7, 14, 0, 2), "ignored");
+    AddBlock(*beacon, Header(7, 3), At(2005, 3, 7, 14, 0, 3), "abc");
+    List().FlushAll();
+    EXPECT_EQ(ReadText(DailyFile("2005_03_07.DCP")),
+              Header(7, 1) + "\r\nxyz\r" + Header(7, 2) + "\r\n" + Header(7, 3) + "\r\nabc\r\n");
+}
+
 }  // namespace
 }  // namespace skylog::test
