@@ -94,23 +94,43 @@ TDCPAsso* TDCP::FindAsso(TDateTime when) const {
     return nullptr;
 }
 
+// Every block with the header goes; they all have its hash, and other blocks may share
+// the hash and stay counted.
+void TDCP::removeSameHeader(HeaderEntry& entry, const TDCPDataBloc& block) {
+    const auto removed = std::erase_if(Blocks, [&block](const auto& b) { return b->Header == block.Header; });
+    entry.count = std::max(0, entry.count - static_cast<int>(removed));
+}
+
 TDCPDataBloc* TDCP::AddBlock(std::unique_ptr<TDCPDataBloc> block) {
     const auto hashOf = [](const std::string& header) { return std::hash<std::string_view>{}(header); };
     if (indexedBlocks_ != Blocks.size()) {
         // Blocks was changed from outside: count the headers again.
-        headerCount_.clear();
-        for (const auto& b : Blocks) ++headerCount_[hashOf(b->Header)];
+        headerIndex_.clear();
+        for (const auto& b : Blocks) {
+            HeaderEntry& entry = headerIndex_[hashOf(b->Header)];
+            ++entry.count;
+            entry.last = b.get();
+        }
     }
-    int& count = headerCount_[hashOf(block->Header)];
-    if (count > 0) {
-        // The blocks removed all have the header, hence its hash; others may share the
-        // hash and stay counted.
-        count -= static_cast<int>(
-            std::erase_if(Blocks, [&block](const auto& b) { return b->Header == block->Header; }));
+    HeaderEntry& entry = headerIndex_[hashOf(block->Header)];
+    if (entry.count == 1) {
+        // The only block with this hash, looked for by its address: no other block is
+        // read, and one that is no longer in Blocks is never touched.
+        const TDCPDataBloc* last = entry.last;
+        const auto it = std::find_if(Blocks.rbegin(), Blocks.rend(), [last](const auto& b) { return b.get() == last; });
+        if (it == Blocks.rend()) {
+            removeSameHeader(entry, *block);
+        } else if ((*it)->Header == block->Header) {
+            Blocks.erase(std::next(it).base());
+            entry.count = 0;
+        }
+    } else if (entry.count > 1) {
+        removeSameHeader(entry, *block);
     }
     block->Beacon = this;
     Blocks.push_back(std::move(block));
-    ++count;
+    ++entry.count;
+    entry.last = Blocks.back().get();
     indexedBlocks_ = Blocks.size();
     return Blocks.back().get();
 }
@@ -131,6 +151,9 @@ struct PendingRecords {
     // nobody else creates it, so only the records of this flush can be in it, and the
     // index need not look at the disk for every block.
     bool created = false;
+    // The index has looked at the file, or appended to it, during this flush: under the
+    // lock it still knows the file's size, and need not look at the disk again.
+    bool indexCurrent = false;
 
     void Clear() {
         pieces.clear();
@@ -220,14 +243,18 @@ void TDCP::SaveBlocks() {
             const std::string folder = ExtractFileDir(path);
             if (folders.insert(folder).second) path = block->DailyFilePath(true);
             auto [slot, added] = pendingOf.try_emplace(path, pending.size());
-            if (added) pending.push_back(PendingRecords{path, {}, {}, 0, {}, !FileExists(path)});
+            if (added) pending.push_back(PendingRecords{path, {}, {}, 0, {}, !FileExists(path), false});
             current = &pending[slot->second];
             lastDay = DateOf(block->Date);
         }
         PendingRecords& file = *current;
         upperInto(upper, block->Header);
         if (PendingHolds(file, block->Header, upper)) continue;
-        if (!file.created && index.Contains(file.path, block->Header)) continue;
+        if (!file.created) {
+            const bool stored = index.Contains(file.path, block->Header, file.indexCurrent);
+            file.indexCurrent = true;
+            if (stored) continue;
+        }
         const std::string_view body = bodyOf(*block);
         file.pieces.insert(file.pieces.end(), {block->Header, kRecordLineEnd, body, kRecordLineEnd});
         file.blocks.push_back(block.get());
@@ -242,6 +269,7 @@ void TDCP::SaveBlocks() {
         if (file.bytes >= kMaxPendingBytes) {
             write(file);
             file.created = false;  // now on disk: the index knows what it holds
+            file.indexCurrent = true;
         }
     }
     for (PendingRecords& file : pending) write(file);
@@ -271,7 +299,7 @@ void TDCP::FlushK7Items(TDateTime date) {
 
 void TDCP::ClearContent() {
     Blocks.clear();
-    headerCount_.clear();
+    headerIndex_.clear();
     indexedBlocks_ = 0;
     K7Items.clear();
     ownK7Items_.clear();

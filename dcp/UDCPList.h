@@ -19,7 +19,7 @@
 #include "Common/DateTime.h"
 #include "Common/IniFile.h"
 #include "dcp/ByteClasses.h"
-#include "dcp/HashCounts.h"
+#include "dcp/HashTable.h"
 #include "managers/UManagers.h"
 
 namespace skylog {
@@ -178,11 +178,16 @@ public:
     [[nodiscard]] std::string FolderName() const;
 
 private:
-    // Blocks in Blocks per hash of their Header: a block with a new header (nearly
-    // every one) is appended without a scan, and the index holds no copy of the
-    // headers.
-    THashCounts headerCount_;
-    size_t indexedBlocks_ = 0;  // blocks counted in headerCount_
+    // Blocks in Blocks per hash of their Header, and the last one added: a block with
+    // a new header (nearly every one) is appended without a scan, one that replaces a
+    // block is found by its address, and the index holds no copy of the headers.
+    struct HeaderEntry {
+        int count = 0;
+        TDCPDataBloc* last = nullptr;
+    };
+    THashTable<HeaderEntry> headerIndex_;
+    size_t indexedBlocks_ = 0;  // blocks counted in headerIndex_
+    void removeSameHeader(HeaderEntry& entry, const TDCPDataBloc& block);
     // Items of a beacon that belongs to no list (tests, tools).
     std::vector<std::unique_ptr<TDCPK7Item>> ownK7Items_;
 };

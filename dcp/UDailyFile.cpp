@@ -114,13 +114,15 @@ private:
 
 }  // namespace
 
-bool TDailyFileIndex::Contains(const std::string& path, std::string_view header) {
+bool TDailyFileIndex::Contains(const std::string& path, std::string_view header, bool sizeKnown) {
+    auto it = files_.find(path);
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (sizeKnown && it != files_.end()) {
+        info.st_size = static_cast<off_t>(it->second.size);
+    } else if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         files_.erase(path);
         return false;
     }
-    auto it = files_.find(path);
     if (it == files_.end() || it->second.size != static_cast<uint64_t>(info.st_size)) {
         const std::string bytes = ReadFileBytes(path);
         Entry entry;

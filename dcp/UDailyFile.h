@@ -70,7 +70,9 @@ public:
     // killed while appending) does not count and is removed when the file is read, so
     // call it, and Append, under the working directory lock. Throws FileError when the
     // file cannot be read.
-    [[nodiscard]] bool Contains(const std::string& path, std::string_view header);
+    // sizeKnown: the caller has held the lock since this index last looked at the file
+    // or appended to it, so that nobody else changed it: the file is not looked at.
+    [[nodiscard]] bool Contains(const std::string& path, std::string_view header, bool sizeKnown = false);
 
     // Appends the record with a single write, after a line break when the file does not
     // end with one (a record cut short by a crash must not swallow the next header).

@@ -59,6 +59,10 @@ TEST_F(FlushBatchTest, ManyMegabytesForOneFileAreWrittenOnceInOrder) {
         AddBlock(*beacon, header, At(2005, 3, 7, i / 3600, i / 60 % 60, i % 60), body);
         expected += std::string(header) + "\r\n" + body + "\r\n";
     }
+    // The same transmissions in upper case, read after the first megabyte went to disk:
+    // the index must know what this flush already wrote there.
+    AddBlock(*beacon, "4711 0 AT 07/03/05 00:00:00 UTC 4000BT O", At(2005, 3, 7, 0, 9, 59), body);
+    AddBlock(*beacon, "4711 0 AT 07/03/05 00:04:10 UTC 4000BT O", At(2005, 3, 7, 0, 9, 59), body);
     List().FlushAll();
     List().FlushAll();
     EXPECT_EQ(ReadText(DailyFile("2005_03_07.DCP")), expected);

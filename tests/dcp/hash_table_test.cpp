@@ -3,13 +3,13 @@
 #include <random>
 #include <unordered_map>
 
-#include "dcp/HashCounts.h"
+#include "dcp/HashTable.h"
 
 namespace skylog {
 namespace {
 
-TEST(HashCounts, AgreesWithAStandardMapThroughGrowth) {
-    THashCounts counts;
+TEST(HashTable, AgreesWithAStandardMapThroughGrowth) {
+    THashTable<int> counts;
     std::unordered_map<uint64_t, int> expected;
     std::mt19937_64 random(7);
     for (int i = 0; i < 50'000; ++i) {
@@ -29,8 +29,8 @@ TEST(HashCounts, AgreesWithAStandardMapThroughGrowth) {
     EXPECT_EQ(counts[12345678901234567ull], 0);  // never counted
 }
 
-TEST(HashCounts, HashZeroIsCountedLikeAnyOtherAndClearForgetsAll) {
-    THashCounts counts;
+TEST(HashTable, HashZeroIsCountedLikeAnyOtherAndClearForgetsAll) {
+    THashTable<int> counts;
     ++counts[0];
     ++counts[0];
     EXPECT_EQ(counts[0], 2);

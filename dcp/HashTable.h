@@ -1,7 +1,8 @@
 #pragma once
-// A count per 64-bit hash in one flat table (open addressing, linear probing): the
+// A value per 64-bit hash in one flat table (open addressing, linear probing): the
 // header index of a beacon takes one entry per block read, and a node per entry in a
-// standard unordered map cost more than the lookups themselves.
+// standard unordered map cost more than the lookups themselves. Entries are never
+// removed; a value can be set back to its default.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,17 +10,18 @@
 
 namespace skylog {
 
-class THashCounts {
+template <class Value>
+class THashTable {
 public:
-    // The count of a hash, zero when it was never counted.
-    [[nodiscard]] int& operator[](uint64_t hash) {
+    // The value of a hash, a default one when the hash was never looked up.
+    [[nodiscard]] Value& operator[](uint64_t hash) {
         if ((used_ + 1) * 2 > slots_.size()) Grow();
         Slot& slot = slots_[Probe(slots_, Key(hash))];
         if (slot.key == 0) {
             slot.key = Key(hash);
             ++used_;
         }
-        return slot.count;
+        return slot.value;
     }
     void clear() {
         slots_.clear();
@@ -30,10 +32,10 @@ public:
 private:
     struct Slot {
         uint64_t key = 0;  // 0: free
-        int count = 0;
+        Value value{};
     };
-    // Hash 0 marks a free slot: it is stored as 1, which only merges two counts that
-    // the caller already treats as possibly shared (equal hashes).
+    // Hash 0 marks a free slot: it is stored as 1, which only merges the entries of two
+    // hashes that the caller must already treat as possibly shared (equal hashes).
     static uint64_t Key(uint64_t hash) { return hash == 0 ? 1 : hash; }
 
     // The slot holding the key, or the free slot where it belongs.
@@ -46,8 +48,8 @@ private:
     }
     void Grow() {
         std::vector<Slot> bigger(slots_.empty() ? 64 : slots_.size() * 2);
-        for (const Slot& slot : slots_)
-            if (slot.key != 0) bigger[Probe(bigger, slot.key)] = slot;
+        for (Slot& slot : slots_)
+            if (slot.key != 0) bigger[Probe(bigger, slot.key)] = std::move(slot);
         slots_.swap(bigger);
     }
 
