@@ -50,8 +50,13 @@ size_t ReadFileInto(std::string_view path, std::string& buffer) {
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw FileError("Impossible de lire le fichier " + name);
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) > buffer.size())
-        buffer.resize(static_cast<size_t>(info.st_size));
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) > buffer.size()) {
+        // A fresh buffer of the exact size: growing the old one would copy its bytes,
+        // only to be overwritten, and double its capacity.
+        std::string larger;
+        larger.resize(static_cast<size_t>(info.st_size));
+        buffer.swap(larger);
+    }
     size_t filled = 0;
     char spare[4096];
     for (;;) {
