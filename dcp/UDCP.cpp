@@ -98,6 +98,7 @@ TDCPAsso* TDCP::FindAsso(TDateTime when) const {
 // the hash and stay counted.
 void TDCP::removeSameHeader(HeaderEntry& entry, const TDCPDataBloc& block) {
     const auto removed = std::erase_if(Blocks, [&block](const auto& b) { return b->Header == block.Header; });
+    if (removed > 0) settledBlocks_ = 0;  // rare: the next decoding sorts everything
     entry.count = std::max(0, entry.count - static_cast<int>(removed));
 }
 
@@ -121,7 +122,9 @@ TDCPDataBloc* TDCP::AddBlock(std::unique_ptr<TDCPDataBloc> block) {
         if (it == Blocks.rend()) {
             removeSameHeader(entry, *block);
         } else if ((*it)->Header == block->Header) {
-            Blocks.erase(std::next(it).base());
+            const auto removed = std::next(it).base();
+            forgetSettled(static_cast<size_t>(removed - Blocks.begin()));
+            Blocks.erase(removed);
             entry.count = 0;
         }
     } else if (entry.count > 1) {
@@ -297,7 +300,16 @@ void TDCP::FlushK7Items(TDateTime date) {
         if (date == 0.0 || item->Day == day) item->Flush();
 }
 
+// The block at index leaves Blocks: the settled blocks before it stay settled.
+void TDCP::forgetSettled(size_t index) {
+    if (index >= settledBlocks_) return;
+    --settledBlocks_;
+    if (index == settledBlocks_) settledLast_ = settledBlocks_ > 0 ? Blocks[settledBlocks_ - 1].get() : nullptr;
+}
+
 void TDCP::ClearContent() {
+    settledBlocks_ = 0;
+    settledLast_ = nullptr;
     Blocks.clear();
     headerIndex_.clear();
     indexedBlocks_ = 0;

@@ -181,16 +181,33 @@ int32_t TDCPDataBloc::CountIgnoredBytes() {
 }
 
 void TDCP::DecodeAll() {
-    // Blocks of the same date keep their reading order.
-    std::stable_sort(Blocks.begin(), Blocks.end(),
-                     [](const std::unique_ptr<TDCPDataBloc>& a, const std::unique_ptr<TDCPDataBloc>& b) {
-                         return a->Date < b->Date;
-                     });
+    const auto byDate = [](const std::unique_ptr<TDCPDataBloc>& a, const std::unique_ptr<TDCPDataBloc>& b) {
+        return a->Date < b->Date;
+    };
+    // Blocks of the same date keep their reading order. The blocks settled by the last
+    // call are still in order: the new ones are sorted and merged in (both stable, so
+    // the result is that of sorting everything), and only from the first place a new
+    // block lands can anything need decoding or counting.
+    size_t from = 0;
+    const bool settled = settledBlocks_ > 0 && settledBlocks_ <= Blocks.size() &&
+                         Blocks[settledBlocks_ - 1].get() == settledLast_ && settledLast_->Decoded;
+    if (settled) {
+        const auto mid = Blocks.begin() + static_cast<std::ptrdiff_t>(settledBlocks_);
+        std::stable_sort(mid, Blocks.end(), byDate);
+        auto first = mid;
+        if (mid != Blocks.end() && byDate(*mid, *(mid - 1))) {
+            first = std::upper_bound(Blocks.begin(), mid, *mid, byDate);
+            std::inplace_merge(first, mid, Blocks.end(), byDate);
+        }
+        from = static_cast<size_t>(first - Blocks.begin());
+    } else {
+        std::stable_sort(Blocks.begin(), Blocks.end(), byDate);
+    }
     // Only decoding changes byte classes: that of the block decoded and, for a scenario
     // that runs over, of the block after it. Those are counted again; the others keep
     // their count, which is what counting them again would give. (Counting every block
     // after every file made loading many days quadratic.)
-    for (size_t i = Blocks.size(); i-- > 0;) {
+    for (size_t i = Blocks.size(); i-- > from;) {
         TDCPDataBloc* next = i + 1 < Blocks.size() ? Blocks[i + 1].get() : nullptr;
         if (Blocks[i]->Decoded) continue;
         Blocks[i]->Decode(next);
@@ -198,8 +215,10 @@ void TDCP::DecodeAll() {
         if (next != nullptr) next->IgnoredCounted = false;
     }
     // Each block once, however many of its neighbours were decoded.
-    for (const auto& block : Blocks)
-        if (!block->IgnoredCounted) block->CountIgnoredBytes();
+    for (size_t i = from; i < Blocks.size(); ++i)
+        if (!Blocks[i]->IgnoredCounted) Blocks[i]->CountIgnoredBytes();
+    settledBlocks_ = Blocks.size();
+    settledLast_ = Blocks.empty() ? nullptr : Blocks.back().get();
 }
 
 }  // namespace skylog

@@ -188,6 +188,14 @@ private:
     THashTable<HeaderEntry> headerIndex_;
     size_t indexedBlocks_ = 0;  // blocks counted in headerIndex_
     void removeSameHeader(HeaderEntry& entry, const TDCPDataBloc& block);
+    // Blocks[0, settledBlocks_) are in date order, decoded and counted, as the last
+    // DecodeAll left them, and settledLast_ is the last of them: the next DecodeAll
+    // sorts only the blocks read since and merges them in, instead of sorting and
+    // looking at every block of the beacon after every file. A change from outside
+    // that moves settledLast_ makes it start from scratch.
+    size_t settledBlocks_ = 0;
+    const TDCPDataBloc* settledLast_ = nullptr;
+    void forgetSettled(size_t index);
     // Items of a beacon that belongs to no list (tests, tools).
     std::vector<std::unique_ptr<TDCPK7Item>> ownK7Items_;
 };

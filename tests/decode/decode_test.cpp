@@ -1,5 +1,8 @@
 // First-level decoding of a block: head, association, end marker, scenario hand-off.
 
+#include <algorithm>
+#include <random>
+
 #include "tests/decode/DecodeFixture.h"
 
 namespace skylog::test {
@@ -183,6 +186,74 @@ TEST_F(BlockDecode, DecodeAllSortsStablyAndCountsEveryBlock) {
     // The same scenario three times: one K7 event, listed under every block.
     ASSERT_EQ(K7(At(2005, 3, 7))->Events().size(), 1u);
     EXPECT_EQ(first.Events, late.Events);
+}
+
+// Decoding after every file handles only the blocks read since, merged into those
+// already in order: it must leave exactly what sorting and looking at every block gives,
+// with blocks replaced, dated before those already decoded, and scenarios running over
+// into the next message (which changes that message's classes and count).
+TEST_F(BlockDecode, DecodeAllAfterEveryFileEqualsLookingAtEveryBlock) {
+    auto twin = std::make_unique<TDCP>();
+    twin->Number = beacon_->Number;
+    auto asso = std::make_unique<TDCPAsso>();
+    asso->InstrumentNumber = kInstrument;
+    asso->StartDate = At(2005, 1, 1);
+    asso->EndDate = At(2005, 12, 31, 23, 59, 59);
+    twin->AssoList.push_back(std::move(asso));
+    // What decoding meant before: sort everything, decode what is not, count what changed.
+    auto decodeEverything = [](TDCP& beacon) {
+        std::stable_sort(beacon.Blocks.begin(), beacon.Blocks.end(),
+                         [](const auto& a, const auto& b) { return a->Date < b->Date; });
+        for (size_t i = beacon.Blocks.size(); i-- > 0;) {
+            TDCPDataBloc* next = i + 1 < beacon.Blocks.size() ? beacon.Blocks[i + 1].get() : nullptr;
+            if (beacon.Blocks[i]->Decoded) continue;
+            beacon.Blocks[i]->Decode(next);
+            beacon.Blocks[i]->IgnoredCounted = false;
+            if (next != nullptr) next->IgnoredCounted = false;
+        }
+        for (const auto& block : beacon.Blocks)
+            if (!block->IgnoredCounted) block->CountIgnoredBytes();
+    };
+    auto summary = [](const TDCP& beacon) {
+        std::vector<std::string> lines;
+        for (const auto& block : beacon.Blocks) {
+            std::string line = block->Header + " ignored " + std::to_string(block->IgnoredBytes) + " classes ";
+            for (uint8_t c : block->ByteStatus) line += static_cast<char>('a' + c);
+            for (const TDCPDataError& e : block->Errors) line += " E" + std::to_string(e.Code);
+            for (const TEvenement* event : block->Events) line += " " + event->Evt();
+            lines.push_back(line);
+        }
+        return lines;
+    };
+
+    const std::string scn = EncodeScenario({.words = Words(9)});
+    std::mt19937 random(5);
+    int cyclic = 0;
+    for (int file = 0; file < 12; ++file) {
+        for (int n = 0; n < 15; ++n) {
+            // A few minutes of a day, so that dates repeat and go back in time; a few
+            // headers, so that blocks get replaced.
+            const int minute = static_cast<int>(random() % 30);
+            const std::string header = "12345 " + std::to_string(random() % 120) + " at";
+            cyclic = random() % 4 == 0 ? static_cast<int>(random() % 64) : (cyclic + 1) % 64;
+            std::string body;
+            switch (random() % 3) {
+                case 0: body = EncodeBody({.cyclic = cyclic}, {scn}); break;
+                case 1: body = EncodeBody({.cyclic = cyclic}, {scn.substr(0, 12)}); break;  // runs over
+                default: body = EncodeBody({.cyclic = cyclic}, {scn.substr(12)});  // the rest of one
+            }
+            for (TDCP* beacon : {beacon_.get(), twin.get()}) {
+                auto block = std::make_unique<TDCPDataBloc>(beacon);
+                block->Header = header;
+                block->Date = At(2005, 3, 7, 12, minute);
+                block->AddBody(body);
+                beacon->AddBlock(std::move(block));
+            }
+        }
+        beacon_->DecodeAll();
+        decodeEverything(*twin);
+        ASSERT_EQ(summary(*beacon_), summary(*twin)) << "after file " << file;
+    }
 }
 
 }  // namespace
