@@ -140,16 +140,46 @@ TEvenement* TK7File::AppendEvent(std::unique_ptr<TEvenement> event) {
 }
 
 void TK7File::IndexEvent(TEvenement* event) {
-    auto [first, added] = decodedFirst_.insert(event);
-    if (added) return;
-    std::vector<TEvenement*>& later = later_[*first];
+    TEvenement* first = decodedFirst_.Insert(event);
+    if (first == event) return;
+    std::vector<TEvenement*>& later = later_[first];
     later.push_back(event);
     if (later.size() == 1) ++duplicateTexts_;
 }
 
-TEvenement* TK7File::FindFirst(const ContentKey& key) const {
-    const auto found = decodedFirst_.find(key);
-    return found == decodedFirst_.end() ? nullptr : *found;
+TEvenement* TK7File::FindFirst(const ContentKey& key) const { return decodedFirst_.Find(key, HashOf(key)); }
+
+TEvenement* TK7File::FirstEvents::Find(const ContentKey& key, uint64_t hash) const {
+    if (slots_.empty()) return nullptr;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = Start(hash, mask); slots_[i].event != nullptr; i = (i + 1) & mask)
+        if (slots_[i].hash == hash && KeyOf(*slots_[i].event) == key) return slots_[i].event;
+    return nullptr;
+}
+
+TEvenement* TK7File::FirstEvents::Insert(TEvenement* event) {
+    if ((used_ + 1) * 2 > slots_.size()) Grow();
+    const ContentKey key = KeyOf(*event);
+    const uint64_t hash = HashOf(key);
+    const size_t mask = slots_.size() - 1;
+    size_t i = Start(hash, mask);
+    for (; slots_[i].event != nullptr; i = (i + 1) & mask)
+        if (slots_[i].hash == hash && KeyOf(*slots_[i].event) == key) return slots_[i].event;
+    slots_[i] = Slot{hash, event};
+    ++used_;
+    return event;
+}
+
+void TK7File::FirstEvents::Grow() {
+    std::vector<Slot> bigger(slots_.empty() ? 16 : slots_.size() * 2);
+    const size_t mask = bigger.size() - 1;
+    for (const Slot& slot : slots_) {
+        if (slot.event == nullptr) continue;
+        size_t i = Start(slot.hash, mask);
+        while (bigger[i].event != nullptr) i = (i + 1) & mask;
+        bigger[i] = slot;
+    }
+    slots_.swap(bigger);
 }
 
 TEvenement* TK7File::FindDecodedEvent(std::string_view evt) const {

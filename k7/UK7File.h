@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "Common/DateTime.h"
@@ -96,37 +95,49 @@ private:
     std::vector<std::unique_ptr<TEvenement>> events_;
 
     // Decoded events by text, so that duplicate tests cost a lookup rather than a scan:
-    // the set holds the first event (list order) of each text, later_ the later events
+    // the index holds the first event (list order) of each text, later_ the later events
     // of the same text in list order (rare: usually empty). duplicateTexts_ counts the
     // texts that have later events. Events are looked up by what they hold (bytes or
     // text, see TEvenement::Content); each stays alive (in events_ or removed_) until
     // Clear empties the index first, and its content never changes once the file
-    // holds it. The set stores nothing but the pointer: an import indexes events by the
-    // hundred thousand.
+    // holds it.
     struct ContentKey {
         bool holdsBytes;
         std::string_view content;
-    };
-    struct ContentHash {
-        using is_transparent = void;
-        size_t operator()(const ContentKey& key) const {
-            return std::hash<std::string_view>{}(key.content) ^ static_cast<size_t>(key.holdsBytes);
-        }
-        size_t operator()(const TEvenement* event) const { return (*this)(KeyOf(*event)); }
-    };
-    struct ContentEqual {
-        using is_transparent = void;
-        static bool Same(const ContentKey& a, const ContentKey& b) {
-            return a.holdsBytes == b.holdsBytes && a.content == b.content;
-        }
-        bool operator()(const TEvenement* a, const TEvenement* b) const { return Same(KeyOf(*a), KeyOf(*b)); }
-        bool operator()(const ContentKey& a, const TEvenement* b) const { return Same(a, KeyOf(*b)); }
-        bool operator()(const TEvenement* a, const ContentKey& b) const { return Same(KeyOf(*a), b); }
+        bool operator==(const ContentKey&) const = default;
     };
     static ContentKey KeyOf(const TEvenement& event) { return {event.HoldsBytes(), event.Content()}; }
+    static uint64_t HashOf(const ContentKey& key) {
+        return std::hash<std::string_view>{}(key.content) ^ static_cast<uint64_t>(key.holdsBytes);
+    }
+    // One flat table of (hash, event), open addressing: an import indexes events by the
+    // hundred thousand, and a node per event cost an allocation each and a cache miss
+    // more per lookup. Events are only added, until Clear.
+    class FirstEvents {
+    public:
+        [[nodiscard]] TEvenement* Find(const ContentKey& key, uint64_t hash) const;
+        // The event already indexed under the event's content, or the event, added.
+        TEvenement* Insert(TEvenement* event);
+        void clear() {
+            slots_.clear();
+            used_ = 0;
+        }
+
+    private:
+        struct Slot {
+            uint64_t hash = 0;
+            TEvenement* event = nullptr;  // null: free
+        };
+        [[nodiscard]] static size_t Start(uint64_t hash, size_t mask) {
+            return static_cast<size_t>((hash * 0x9E3779B97F4A7C15ull) >> 20) & mask;
+        }
+        void Grow();
+        std::vector<Slot> slots_;  // size a power of two, at most half used
+        size_t used_ = 0;
+    };
     [[nodiscard]] TEvenement* FindFirst(const ContentKey& key) const;
 
-    std::unordered_set<TEvenement*, ContentHash, ContentEqual> decodedFirst_;
+    FirstEvents decodedFirst_;
     std::unordered_map<const TEvenement*, std::vector<TEvenement*>> later_;
     size_t duplicateTexts_ = 0;
     // Events removed by RemoveDuplicate: message blocks may still refer to them.

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cctype>
 #include <csignal>
+#include <map>
+#include <random>
 
 #include "Common/FileUtil.h"
 #include "Common/MessageBoxes.h"
@@ -300,6 +302,22 @@ TEST_F(DuplicateTest, ManyEventsStayFast) {
         ASSERT_NE(file_.FindDecodedEvent(file_.Events().back()->Evt()), nullptr);
     }
     EXPECT_EQ(file_.NbEvt(), 20000);
+}
+
+TEST_F(DuplicateTest, TheFirstOfEachTextIsFoundThroughGrowth) {
+    // Texts repeat at random while the index grows: each is found as its first event.
+    std::map<uint16_t, TEvenement*> first;
+    std::mt19937 random(9);
+    for (int i = 0; i < 3000; ++i) {
+        const auto value = static_cast<uint16_t>(random() % 400);
+        std::string bytes = EventBytes(0xDF, 30);
+        test::PutWord(bytes, 10, value);
+        TEvenement* event = file_.AppendEvent(NewEvent(file_, bytes));
+        first.try_emplace(value, event);
+        ASSERT_EQ(file_.FindDecodedEvent(event->Evt()), first[value]) << i;
+        ASSERT_EQ(file_.FindDecodedEventLike(*event), first[value]) << i;
+    }
+    for (const auto& [value, event] : first) EXPECT_EQ(file_.FindDecodedEvent(event->Evt()), event);
 }
 
 TEST(K7Files, MissingFileLeavesTheObjectEmpty) {
