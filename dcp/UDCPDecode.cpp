@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
+#include <cstring>
 #include <vector>
 
 #include "Common/RunObjects.h"
@@ -27,11 +27,38 @@ constexpr uint8_t kLastScenarioMarker = 63;
 
 bool IsSixBit(uint8_t byte) { return byte >= 64 && byte <= 127; }
 
+// ASCII upper case: the marker is ASCII, and no byte outside a-z has an ASCII capital
+// for its upper case in any locale the program may run under.
+uint8_t AsciiUpper(uint8_t c) { return c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 32) : c; }
+
 bool StartsWithNoData(const uint8_t* body, int32_t length) {
     if (length < static_cast<int32_t>(kNoData.size()) + 1) return false;
     for (size_t i = 0; i < kNoData.size(); ++i)
-        if (std::toupper(body[i]) != static_cast<unsigned char>(kNoData[i])) return false;
+        if (AsciiUpper(body[i]) != static_cast<unsigned char>(kNoData[i])) return false;
     return true;
+}
+
+bool IsScenarioMarker(uint8_t byte) { return byte >= kFirstScenarioMarker && byte <= kLastScenarioMarker; }
+
+// First scenario marker in from .. end - 1, or end. Markers (17 to 63) are rare among
+// the 6-bit characters (64 to 127) of a body: eight bytes at a time are passed over
+// while each of them has bit 6 set, which no marker has.
+int32_t NextScenarioMarker(const uint8_t* body, int32_t from, int32_t end) {
+    constexpr uint64_t kBit6 = 0x4040404040404040ull;
+    int32_t i = from;
+    while (i < end) {
+        if (end - i >= 8) {
+            uint64_t word = 0;
+            std::memcpy(&word, body + i, sizeof word);
+            if ((~word & kBit6) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        for (const int32_t stop = std::min(i + 8, end); i < stop; ++i)
+            if (IsScenarioMarker(body[i])) return i;
+    }
+    return end;
 }
 
 // Time of day from three 6-bit characters; false when they do not form a time.
@@ -151,8 +178,8 @@ void TDCPDataBloc::Decode(TDCPDataBloc* next) {
 
     TDCP_to_K7* converter = Run().Converter;
     if (converter == nullptr) return;
-    for (int32_t i = kHeadLength; i < DataEnd; ++i)
-        if (b[i] >= kFirstScenarioMarker && b[i] <= kLastScenarioMarker) converter->Convert(*this, next, i);
+    for (int32_t i = NextScenarioMarker(b, kHeadLength, DataEnd); i < DataEnd; i = NextScenarioMarker(b, i + 1, DataEnd))
+        converter->Convert(*this, next, i);
 }
 
 // Runs for every block decoded and the block after it: one table lookup per class.

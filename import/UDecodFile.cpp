@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <span>
 
 #include "Common/FileUtil.h"
@@ -49,6 +50,12 @@ bool OverwriteInPlace(const std::string& path, std::string_view bytes, size_t of
 // bit 7 set. False when the file could not be rewritten.
 bool StripHighBits(const std::string& path, std::span<char> bytes) {
     size_t first = 0;
+    // Eight bytes at a time while none has bit 7 set (the usual file has none).
+    constexpr uint64_t kHighBits = 0x8080808080808080ull;
+    for (uint64_t word = 0; bytes.size() - first >= sizeof word; first += sizeof word) {
+        std::memcpy(&word, bytes.data() + first, sizeof word);
+        if ((word & kHighBits) != 0) break;
+    }
     while (first < bytes.size() && (static_cast<unsigned char>(bytes[first]) & kHighBit) == 0) {
         ++first;
     }

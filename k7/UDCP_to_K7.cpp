@@ -143,6 +143,29 @@ uint16_t TScnCursor::ReadWord() {
     return value;
 }
 
+// The first group's characters are marked as first words, the second's as later words,
+// as ReadWord marks them.
+bool TScnCursor::ReadThreeWords(std::array<uint16_t, 3>& words) {
+    TDCPDataBloc& block = *Block;
+    if (Phase != 0 || Position < 0 || Position + 8 > std::min(block.DataEnd + 2, BodyEnd(block))) return false;
+    const uint8_t* chars = &block.Body[static_cast<size_t>(Position)];
+    const auto first = UnpackGroup(chars);
+    const auto second = UnpackGroup(chars + 4);
+    const int32_t classLimit = std::min(BodyEnd(block), static_cast<int32_t>(block.ByteStatus.size()));
+    auto mark = [&block, classLimit](int32_t from, int32_t to, uint8_t byteClass) {
+        to = std::min(to, classLimit);
+        if (from < to) block.ByteStatus.SetRange(static_cast<size_t>(from), static_cast<size_t>(to), byteClass);
+    };
+    mark(Position, Position + 4, kByteFirstWords);
+    mark(Position + 4, Position + 8, kByteLaterWords);
+    words = {static_cast<uint16_t>(first[0] * 256 + first[1]), static_cast<uint16_t>(first[2] * 256 + second[0]),
+             static_cast<uint16_t>(second[1] * 256 + second[2])};
+    Kept = first[2];
+    ByteIndex = 0;
+    Position += 8;
+    return true;
+}
+
 uint8_t TScnCursor::ReadByte(bool& keptByte) {
     uint8_t value = 0;
     keptByte = Phase == 1;
@@ -266,7 +289,14 @@ void TDCP_to_K7::ReadScenario(TDCP_Scn& layout, TDCPDataBloc& block, TDCPDataBlo
         }
     };
     for (const TDCP_ScnDesc& run : layout.Runs) {
-        for (int32_t repetition = 0; repetition < run.Count; ++repetition) {
+        int32_t repetition = 0;
+        if (run.Kind == kScnWord && run.Count > 0) {
+            // Most of a scenario: its words, read in one loop while they fit, then field
+            // by field as below for the one that runs short.
+            settle();
+            repetition = ReadWords(layout, run, reading);
+        }
+        for (; repetition < run.Count; ++repetition) {
             settle();
             if (!ReadField(layout, run, repetition, reading)) {
                 shortRun = &run;
@@ -274,6 +304,23 @@ void TDCP_to_K7::ReadScenario(TDCP_Scn& layout, TDCPDataBloc& block, TDCPDataBlo
             }
         }
     }
+}
+
+int32_t TDCP_to_K7::ReadWords(TDCP_Scn& layout, const TDCP_ScnDesc& run, Reading& reading) const {
+    TScnCursor& cursor = reading.cursor;
+    // What GroupFits checks for each word; the block does not change within the loop.
+    const int32_t limit = std::min(cursor.Block->DataEnd + 2, BodyEnd(*cursor.Block));
+    constexpr int32_t kWidth = 2;  // ScnFieldWidth(kScnWord)
+    int32_t repetition = 0;
+    std::array<uint16_t, 3> words{};
+    while (run.Count - repetition >= 3 && cursor.ReadThreeWords(words)) {
+        for (int32_t k = 0; k < 3; ++k)
+            PutWord(layout, run.Offset + (repetition + k) * kWidth, words[static_cast<size_t>(k)]);
+        repetition += 3;
+    }
+    for (; repetition < run.Count && cursor.Position + 4 <= limit; ++repetition)
+        PutWord(layout, run.Offset + repetition * kWidth, cursor.ReadWord());
+    return repetition;
 }
 
 bool TDCP_to_K7::ReadField(TDCP_Scn& layout, const TDCP_ScnDesc& run, int32_t repetition,

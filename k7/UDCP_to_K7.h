@@ -92,6 +92,9 @@ public:
     [[nodiscard]] uint16_t ReadWord();
     // keptByte tells that the value was the kept byte (no character of its own).
     [[nodiscard]] uint8_t ReadByte(bool& keptByte);
+    // Three ReadWord calls at once, when they start a cycle (Phase 0) and both groups
+    // fit; false (and nothing read) otherwise.
+    [[nodiscard]] bool ReadThreeWords(std::array<uint16_t, 3>& words);
 };
 
 class TDCP_to_K7 {
@@ -112,6 +115,8 @@ private:
     struct Reading;
     void ReadScenario(TDCP_Scn& layout, TDCPDataBloc& block, TDCPDataBloc* next, Reading& reading) const;
     bool ReadField(TDCP_Scn& layout, const TDCP_ScnDesc& run, int32_t repetition, Reading& reading) const;
+    // The words of a run from its first, while their groups fit in the message; how many.
+    int32_t ReadWords(TDCP_Scn& layout, const TDCP_ScnDesc& run, Reading& reading) const;
     void FileEvent(TDCPDataBloc& block, std::span<const uint8_t> bytes, const Reading& reading) const;
 
     static constexpr std::array<uint8_t, 3> kLongLayoutTypes{0xA0, 0xB9, 0xBB};

@@ -1,5 +1,7 @@
 // Conversion of beacon scenarios into K7 events.
 
+#include <random>
+
 #include "tests/decode/DecodeFixture.h"
 
 namespace skylog::test {
@@ -65,6 +67,49 @@ TEST_F(ScnCursorTest, BytesWalkThroughTheGroup) {
     (void)afterWord.ReadWord();
     EXPECT_EQ(afterWord.ReadByte(kept), 0x41);
     EXPECT_TRUE(kept);
+}
+
+// Three words at once read, mark and leave the cursor as three ReadWord calls do, and
+// refuse (changing nothing) where those calls would not all start a cycle and fit.
+TEST_F(ScnCursorTest, ThreeWordsAtOnceEqualThreeReadWordCalls) {
+    std::mt19937 random(21);
+    for (int trial = 0; trial < 4000; ++trial) {
+        std::string body(10 + random() % 30, '@');
+        for (char& c : body) c = static_cast<char>(random() % 16 == 0 ? random() % 256 : 0x40 + random() % 64);
+        TDCPDataBloc a = Block(body, static_cast<int32_t>(random() % (body.size() + 3)));
+        a.BodyLength = static_cast<int32_t>(body.size() - random() % 4);
+        const size_t classes = random() % 3 == 0 ? random() % body.size() : body.size();
+        a.ByteStatus.assign(classes, kByteNotExamined);
+        TDCPDataBloc b = a;
+        TScnCursor one(a, static_cast<int32_t>(random() % body.size()));
+        // Some start past a word or a byte, in the middle of a cycle.
+        for (unsigned k = random() % 3; k > 0 && one.GroupFits(); --k) {
+            bool kept = false;
+            if (random() % 2 == 0) (void)one.ReadWord();
+            else (void)one.ReadByte(kept);
+        }
+        const std::vector<uint8_t> before(a.ByteStatus.begin(), a.ByteStatus.end());
+        TScnCursor three = one;
+        three.Block = &b;
+        b.ByteStatus = a.ByteStatus;
+        std::array<uint16_t, 3> words{};
+        const bool read = one.ReadThreeWords(words);
+        if (!read) {
+            EXPECT_TRUE(three.Phase != 0 || !three.GroupFits() || (three.Position += 4, !three.GroupFits())) << trial;
+            EXPECT_EQ(std::vector<uint8_t>(a.ByteStatus.begin(), a.ByteStatus.end()), before);
+            continue;
+        }
+        for (uint16_t word : words) {
+            ASSERT_TRUE(three.GroupFits()) << trial;
+            EXPECT_EQ(three.ReadWord(), word) << trial;
+        }
+        EXPECT_EQ(std::vector<uint8_t>(a.ByteStatus.begin(), a.ByteStatus.end()),
+                  std::vector<uint8_t>(b.ByteStatus.begin(), b.ByteStatus.end())) << trial;
+        EXPECT_EQ(one.Position, three.Position);
+        EXPECT_EQ(one.Phase, three.Phase);
+        EXPECT_EQ(one.ByteIndex, three.ByteIndex);
+        EXPECT_EQ(one.Kept, three.Kept);
+    }
 }
 
 TEST_F(ScnCursorTest, GroupsMayReachTwoCharactersPastDataEndButNotPastTheBody) {

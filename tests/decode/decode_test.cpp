@@ -188,6 +188,29 @@ TEST_F(BlockDecode, DecodeAllSortsStablyAndCountsEveryBlock) {
     EXPECT_EQ(first.Events, late.Events);
 }
 
+// Scenario markers are found wherever they start, whatever the bytes before them:
+// 6-bit characters, bytes with the high bit set (never markers), a lone marker of
+// no known layout.
+TEST_F(BlockDecode, ScenarioFoundAfterAnyFiller) {
+    const std::string scn = EncodeScenario({.words = Words(9)});
+    const std::string reference = Decoded(EncodeBody({}, {scn})).Events.at(0)->Evt();
+    for (int length = 0; length <= 20; ++length) {
+        for (const char odd : {'\x7f', '\x91', '\x14'}) {
+            std::string filler;
+            for (int i = 0; i < length; ++i) filler += SixBit(i * 7);
+            if (length > 0) filler[static_cast<size_t>(length) / 2] = odd;
+            TDCPDataBloc& block = Decoded(EncodeBody({}, {filler + scn}));
+            ASSERT_EQ(block.Events.size(), 1u) << length << ' ' << int(odd);
+            EXPECT_EQ(block.Events[0]->Evt(), reference);
+            EXPECT_EQ(block.ByteStatus[17 + filler.size()], kByteValid) << length;
+            // The lone marker was tried, and known by no layout.
+            if (length > 0 && odd == '\x14') {
+                EXPECT_EQ(block.ByteStatus[17 + static_cast<size_t>(length) / 2], kByteUnknown) << length;
+            }
+        }
+    }
+}
+
 // Decoding after every file handles only the blocks read since, merged into those
 // already in order: it must leave exactly what sorting and looking at every block gives,
 // with blocks replaced, dated before those already decoded, and scenarios running over

@@ -124,6 +124,29 @@ TEST_F(ReaderTest, LineEndsGiveTheSameBlocks) {
     }
 }
 
+// Lines of every length, so that each kind of line end falls at every place of the
+// eight-byte words the loop passes over; bytes with bit 7 set (0x8A, 0x8D: a line
+// feed and a carriage return with bit 7) are not line ends.
+TEST_F(ReaderTest, LineEndsAreFoundWhereverTheyFall) {
+    const std::string_view ends[] = {"\n", "\r\n", std::string_view("\0", 1), "\n\r\r"};
+    for (size_t length = 1; length <= 20; ++length) {
+        std::string file = std::string(kHeader) + "\n";
+        std::string body;
+        for (size_t k = 0; k < 6; ++k) {
+            std::string line;
+            for (size_t i = 0; i < length + k; ++i) line += static_cast<char>('A' + (i + k) % 26);
+            if (k == 2) line[line.size() / 2] = '\x8A';
+            if (k == 4) line[0] = '\x8D';
+            file += line + std::string(ends[k % 4]);
+            body += line;
+        }
+        list->ClearAll();
+        reader.ReadBuffer(file, 0);
+        ASSERT_EQ(lampedusa->Blocks.size(), 1u) << length;
+        EXPECT_EQ(BodyOf(*lampedusa->Blocks[0]), body) << length;
+    }
+}
+
 TEST_F(ReaderTest, CarriageReturnsAreDroppedInsideLines) {
     reader.ReadBuffer(std::string(kHeader) + "\nAB\rC\r\rD\r\n", 0);
     ASSERT_EQ(lampedusa->Blocks.size(), 1u);
