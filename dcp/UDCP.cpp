@@ -280,8 +280,16 @@ void TDCP::SaveBlocks() {
 
 TK7File* TDCP::GetK7File(TDateTime date, int32_t instrumentNumber, uint8_t instrumentCode) {
     const TDateTime day = DateOf(date);
-    for (TDCPK7Item* item : K7Items)
-        if (item->Day == day && item->InstrumentNumber == instrumentNumber) return item->K7File.get();
+    // Events come in runs of the same day and instrument: the item found last first.
+    auto matches = [day, instrumentNumber](const TDCPK7Item* item) {
+        return item->Day == day && item->InstrumentNumber == instrumentNumber;
+    };
+    if (lastK7Item_ < K7Items.size() && matches(K7Items[lastK7Item_])) return K7Items[lastK7Item_]->K7File.get();
+    for (size_t i = 0; i < K7Items.size(); ++i) {
+        if (!matches(K7Items[i])) continue;
+        lastK7Item_ = i;
+        return K7Items[i]->K7File.get();
+    }
     TDCPK7Item* item = nullptr;
     if (Owner) {
         item = Owner->GetK7Item(date, instrumentNumber, instrumentCode);
@@ -289,6 +297,7 @@ TK7File* TDCP::GetK7File(TDateTime date, int32_t instrumentNumber, uint8_t instr
         ownK7Items_.push_back(std::make_unique<TDCPK7Item>(instrumentNumber, instrumentCode, date));
         item = ownK7Items_.back().get();
     }
+    lastK7Item_ = K7Items.size();
     K7Items.push_back(item);
     return item->K7File.get();
 }

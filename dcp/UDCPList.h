@@ -196,6 +196,7 @@ private:
     size_t settledBlocks_ = 0;
     const TDCPDataBloc* settledLast_ = nullptr;
     void forgetSettled(size_t index);
+    size_t lastK7Item_ = 0;  // index in K7Items of the item GetK7File found last
     // Items of a beacon that belongs to no list (tests, tools).
     std::vector<std::unique_ptr<TDCPK7Item>> ownK7Items_;
 };

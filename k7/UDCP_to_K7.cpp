@@ -314,8 +314,17 @@ int32_t TDCP_to_K7::ReadWords(TDCP_Scn& layout, const TDCP_ScnDesc& run, Reading
     int32_t repetition = 0;
     std::array<uint16_t, 3> words{};
     while (run.Count - repetition >= 3 && cursor.ReadThreeWords(words)) {
-        for (int32_t k = 0; k < 3; ++k)
-            PutWord(layout, run.Offset + (repetition + k) * kWidth, words[static_cast<size_t>(k)]);
+        const int32_t offset = run.Offset + repetition * kWidth;
+        if (offset >= 0 && offset + 3 * kWidth <= layout.Length) {
+            // The six bytes are in the event: no bounds check each.
+            uint8_t* out = &layout.Buffer[static_cast<size_t>(offset)];
+            for (const uint16_t word : words) {
+                *out++ = static_cast<uint8_t>(word >> 8);
+                *out++ = static_cast<uint8_t>(word & 0xFF);
+            }
+        } else {
+            for (int32_t k = 0; k < 3; ++k) PutWord(layout, offset + k * kWidth, words[static_cast<size_t>(k)]);
+        }
         repetition += 3;
     }
     for (; repetition < run.Count && cursor.Position + 4 <= limit; ++repetition)
