@@ -1,6 +1,9 @@
+#include <cstdio>
+#include <limits>
 #include <string>
 
 #include "Common/DateTime.h"
+#include "import/GroundStationFormat.h"
 #include "import/HeaderLines.h"
 #include "import/ScanCursor.h"
 #include "tests/import/ReaderFixture.h"
@@ -42,6 +45,25 @@ TEST(ScanThreeNumbers, ReadsLikeTheCLibrary) {
     EXPECT_FALSE(ScanThreeNumbers("123/4/5", '/', a, b, c));  // width 2 leaves "3" before "/"
     EXPECT_FALSE(ScanThreeNumbers("03 /07/05", '/', a, b, c));  // no skipping before a literal
     EXPECT_FALSE(ScanThreeNumbers("-/07/05", '/', a, b, c));
+}
+
+// Built headers end up in the daily files: each field must read as printf's "%02d"
+// (or "%d") wrote it, for any number the header lines may give, negative ones too.
+TEST(BuildAtHeader, FieldsAsPrintfWritesThem) {
+    const int32_t values[] = {0, 1, 9, 10, 59, 99, 100, 2005, 12345, -1, -9, -10, -123,
+                              std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::min()};
+    for (const int32_t a : values) {
+        for (const int32_t b : {0, 7, -3, 61}) {
+            for (const bool dayFirst : {true, false}) {
+                char stamp[128];
+                std::snprintf(stamp, sizeof stamp, "%02d/%02d/%02d %02d:%02d:%02d UTC %dBT %c", dayFirst ? b : a,
+                              dayFirst ? a : b, a % 100, b, a, b, a, a % 2 == 0 ? 'o' : 'x');
+                EXPECT_EQ(BuildAtHeader("4711", a, a, b, b, a, b, dayFirst, a, a % 2 == 0),
+                          "4711" + std::string(kBuiltHeaderMiddle) + stamp)
+                    << a << ' ' << b;
+            }
+        }
+    }
 }
 
 TEST(ScanGoesHeader, FifteenConversions) {
