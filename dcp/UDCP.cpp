@@ -231,7 +231,7 @@ void TDCP::SaveBlocks() {
         TDCPDataBloc::WarnCannotStore(file.path);
     };
 
-    std::string upper;  // reused for each line put in a pending set
+    std::string upper;  // the block's header in upper case, then each line put in a pending set
     std::vector<PendingRecords> pending;
     std::unordered_map<std::string, size_t> pendingOf;  // path -> index in pending
     std::unordered_set<std::string> folders;             // beacon folders known to exist
@@ -264,9 +264,11 @@ void TDCP::SaveBlocks() {
         file.bytes += block->Header.size() + body.size() + 2 * kRecordLineEnd.size();
         // A header holds spaces (its fields are separated by them), a body of 6-bit
         // characters usually none: only lines with a space can ever equal a header.
-        forEachRecordLine(*block, [&file, &upper](std::string_view line) {
+        const std::string_view header = block->Header;
+        forEachRecordLine(*block, [&file, &upper, header](std::string_view line) {
             if (line.find(' ') == std::string_view::npos) return;
-            upperInto(upper, line);
+            // The header line is already in upper case in upper.
+            if (line.data() != header.data() || line.size() != header.size()) upperInto(upper, line);
             file.lines.insert(upper);
         });
         if (file.bytes >= kMaxPendingBytes) {
