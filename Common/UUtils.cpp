@@ -147,10 +147,15 @@ std::string Trim(std::string_view text) {
 }
 
 std::string ToUpperAscii(std::string_view text) {
-    std::string out(text);
+    std::string out;
+    ToUpperAsciiInto(out, text);
+    return out;
+}
+
+void ToUpperAsciiInto(std::string& out, std::string_view text) {
+    out.assign(text);
     for (char& c : out)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return out;
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {

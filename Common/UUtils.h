@@ -77,6 +77,8 @@ void SetClockForTesting(std::optional<TDateTime> fixedNow);
 // Trims ASCII white space at both ends.
 [[nodiscard]] std::string Trim(std::string_view text);
 [[nodiscard]] std::string ToUpperAscii(std::string_view text);
+// The same into a buffer used again, so that a loop over many lines allocates nothing.
+void ToUpperAsciiInto(std::string& out, std::string_view text);
 [[nodiscard]] bool EqualsNoCase(std::string_view a, std::string_view b);
 // Decimal integer of the whole text (optional sign), or nothing.
 [[nodiscard]] std::optional<int32_t> ParseInt32(std::string_view text);

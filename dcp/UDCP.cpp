@@ -166,25 +166,15 @@ struct PendingRecords {
     }
 };
 
-void upperInto(std::string& out, std::string_view text) {
-    out.assign(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-}
 
 bool holdsLineBreak(std::string_view text) {
     return text.find('\r') != std::string_view::npos || text.find('\n') != std::string_view::npos;
 }
 
-std::string_view bodyOf(const TDCPDataBloc& block) {
-    const size_t length = std::min(block.Body.size(), static_cast<size_t>(std::max(block.BodyLength, 0)));
-    return {reinterpret_cast<const char*>(block.Body.data()), length};
-}
-
 // Calls f for each line of the block's daily record.
 template <class F>
 void forEachRecordLine(const TDCPDataBloc& block, F&& f) {
-    const std::string_view body = bodyOf(block);
+    const std::string_view body = block.RecordBody();
     if (holdsLineBreak(block.Header) || holdsLineBreak(body)) {
         // Never made by the reader; cut exactly as the file will be read.
         ForEachDailyLine(block.DailyRecord(), f);
@@ -251,14 +241,14 @@ void TDCP::SaveBlocks() {
             lastDay = DateOf(block->Date);
         }
         PendingRecords& file = *current;
-        upperInto(upper, block->Header);
+        ToUpperAsciiInto(upper, block->Header);
         if (PendingHolds(file, block->Header, upper)) continue;
         if (!file.created) {
             const bool stored = index.Contains(file.path, block->Header, file.indexCurrent);
             file.indexCurrent = true;
             if (stored) continue;
         }
-        const std::string_view body = bodyOf(*block);
+        const std::string_view body = block->RecordBody();
         file.pieces.insert(file.pieces.end(), {block->Header, kRecordLineEnd, body, kRecordLineEnd});
         file.blocks.push_back(block.get());
         file.bytes += block->Header.size() + body.size() + 2 * kRecordLineEnd.size();
@@ -268,7 +258,7 @@ void TDCP::SaveBlocks() {
         forEachRecordLine(*block, [&file, &upper, header](std::string_view line) {
             if (line.find(' ') == std::string_view::npos) return;
             // The header line is already in upper case in upper.
-            if (line.data() != header.data() || line.size() != header.size()) upperInto(upper, line);
+            if (line.data() != header.data() || line.size() != header.size()) ToUpperAsciiInto(upper, line);
             file.lines.insert(upper);
         });
         if (file.bytes >= kMaxPendingBytes) {

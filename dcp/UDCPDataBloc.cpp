@@ -59,11 +59,11 @@ std::string TDCPDataBloc::DailyRecord() const {
 }
 
 void TDCPDataBloc::AppendDailyRecord(std::string& out) const {
-    const size_t length = std::min(Body.size(), static_cast<size_t>(std::max(BodyLength, 0)));
-    out.reserve(out.size() + Header.size() + length + 2 * kRecordLineEnd.size());
+    const std::string_view body = RecordBody();
+    out.reserve(out.size() + Header.size() + body.size() + 2 * kRecordLineEnd.size());
     out += Header;
     out += kRecordLineEnd;
-    out.append(reinterpret_cast<const char*>(Body.data()), length);
+    out += body;
     out += kRecordLineEnd;
 }
 

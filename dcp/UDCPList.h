@@ -6,6 +6,7 @@
 // same instrument and day end up in the same file. A block only refers to its events:
 // they belong to the K7 files of the items.
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -88,6 +89,11 @@ public:
     [[nodiscard]] std::string DailyRecord() const;
     // The same record, appended to out.
     void AppendDailyRecord(std::string& out) const;
+    // The body as the record holds it: BodyLength bytes, never past the buffer.
+    [[nodiscard]] std::string_view RecordBody() const {
+        const size_t length = std::min(Body.size(), static_cast<size_t>(std::max(BodyLength, 0)));
+        return {reinterpret_cast<const char*>(Body.data()), length};
+    }
     enum class StoreResult { Appended, AlreadyStored, NoDate, CannotOpen };
     // AppendToDailyFile without the warning; path receives the daily file (empty
     // without a date). Throws FileError when the file cannot be read or written.

@@ -75,12 +75,6 @@ size_t WholeRecordsEnd(std::string_view bytes) {
 
 namespace {
 
-void upperInto(std::string& out, std::string_view text) {
-    out.assign(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-}
-
 // A header holds spaces between its fields; bodies of 6-bit characters almost never
 // do. Only lines with a space are kept in the set: a header without one is looked for
 // in the file itself (see Contains).
@@ -88,7 +82,7 @@ void addLines(std::unordered_set<std::string>& lines, std::string_view bytes) {
     std::string upper;
     ForEachDailyLine(bytes, [&](std::string_view line) {
         if (line.find(' ') == std::string_view::npos) return;
-        upperInto(upper, line);
+        ToUpperAsciiInto(upper, line);
         lines.insert(upper);
     });
 }
@@ -139,7 +133,7 @@ bool TDailyFileIndex::Contains(const std::string& path, std::string_view header,
     }
     if (header.find(' ') == std::string_view::npos) return holdsSpacelessLine(path, it->second, header);
     std::string upper;
-    upperInto(upper, header);
+    ToUpperAsciiInto(upper, header);
     return it->second.lines.contains(upper);
 }
 
