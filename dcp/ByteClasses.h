@@ -61,6 +61,8 @@ class TByteClasses {
     // Two classes per byte, the first in the low four bits; a last odd entry leaves the
     // high bits of the last byte unused.
     [[nodiscard]] const uint8_t* Packed() const { return packed_.get(); }
+    // For writers of whole pairs at once.
+    [[nodiscard]] uint8_t* PackedData() { return packed_.get(); }
 
     class const_iterator {
       public:

@@ -166,6 +166,51 @@ bool TScnCursor::ReadThreeWords(std::array<uint16_t, 3>& words) {
     return true;
 }
 
+int32_t TScnCursor::ReadWordTriples(uint8_t* out, int32_t maxTriples) {
+    TDCPDataBloc& block = *Block;
+    const int32_t limit = std::min(block.DataEnd + 2, BodyEnd(block));
+    if (Phase != 0 || Position < 0 || maxTriples <= 0 || Position + 8 > limit) return 0;
+    const int32_t count = std::min(maxTriples, (limit - Position) / 8);
+    const uint8_t* chars = &block.Body[static_cast<size_t>(Position)];
+    std::array<uint8_t, 3> first{};
+    for (int32_t k = 0; k < count; ++k, chars += 8, out += 6) {
+        first = UnpackGroup(chars);
+        const auto second = UnpackGroup(chars + 4);
+        out[0] = first[0];
+        out[1] = first[1];
+        out[2] = first[2];
+        out[3] = second[0];
+        out[4] = second[1];
+        out[5] = second[2];
+    }
+    // Classes: four characters of first words, four of later words, per triple.
+    const int32_t end = Position + 8 * count;
+    const auto classCount = static_cast<int32_t>(std::min<size_t>(block.ByteStatus.size(), INT32_MAX));
+    if ((Position & 1) == 0 && end <= classCount) {
+        constexpr auto kFirst = static_cast<uint8_t>(kByteFirstWords * 0x11);
+        constexpr auto kLater = static_cast<uint8_t>(kByteLaterWords * 0x11);
+        uint8_t* packed = block.ByteStatus.PackedData() + Position / 2;
+        for (int32_t k = 0; k < count; ++k, packed += 4) {
+            packed[0] = packed[1] = kFirst;
+            packed[2] = packed[3] = kLater;
+        }
+    } else {
+        const int32_t classLimit = std::min(BodyEnd(block), classCount);
+        for (int32_t from = Position; from < end; from += 8) {
+            const auto mark = [&block, classLimit](int32_t a, int32_t b, uint8_t byteClass) {
+                b = std::min(b, classLimit);
+                if (a < b) block.ByteStatus.SetRange(static_cast<size_t>(a), static_cast<size_t>(b), byteClass);
+            };
+            mark(from, from + 4, kByteFirstWords);
+            mark(from + 4, from + 8, kByteLaterWords);
+        }
+    }
+    Kept = first[2];
+    ByteIndex = 0;
+    Position = end;
+    return count;
+}
+
 uint8_t TScnCursor::ReadByte(bool& keptByte) {
     uint8_t value = 0;
     keptByte = Phase == 1;
@@ -312,6 +357,12 @@ int32_t TDCP_to_K7::ReadWords(TDCP_Scn& layout, const TDCP_ScnDesc& run, Reading
     const int32_t limit = std::min(cursor.Block->DataEnd + 2, BodyEnd(*cursor.Block));
     constexpr int32_t kWidth = 2;  // ScnFieldWidth(kScnWord)
     int32_t repetition = 0;
+    // Whole triples straight into the event while they fall inside it.
+    if (run.Offset >= 0 && run.Offset < layout.Length) {
+        const int32_t room = (layout.Length - run.Offset) / (3 * kWidth);
+        const int32_t triples = std::min(run.Count / 3, room);
+        repetition = 3 * cursor.ReadWordTriples(&layout.Buffer[static_cast<size_t>(run.Offset)], triples);
+    }
     std::array<uint16_t, 3> words{};
     while (run.Count - repetition >= 3 && cursor.ReadThreeWords(words)) {
         const int32_t offset = run.Offset + repetition * kWidth;

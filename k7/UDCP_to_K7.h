@@ -95,6 +95,9 @@ public:
     // Three ReadWord calls at once, when they start a cycle (Phase 0) and both groups
     // fit; false (and nothing read) otherwise.
     [[nodiscard]] bool ReadThreeWords(std::array<uint16_t, 3>& words);
+    // Up to maxTriples ReadThreeWords calls at once, their words written big-endian to
+    // out (six bytes each); how many were read.
+    [[nodiscard]] int32_t ReadWordTriples(uint8_t* out, int32_t maxTriples);
 };
 
 class TDCP_to_K7 {

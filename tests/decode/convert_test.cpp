@@ -112,6 +112,46 @@ TEST_F(ScnCursorTest, ThreeWordsAtOnceEqualThreeReadWordCalls) {
     }
 }
 
+// Many triples at once read, mark and leave the cursor as ReadThreeWords calls do, up to
+// the count asked for, whatever the parity of the start and the length of the classes.
+TEST_F(ScnCursorTest, TriplesAtOnceEqualReadThreeWordsCalls) {
+    std::mt19937 random(34);
+    for (int trial = 0; trial < 4000; ++trial) {
+        std::string body(10 + random() % 90, '@');
+        for (char& c : body) c = static_cast<char>(random() % 16 == 0 ? random() % 256 : 0x40 + random() % 64);
+        TDCPDataBloc a = Block(body, static_cast<int32_t>(random() % (body.size() + 3)));
+        a.BodyLength = static_cast<int32_t>(body.size() - random() % 4);
+        const size_t classes = random() % 3 == 0 ? random() % body.size() : body.size();
+        a.ByteStatus.assign(classes, kByteNotExamined);
+        TScnCursor bulk(a, static_cast<int32_t>(random() % body.size()) - (random() % 8 == 0 ? 3 : 0));
+        if (random() % 4 == 0 && bulk.Position >= 0 && bulk.GroupFits()) (void)bulk.ReadWord();
+        TDCPDataBloc b = a;
+        TScnCursor single = bulk;
+        single.Block = &b;
+        const auto wanted = static_cast<int32_t>(random() % 14) - 1;
+
+        std::vector<uint8_t> outBulk(6 * 14 + 1, 0xAA), outSingle(outBulk);
+        const int32_t read = bulk.ReadWordTriples(outBulk.data(), wanted);
+        int32_t expected = 0;
+        std::array<uint16_t, 3> words{};
+        while (expected < wanted && single.ReadThreeWords(words)) {
+            for (size_t k = 0; k < 3; ++k) {
+                outSingle[static_cast<size_t>(6 * expected) + 2 * k] = static_cast<uint8_t>(words[k] >> 8);
+                outSingle[static_cast<size_t>(6 * expected) + 2 * k + 1] = static_cast<uint8_t>(words[k] & 0xFF);
+            }
+            ++expected;
+        }
+        ASSERT_EQ(read, expected) << trial;
+        EXPECT_EQ(outBulk, outSingle) << trial;
+        EXPECT_EQ(std::vector<uint8_t>(a.ByteStatus.begin(), a.ByteStatus.end()),
+                  std::vector<uint8_t>(b.ByteStatus.begin(), b.ByteStatus.end())) << trial;
+        EXPECT_EQ(bulk.Position, single.Position) << trial;
+        EXPECT_EQ(bulk.Phase, single.Phase) << trial;
+        EXPECT_EQ(bulk.ByteIndex, single.ByteIndex) << trial;
+        EXPECT_EQ(bulk.Kept, single.Kept) << trial;
+    }
+}
+
 TEST_F(ScnCursorTest, GroupsMayReachTwoCharactersPastDataEndButNotPastTheBody) {
     TDCPDataBloc counted = Block("AAAAAAAA", 6);
     EXPECT_TRUE(TScnCursor(counted, 4).GroupFits());
