@@ -186,21 +186,34 @@ int32_t TScnCursor::ReadWordTriples(uint8_t* out, int32_t maxTriples) {
     // Classes: four characters of first words, four of later words, per triple.
     const int32_t end = Position + 8 * count;
     const auto classCount = static_cast<int32_t>(std::min<size_t>(block.ByteStatus.size(), INT32_MAX));
-    if ((Position & 1) == 0 && end <= classCount) {
-        constexpr auto kFirst = static_cast<uint8_t>(kByteFirstWords * 0x11);
-        constexpr auto kLater = static_cast<uint8_t>(kByteLaterWords * 0x11);
+    if (end <= classCount) {
+        constexpr uint8_t kFirst = kByteFirstWords, kLater = kByteLaterWords;
         uint8_t* packed = block.ByteStatus.PackedData() + Position / 2;
-        for (int32_t k = 0; k < count; ++k, packed += 4) {
-            packed[0] = packed[1] = kFirst;
-            packed[2] = packed[3] = kLater;
+        if ((Position & 1) == 0) {
+            for (int32_t k = 0; k < count; ++k, packed += 4) {
+                packed[0] = packed[1] = kFirst * 0x11;
+                packed[2] = packed[3] = kLater * 0x11;
+            }
+        } else {
+            // Shifted by one entry: the first and last bytes are shared with neighbours.
+            const auto lastHigh = static_cast<uint8_t>(packed[4 * count] & 0xF0);
+            *packed = static_cast<uint8_t>((*packed & 0x0F) | kFirst << 4);
+            ++packed;
+            for (int32_t k = 0; k < count; ++k, packed += 4) {
+                packed[0] = kFirst * 0x11;
+                packed[1] = kFirst | kLater << 4;
+                packed[2] = kLater * 0x11;
+                packed[3] = kLater | kFirst << 4;
+            }
+            packed[-1] = static_cast<uint8_t>(kLater | lastHigh);
         }
     } else {
         const int32_t classLimit = std::min(BodyEnd(block), classCount);
+        const auto mark = [&block, classLimit](int32_t from, int32_t to, uint8_t byteClass) {
+            to = std::min(to, classLimit);
+            if (from < to) block.ByteStatus.SetRange(static_cast<size_t>(from), static_cast<size_t>(to), byteClass);
+        };
         for (int32_t from = Position; from < end; from += 8) {
-            const auto mark = [&block, classLimit](int32_t a, int32_t b, uint8_t byteClass) {
-                b = std::min(b, classLimit);
-                if (a < b) block.ByteStatus.SetRange(static_cast<size_t>(a), static_cast<size_t>(b), byteClass);
-            };
             mark(from, from + 4, kByteFirstWords);
             mark(from + 4, from + 8, kByteLaterWords);
         }

@@ -122,7 +122,7 @@ TEST_F(ScnCursorTest, TriplesAtOnceEqualReadThreeWordsCalls) {
         TDCPDataBloc a = Block(body, static_cast<int32_t>(random() % (body.size() + 3)));
         a.BodyLength = static_cast<int32_t>(body.size() - random() % 4);
         const size_t classes = random() % 3 == 0 ? random() % body.size() : body.size();
-        a.ByteStatus.assign(classes, kByteNotExamined);
+        a.ByteStatus.assign(classes, trial % 2 == 0 ? kByteNotExamined : kByteUnknown);
         TScnCursor bulk(a, static_cast<int32_t>(random() % body.size()) - (random() % 8 == 0 ? 3 : 0));
         if (random() % 4 == 0 && bulk.Position >= 0 && bulk.GroupFits()) (void)bulk.ReadWord();
         TDCPDataBloc b = a;
