@@ -44,6 +44,9 @@ std::vector<std::string_view> splitOn(std::string_view text, char sep) {
     return parts;
 }
 
+// Days before the first of each month in a common year.
+constexpr int kDaysBeforeMonth[13] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365};
+
 }  // namespace
 
 bool IsLeapYear(int year) { return (year % 4 == 0) && (year % 100 != 0 || year % 400 == 0); }
@@ -57,8 +60,7 @@ int DaysInMonth(int year, int month) {
 bool TryEncodeDate(int year, int month, int day, TDateTime& out) {
     if (year < 1 || year > 9999 || month < 1 || month > 12) return false;
     if (day < 1 || day > DaysInMonth(year, month)) return false;
-    long days = 0;
-    for (int m = 1; m < month; ++m) days += DaysInMonth(year, m);
+    long days = kDaysBeforeMonth[month - 1] + (month > 2 && IsLeapYear(year) ? 1 : 0);
     long y = year - 1;
     days += day + y * 365 + y / 4 - y / 100 + y / 400;
     // days counts 0001-01-01 as day 1; the epoch 1899-12-30 is day kDateDelta.

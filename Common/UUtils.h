@@ -4,6 +4,7 @@
 // scenario date and in a date field alike).
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,36 @@ constexpr int kSplitMerge = 1;  // flag bit 0: runs of separators count as one
 constexpr char kPathSeparator = '/';
 // Appends the path separator unless the path is empty or already ends with one.
 [[nodiscard]] std::string IncludeBackslash(std::string_view path);
+
+// A 64-bit hash of bytes for in-memory tables, eight bytes per step: the tables of an
+// import hash every event and header, and the library's byte-at-a-time hash showed in
+// profiles. Not stable across versions: never store it.
+[[nodiscard]] inline uint64_t HashBytes(std::string_view bytes) {
+    constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    const char* p = bytes.data();
+    size_t n = bytes.size();
+    uint64_t h = n * kMul;
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t word = 0;
+        std::memcpy(&word, p, 8);
+        h = (h ^ word) * kMul;
+        h ^= h >> 29;
+    }
+    if (n > 0) {
+        uint64_t word = 0;
+        std::memcpy(&word, p, n);
+        h = (h ^ word) * kMul;
+    }
+    h ^= h >> 32;
+    h *= 0xD6E8FEB86659FD93ull;
+    return h ^ (h >> 32);
+}
+
+// Hasher for unordered containers of strings, with lookups by string_view.
+struct TBytesHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view bytes) const { return static_cast<size_t>(HashBytes(bytes)); }
+};
 
 // Inline: called per byte in the event and K7 loops.
 [[nodiscard]] inline char NibbleToHex(int nibble) {

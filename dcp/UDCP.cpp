@@ -103,7 +103,7 @@ void TDCP::removeSameHeader(HeaderEntry& entry, const TDCPDataBloc& block) {
 }
 
 TDCPDataBloc* TDCP::AddBlock(std::unique_ptr<TDCPDataBloc> block) {
-    const auto hashOf = [](const std::string& header) { return std::hash<std::string_view>{}(header); };
+    const auto hashOf = [](const std::string& header) { return HashBytes(header); };
     if (indexedBlocks_ != Blocks.size()) {
         // Blocks was changed from outside: count the headers again.
         headerIndex_.clear();
@@ -149,7 +149,7 @@ struct PendingRecords {
     std::vector<std::string_view> pieces;
     std::vector<const TDCPDataBloc*> blocks;
     size_t bytes = 0;
-    std::unordered_set<std::string> lines;
+    TLineSet lines;
     // The file did not exist when the flush began. Under the working directory lock
     // nobody else creates it, so only the records of this flush can be in it, and the
     // index need not look at the disk for every block.

@@ -78,7 +78,7 @@ namespace {
 // A header holds spaces between its fields; bodies of 6-bit characters almost never
 // do. Only lines with a space are kept in the set: a header without one is looked for
 // in the file itself (see Contains).
-void addLines(std::unordered_set<std::string>& lines, std::string_view bytes) {
+void addLines(TLineSet& lines, std::string_view bytes) {
     std::string upper;
     ForEachDailyLine(bytes, [&](std::string_view line) {
         if (line.find(' ') == std::string_view::npos) return;
@@ -155,15 +155,15 @@ bool TDailyFileIndex::holdsSpacelessLine(const std::string& path, const Entry& e
 }
 
 bool TDailyFileIndex::Append(const std::string& path, std::string_view record,
-                             std::unordered_set<std::string>* lines) {
-    std::unordered_set<std::string> recordLines;
+                             TLineSet* lines) {
+    TLineSet recordLines;
     if (lines == nullptr) addLines(recordLines, record);
     const std::string_view pieces[] = {record};
     return Append(path, pieces, lines != nullptr ? *lines : recordLines);
 }
 
 bool TDailyFileIndex::Append(const std::string& path, std::span<const std::string_view> pieces,
-                             std::unordered_set<std::string>& lines) {
+                             TLineSet& lines) {
     FileDescriptor fd(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
     if (fd.get() < 0) {
         files_.erase(path);
@@ -216,7 +216,7 @@ bool TDailyFileIndex::Append(const std::string& path, std::span<const std::strin
         throwWriteError(path, errno);
     }
 
-    auto addRecordLines = [&](std::unordered_set<std::string>& into) {
+    auto addRecordLines = [&](TLineSet& into) {
         into.merge(lines);  // moves the nodes; a line already there stays in lines
         lines.clear();
     };

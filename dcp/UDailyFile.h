@@ -16,8 +16,12 @@
 #include <vector>
 
 #include "Common/DateTime.h"
+#include "Common/UUtils.h"
 
 namespace skylog {
+
+// Lines of daily files (upper case), looked up by view.
+using TLineSet = std::unordered_set<std::string, TBytesHash, std::equal_to<>>;
 
 inline constexpr std::string_view kDailyFolder = "DataDCP";
 inline constexpr std::string_view kRecordLineEnd = "\r\n";
@@ -82,18 +86,18 @@ public:
     // the caller already found them: the index takes them (the set is left empty)
     // instead of splitting the record again.
     [[nodiscard]] bool Append(const std::string& path, std::string_view record,
-                              std::unordered_set<std::string>* lines = nullptr);
+                              TLineSet* lines = nullptr);
     // The same for a record, or several, given as pieces written one after the other;
     // lines (required) are their lines holding a space, in upper case.
     [[nodiscard]] bool Append(const std::string& path, std::span<const std::string_view> pieces,
-                              std::unordered_set<std::string>& lines);
+                              TLineSet& lines);
 
     void Clear() { files_.clear(); }
 
 private:
     struct Entry {
         uint64_t size = 0;
-        std::unordered_set<std::string> lines;  // upper case, only those holding a space
+        TLineSet lines;  // upper case, only those holding a space
         // Byte ranges of the file whose lines were indexed, in the order they were.
         std::vector<std::pair<uint64_t, uint64_t>> indexed;
     };

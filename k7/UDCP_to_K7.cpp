@@ -325,8 +325,13 @@ void TDCP_to_K7::Convert(TDCPDataBloc& block, TDCPDataBloc* next, int32_t index)
 
 void TDCP_to_K7::ReadScenario(TDCP_Scn& layout, TDCPDataBloc& block, TDCPDataBloc* next,
                               Reading& reading) const {
-    const TDateTime reference = block.Date != 0 ? block.Date : CurrentDateTime();
-    reading.referenceYear = DecodeDate(reference).year;
+    if (block.Date == 0) {
+        reading.referenceYear = DecodeDate(CurrentDateTime()).year;
+    } else {
+        // A block's scenarios share its date: its year is worked out once.
+        if (block.Date != yearCache_.date) yearCache_ = {block.Date, DecodeDate(block.Date).year};
+        reading.referenceYear = yearCache_.year;
+    }
 
     // A field that ran short is retried at the start of the next message when that
     // message carries the next cyclic number; otherwise the scenario is incomplete.

@@ -124,6 +124,11 @@ private:
 
     static constexpr std::array<uint8_t, 3> kLongLayoutTypes{0xA0, 0xB9, 0xBB};
     std::vector<std::unique_ptr<TDCP_Scn>> layouts_;
+    struct YearOfDate {
+        TDateTime date = 0;
+        int32_t year = 0;
+    };
+    mutable YearOfDate yearCache_;
 };
 
 }  // namespace skylog

@@ -45,8 +45,11 @@ std::string InstrumentTypeNameOfIdent(std::string_view ident) {
     return InstrumentTypeNameOfIdent(Host().InstrumentTypes, ident);
 }
 
+// Every block asks: the identification is built on the stack.
 bool IsUnknownInstrumentCode(const InstrumentTypeList* list, uint8_t code) {
-    return FindInstrumentType(list, TypeIdent(code)) == nullptr;
+    char ident[8] = {'S', 'P', 0, 0, '0', '0', '0', '0'};
+    ByteToHex(code, ident + 2);
+    return FindInstrumentType(list, std::string_view(ident, sizeof ident)) == nullptr;
 }
 
 bool IsUnknownInstrumentCode(uint8_t code) { return IsUnknownInstrumentCode(Host().InstrumentTypes, code); }

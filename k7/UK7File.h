@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Common/DateTime.h"
+#include "Common/UUtils.h"
 #include "k7/HostData.h"
 #include "k7/UEvenement.h"
 
@@ -108,7 +109,7 @@ private:
     };
     static ContentKey KeyOf(const TEvenement& event) { return {event.HoldsBytes(), event.Content()}; }
     static uint64_t HashOf(const ContentKey& key) {
-        return std::hash<std::string_view>{}(key.content) ^ static_cast<uint64_t>(key.holdsBytes);
+        return HashBytes(key.content) ^ static_cast<uint64_t>(key.holdsBytes);
     }
     // One flat table of (hash, event), open addressing: an import indexes events by the
     // hundred thousand, and a node per event cost an allocation each and a cache miss

@@ -49,6 +49,19 @@ TEST(DateTime, DecodeInvertsEncodeOverManyDays) {
     }
 }
 
+TEST(DateTime, EveryDayFollowsTheDayBefore) {
+    TDateTime before = 0;
+    ASSERT_TRUE(TryEncodeDate(1879, 12, 31, before));
+    for (int y = 1880; y <= 2120; ++y)
+        for (int m = 1; m <= 12; ++m)
+            for (int day = 1; day <= DaysInMonth(y, m); ++day) {
+                TDateTime d = 0;
+                ASSERT_TRUE(TryEncodeDate(y, m, day, d));
+                ASSERT_EQ(d, before + 1) << y << "-" << m << "-" << day;
+                before = d;
+            }
+}
+
 TEST(DateTime, TimeOfDayRoundsToTheMillisecond) {
     auto value = EncodeDateTime(2005, 3, 7, 14, 2, 10);
     ASSERT_TRUE(value);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "Common/Encoding.h"
 #include "Common/MessageBoxes.h"
 #include "Common/UUtils.h"
@@ -135,6 +137,26 @@ TEST(ParseInt32, WholeTextOnly) {
     EXPECT_FALSE(ParseInt32("4x").has_value());
     EXPECT_FALSE(ParseInt32("").has_value());
     EXPECT_FALSE(ParseInt32("99999999999").has_value());
+}
+
+// The tables of an import rely on it: equal bytes hash alike wherever they lie, and
+// a change of one byte or of the length (a trailing zero byte) changes the hash.
+TEST(HashBytes, EqualBytesAgreeAndSmallChangesDiffer) {
+    std::string base(40, '\0');
+    for (size_t i = 0; i < base.size(); ++i) base[i] = static_cast<char>('A' + i % 26);
+    std::set<uint64_t> seen;
+    for (size_t length = 0; length <= base.size(); ++length) {
+        const std::string_view text(base.data(), length);
+        const std::string copy = "xyz" + std::string(text);
+        EXPECT_EQ(HashBytes(text), HashBytes(std::string_view(copy).substr(3))) << length;
+        EXPECT_TRUE(seen.insert(HashBytes(text)).second) << length;
+        EXPECT_TRUE(seen.insert(HashBytes(std::string(text) + '\0')).second) << length;
+        for (size_t i = 0; i < length; ++i) {
+            std::string changed(text);
+            changed[i] = static_cast<char>(changed[i] ^ 0x01);
+            EXPECT_TRUE(seen.insert(HashBytes(changed)).second) << length << " " << i;
+        }
+    }
 }
 
 }  // namespace
