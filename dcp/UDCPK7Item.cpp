@@ -1,10 +1,12 @@
 // One open K7 file of one instrument and day.
 
+#include <dirent.h>
+#include <unistd.h>
+
 #include <cstdio>
-#include <filesystem>
 #include <optional>
-#include <system_error>
 #include <unordered_set>
+#include <vector>
 
 #include "Common/FileUtil.h"
 #include "Common/Settings.h"
@@ -75,12 +77,18 @@ bool mergeWithDisk(const TK7File& item, std::string diskBytes, TK7File& merged) 
 void removeStaleTemporaries(const std::string& path) {
     const std::string prefix = "." + ExtractFileName(path) + ".tmp";
     constexpr size_t kRandomPart = 6;  // mkstemp's XXXXXX
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(ExtractFileDir(path), error)) {
-        const std::string name = entry.path().filename().string();
+    // readdir rather than std::filesystem: every K7 file of a flush lists its folder.
+    const std::string folder = ExtractFileDir(path);
+    DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (listing == nullptr) return;
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
         if (name.size() == prefix.size() + kRandomPart && name.starts_with(prefix))
-            std::filesystem::remove(entry.path(), error);
+            stale.push_back(IncludeBackslash(folder) + std::string(name));
     }
+    ::closedir(listing);
+    for (const std::string& file : stale) ::unlink(file.c_str());
 }
 
 }  // namespace
@@ -105,7 +113,7 @@ TDCPK7Item::TDCPK7Item(int32_t instrumentNumber, uint8_t instrumentCode, TDateTi
 }
 
 TDCPK7Item::Fingerprint TDCPK7Item::FingerprintOf(std::string_view bytes) {
-    return Fingerprint{bytes.size(), std::hash<std::string_view>{}(bytes)};
+    return Fingerprint{bytes.size(), HashBytes(bytes)};
 }
 
 TDCPK7Item::~TDCPK7Item() = default;

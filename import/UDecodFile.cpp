@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <bit>
 #include <cstring>
 #include <span>
 
@@ -20,6 +21,8 @@ namespace skylog {
 namespace {
 
 constexpr unsigned char kHighBit = 0x80;
+// The word-at-a-time loops below read byte k of a word from bits 8k to 8k + 7.
+static_assert(std::endian::native == std::endian::little);
 constexpr size_t kKeptBufferSize = size_t{16} << 20;
 
 // Writes bytes over the same positions of an existing file. The new bytes are as many
@@ -61,7 +64,17 @@ bool StripHighBits(const std::string& path, std::span<char> bytes) {
     }
     if (first == bytes.size()) return true;
     size_t last = first;
-    for (size_t i = first; i < bytes.size(); ++i) {
+    size_t i = first;
+    // Eight bytes at a time: a word with a high bit is cleared and its last such byte kept.
+    for (uint64_t word = 0; bytes.size() - i >= sizeof word; i += sizeof word) {
+        std::memcpy(&word, bytes.data() + i, sizeof word);
+        const uint64_t high = word & kHighBits;
+        if (high == 0) continue;
+        word &= ~kHighBits;
+        std::memcpy(bytes.data() + i, &word, sizeof word);
+        last = i + (63 - static_cast<size_t>(std::countl_zero(high))) / 8;  // little-endian
+    }
+    for (; i < bytes.size(); ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
         if ((byte & kHighBit) != 0) {
             bytes[i] = static_cast<char>(byte & 0x7F);

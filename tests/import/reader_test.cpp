@@ -67,6 +67,22 @@ TEST_F(ReaderTest, HighBitIsClearedInTheBlockAndOnDisk) {
     EXPECT_EQ(ReadText(path), std::string(kHeader) + "\r\nABiZ\r\n");
 }
 
+// Bytes are cleared eight at a time: the last one with bit 7 may sit anywhere in a word,
+// and the file on disk must come out as clean as the bytes read.
+TEST_F(ReaderTest, HighBitsAreClearedOnDiskWhereverTheLastOneLies) {
+    for (size_t last = 0; last < 24; ++last) {
+        std::string body(30, 'A');
+        for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>('A' + i % 26);
+        std::string dirty = body;
+        for (size_t i = last % 3; i <= last; i += 5) dirty[i] = static_cast<char>(dirty[i] | 0x80);
+        dirty[last] = static_cast<char>(dirty[last] | 0x80);
+        const std::string path = dir.File("high" + std::to_string(last) + ".DCP");
+        WriteText(path, std::string(kHeader) + "\r\n" + dirty + "\r\n");
+        ASSERT_EQ(reader.ReadFile(path), 0) << last;
+        EXPECT_EQ(ReadText(path), std::string(kHeader) + "\r\n" + body + "\r\n") << last;
+    }
+}
+
 TEST_F(ReaderTest, SevenBitFileIsNotRewritten) {
     const std::string path = dir.File("clean.DCP");
     WriteText(path, std::string(kHeader) + "\nABC\n");
