@@ -175,6 +175,9 @@ std::string BytesOfCanonicalHex(std::string_view hex) {
     return bytes;
 }
 
+// Kept at 80 bytes on 64-bit systems, a size class of the allocator (see Elements).
+static_assert(sizeof(void*) != 8 || sizeof(TEvenement) <= 80);
+
 TEvenement::TEvenement(TK7File* owner) : Owner(owner) { SetEvt(""); }
 
 TEvenement::~TEvenement() = default;
