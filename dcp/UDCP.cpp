@@ -277,9 +277,15 @@ TK7File* TDCP::GetK7File(TDateTime date, int32_t instrumentNumber, uint8_t instr
         return item->Day == day && item->InstrumentNumber == instrumentNumber;
     };
     if (lastK7Item_ < K7Items.size() && matches(K7Items[lastK7Item_])) return K7Items[lastK7Item_]->K7File.get();
+    const uint64_t key = static_cast<uint64_t>(static_cast<int64_t>(day)) << 32 | static_cast<uint32_t>(instrumentNumber);
+    size_t& indexed = k7ItemIndex_[key];
+    if (indexed < K7Items.size() && matches(K7Items[indexed])) {
+        lastK7Item_ = indexed;
+        return K7Items[indexed]->K7File.get();
+    }
     for (size_t i = 0; i < K7Items.size(); ++i) {
         if (!matches(K7Items[i])) continue;
-        lastK7Item_ = i;
+        lastK7Item_ = indexed = i;
         return K7Items[i]->K7File.get();
     }
     TDCPK7Item* item = nullptr;
@@ -289,7 +295,7 @@ TK7File* TDCP::GetK7File(TDateTime date, int32_t instrumentNumber, uint8_t instr
         ownK7Items_.push_back(std::make_unique<TDCPK7Item>(instrumentNumber, instrumentCode, date));
         item = ownK7Items_.back().get();
     }
-    lastK7Item_ = K7Items.size();
+    lastK7Item_ = indexed = K7Items.size();
     K7Items.push_back(item);
     return item->K7File.get();
 }
@@ -315,6 +321,7 @@ void TDCP::ClearContent() {
     headerIndex_.clear();
     indexedBlocks_ = 0;
     K7Items.clear();
+    k7ItemIndex_.clear();
     ownK7Items_.clear();
 }
 

@@ -203,6 +203,10 @@ private:
     const TDCPDataBloc* settledLast_ = nullptr;
     void forgetSettled(size_t index);
     size_t lastK7Item_ = 0;  // index in K7Items of the item GetK7File found last
+    // Index in K7Items of each (day, instrument) looked up, checked before use (K7Items
+    // may change from outside): a beacon holds an item per day, and events of many days
+    // each scanning them all made long imports slow down with the days they covered.
+    std::unordered_map<uint64_t, size_t> k7ItemIndex_;
     // Items of a beacon that belongs to no list (tests, tools).
     std::vector<std::unique_ptr<TDCPK7Item>> ownK7Items_;
 };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "Common/FileUtil.h"
 #include "Common/UUtils.h"
 #include "k7/UEvenement.h"
@@ -127,6 +129,26 @@ TEST_F(K7ItemTest, TwoBeaconsDeliveringTheSameInstrumentAndDayShareOneFile) {
     List().FlushAll();
     EXPECT_EQ(EventsOnDisk(K7Path("2005_03_07", "P045_20050307.K7")),
               (std::vector<std::string>{"100501FE05", "100502FE05"}));
+}
+
+// Lookups of many days and two instruments, in any order, and after the beacon's item
+// list was emptied from outside: one item per day and instrument, always the same file.
+TEST_F(K7ItemTest, ManyDaysAndInstrumentsEachKeepTheirFile) {
+    TDCP* beacon = AddBeacon("Lampedusa", "4711");
+    std::map<std::pair<int, int>, TK7File*> seen;
+    auto check = [&](int day, int instrument) {
+        TK7File* file = beacon->GetK7File(At(2005, 1, 1, 12) + day, instrument, 0xA0);
+        auto [it, added] = seen.emplace(std::make_pair(day, instrument), file);
+        EXPECT_EQ(it->second, file) << day << " " << instrument;
+    };
+    for (int pass = 0; pass < 3; ++pass)
+        for (int k = 0; k < 80; ++k) check((k * 37 + pass) % 40, 45 + k % 2);
+    EXPECT_EQ(beacon->K7Items.size(), seen.size());
+    beacon->K7Items.clear();
+    const auto pairs = seen;
+    for (const auto& [key, file] : pairs) check(key.first, key.second);
+    EXPECT_EQ(beacon->K7Items.size(), seen.size());
+    EXPECT_EQ(List().K7Items().size(), seen.size());
 }
 
 TEST_F(K7ItemTest, BeaconOutsideAListKeepsItsOwnItems) {
