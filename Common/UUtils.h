@@ -53,12 +53,6 @@ constexpr char kPathSeparator = '/';
     return h ^ (h >> 32);
 }
 
-// Hasher for unordered containers of strings, with lookups by string_view.
-struct TBytesHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view bytes) const { return static_cast<size_t>(HashBytes(bytes)); }
-};
-
 // Inline: called per byte in the event and K7 loops.
 [[nodiscard]] inline char NibbleToHex(int nibble) {
     nibble &= 0x0F;

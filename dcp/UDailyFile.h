@@ -11,17 +11,14 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "Common/DateTime.h"
-#include "Common/UUtils.h"
+#include "dcp/LineSet.h"
 
 namespace skylog {
 
-// Lines of daily files (upper case), looked up by view.
-using TLineSet = std::unordered_set<std::string, TBytesHash, std::equal_to<>>;
 
 inline constexpr std::string_view kDailyFolder = "DataDCP";
 inline constexpr std::string_view kRecordLineEnd = "\r\n";
