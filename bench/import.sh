@@ -4,7 +4,7 @@
 #   bench/import.sh [--full] [--messages N] [--runs N] [--build DIR] [--keep]
 #
 # --messages N  size of the small sets (default 8000); the large sets hold ten times as many
-# --runs N      timed imports of the first two sets: best of N runs (default 3)
+# --runs N      timed imports of the first two sets: best of N runs (default 5)
 # --full        also the import of 2,000 files totalling about 500 MB (several minutes)
 # --build DIR   build folder (default build-bench-release at the repository root)
 # --keep        keep the temporary folder with the generated sets
@@ -15,7 +15,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 small=8000
-runs=3
+runs=5
 full=0
 keep=0
 build="$root/build-bench-release"

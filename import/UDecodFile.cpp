@@ -7,6 +7,8 @@
 #include <bit>
 #include <cstring>
 #include <span>
+#include <utility>
+#include <vector>
 
 #include "Common/FileUtil.h"
 #include "Common/RunObjects.h"
@@ -25,24 +27,25 @@ constexpr unsigned char kHighBit = 0x80;
 static_assert(std::endian::native == std::endian::little);
 constexpr size_t kKeptBufferSize = size_t{16} << 20;
 
-// Writes bytes over the same positions of an existing file. The new bytes are as many
-// as the old ones and differ only in bit 7, so the file is never shortened: whatever
-// happens, every message stays on disk. False when the file cannot be written (a
-// read-only file, for example).
-bool OverwriteInPlace(const std::string& path, std::string_view bytes, size_t offset) {
+// A stretch [from, to) of a file's bytes to write back.
+using Stretch = std::pair<size_t, size_t>;
+
+// Writes the stretches of bytes over the same positions of an existing file. The new
+// bytes differ from the old ones only in bit 7, so the file is never shortened:
+// whatever happens, every message stays on disk. False when the file cannot be written
+// (a read-only file, for example).
+bool OverwriteInPlace(const std::string& path, std::string_view bytes, const std::vector<Stretch>& stretches) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) return false;
     bool ok = true;
-    size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.data() + written, bytes.size() - written,
-                                   static_cast<off_t>(offset + written));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = false;
-            break;
+    for (const auto& [from, to] : stretches) {
+        size_t written = from;
+        while (ok && written < to) {
+            const ssize_t n = ::pwrite(fd, bytes.data() + written, to - written, static_cast<off_t>(written));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) ok = false;
+            else written += static_cast<size_t>(n);
         }
-        written += static_cast<size_t>(n);
     }
     if (::close(fd) != 0) ok = false;
     return ok;
@@ -50,7 +53,10 @@ bool OverwriteInPlace(const std::string& path, std::string_view bytes, size_t of
 
 // Clears bit 7 of every byte, in memory and in the file on disk, so that the station's
 // file holds 7-bit text afterwards. The file is only written when a byte actually had
-// bit 7 set. False when the file could not be rewritten.
+// bit 7 set, and only around such bytes (those closer than a page share one write): a
+// file with a few noisy messages is not written back whole, which made the next sync
+// of the file system write all of it to the disk again. False when the file could not
+// be rewritten.
 bool StripHighBits(const std::string& path, std::span<char> bytes) {
     size_t first = 0;
     // Eight bytes at a time while none has bit 7 set (the usual file has none).
@@ -63,25 +69,30 @@ bool StripHighBits(const std::string& path, std::span<char> bytes) {
         ++first;
     }
     if (first == bytes.size()) return true;
-    size_t last = first;
+    constexpr size_t kJoinedGap = 4096;
+    std::vector<Stretch> stretches;
+    auto changed = [&stretches](size_t i) {
+        if (!stretches.empty() && i < stretches.back().second + kJoinedGap) stretches.back().second = i + 1;
+        else stretches.emplace_back(i, i + 1);
+    };
     size_t i = first;
-    // Eight bytes at a time: a word with a high bit is cleared and its last such byte kept.
+    // Eight bytes at a time: a word with high bits is cleared and each of them noted.
     for (uint64_t word = 0; bytes.size() - i >= sizeof word; i += sizeof word) {
         std::memcpy(&word, bytes.data() + i, sizeof word);
-        const uint64_t high = word & kHighBits;
+        uint64_t high = word & kHighBits;
         if (high == 0) continue;
         word &= ~kHighBits;
         std::memcpy(bytes.data() + i, &word, sizeof word);
-        last = i + (63 - static_cast<size_t>(std::countl_zero(high))) / 8;  // little-endian
+        for (; high != 0; high &= high - 1) changed(i + static_cast<size_t>(std::countr_zero(high)) / 8);
     }
     for (; i < bytes.size(); ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
         if ((byte & kHighBit) != 0) {
             bytes[i] = static_cast<char>(byte & 0x7F);
-            last = i;
+            changed(i);
         }
     }
-    return OverwriteInPlace(path, std::string_view(bytes.data() + first, last - first + 1), first);
+    return OverwriteInPlace(path, std::string_view(bytes.data(), bytes.size()), stretches);
 }
 
 void DecodeEveryBeacon() {

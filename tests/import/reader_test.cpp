@@ -83,6 +83,20 @@ TEST_F(ReaderTest, HighBitsAreClearedOnDiskWhereverTheLastOneLies) {
     }
 }
 
+// Only the stretches around such bytes are written back: bytes pages apart, at the
+// very start and end of the file, must all come out clean, and nothing else change.
+TEST_F(ReaderTest, HighBitsPagesApartAreAllClearedOnDisk) {
+    std::string clean;
+    for (int i = 0; i < 40; ++i) clean += std::string(kHeader) + "\r\n" + std::string(700, static_cast<char>('A' + i % 26)) + "\r\n";
+    std::string dirty = clean;
+    for (size_t at : {size_t{0}, size_t{5000}, size_t{5003}, size_t{13000}, size_t{21007}, dirty.size() - 3})
+        dirty[at] = static_cast<char>(dirty[at] | 0x80);
+    const std::string path = dir.File("far.DCP");
+    WriteText(path, dirty);
+    (void)reader.ReadFile(path);
+    EXPECT_EQ(ReadText(path), clean);
+}
+
 TEST_F(ReaderTest, SevenBitFileIsNotRewritten) {
     const std::string path = dir.File("clean.DCP");
     WriteText(path, std::string(kHeader) + "\nABC\n");
