@@ -34,6 +34,17 @@ protected:
         block.ByteStatus.assign(20, 0);
         return block;
     }
+    // A body of up to maxExtra + 10 characters, mostly 6-bit ones, with a random data
+    // end, body length and number of byte classes (all of the given class).
+    TDCPDataBloc RandomBlock(std::mt19937& random, unsigned maxExtra, uint8_t byteClass) {
+        std::string body(10 + random() % maxExtra, '@');
+        for (char& c : body) c = static_cast<char>(random() % 16 == 0 ? random() % 256 : 0x40 + random() % 64);
+        TDCPDataBloc block = Block(body, static_cast<int32_t>(random() % (body.size() + 3)));
+        block.BodyLength = static_cast<int32_t>(body.size() - random() % 4);
+        const size_t classes = random() % 3 == 0 ? random() % body.size() : body.size();
+        block.ByteStatus.assign(classes, byteClass);
+        return block;
+    }
 };
 
 TEST_F(ScnCursorTest, ThreeWordsFromTwoGroups) {
@@ -74,14 +85,9 @@ TEST_F(ScnCursorTest, BytesWalkThroughTheGroup) {
 TEST_F(ScnCursorTest, ThreeWordsAtOnceEqualThreeReadWordCalls) {
     std::mt19937 random(21);
     for (int trial = 0; trial < 4000; ++trial) {
-        std::string body(10 + random() % 30, '@');
-        for (char& c : body) c = static_cast<char>(random() % 16 == 0 ? random() % 256 : 0x40 + random() % 64);
-        TDCPDataBloc a = Block(body, static_cast<int32_t>(random() % (body.size() + 3)));
-        a.BodyLength = static_cast<int32_t>(body.size() - random() % 4);
-        const size_t classes = random() % 3 == 0 ? random() % body.size() : body.size();
-        a.ByteStatus.assign(classes, kByteNotExamined);
+        TDCPDataBloc a = RandomBlock(random, 30, kByteNotExamined);
         TDCPDataBloc b = a;
-        TScnCursor one(a, static_cast<int32_t>(random() % body.size()));
+        TScnCursor one(a, static_cast<int32_t>(random() % a.Body.size()));
         // Some start past a word or a byte, in the middle of a cycle.
         for (unsigned k = random() % 3; k > 0 && one.GroupFits(); --k) {
             bool kept = false;
@@ -117,13 +123,8 @@ TEST_F(ScnCursorTest, ThreeWordsAtOnceEqualThreeReadWordCalls) {
 TEST_F(ScnCursorTest, TriplesAtOnceEqualReadThreeWordsCalls) {
     std::mt19937 random(34);
     for (int trial = 0; trial < 4000; ++trial) {
-        std::string body(10 + random() % 90, '@');
-        for (char& c : body) c = static_cast<char>(random() % 16 == 0 ? random() % 256 : 0x40 + random() % 64);
-        TDCPDataBloc a = Block(body, static_cast<int32_t>(random() % (body.size() + 3)));
-        a.BodyLength = static_cast<int32_t>(body.size() - random() % 4);
-        const size_t classes = random() % 3 == 0 ? random() % body.size() : body.size();
-        a.ByteStatus.assign(classes, trial % 2 == 0 ? kByteNotExamined : kByteUnknown);
-        TScnCursor bulk(a, static_cast<int32_t>(random() % body.size()) - (random() % 8 == 0 ? 3 : 0));
+        TDCPDataBloc a = RandomBlock(random, 90, trial % 2 == 0 ? kByteNotExamined : kByteUnknown);
+        TScnCursor bulk(a, static_cast<int32_t>(random() % a.Body.size()) - (random() % 8 == 0 ? 3 : 0));
         if (random() % 4 == 0 && bulk.Position >= 0 && bulk.GroupFits()) (void)bulk.ReadWord();
         TDCPDataBloc b = a;
         TScnCursor single = bulk;
