@@ -159,8 +159,8 @@ struct PendingRecords {
     bool indexCurrent = false;
 
     void Clear() {
-        pieces.clear();
-        blocks.clear();
+        std::vector<std::string_view>().swap(pieces);
+        std::vector<const TDCPDataBloc*>().swap(blocks);
         bytes = 0;
         lines.clear();
     }
@@ -221,6 +221,14 @@ void TDCP::SaveBlocks() {
         TDCPDataBloc::WarnCannotStore(file.path);
     };
 
+    // Written before the end of the flush: a later block of the same file (blocks out of
+    // date order) is then looked for in the index, which knows what the file holds.
+    auto writeNow = [&write](PendingRecords& file) {
+        if (file.pieces.empty()) return;
+        write(file);
+        file.created = false;
+        file.indexCurrent = true;
+    };
     std::string upper;  // the block's header in upper case, then each line put in a pending set
     std::vector<PendingRecords> pending;
     std::unordered_map<std::string, size_t> pendingOf;  // path -> index in pending
@@ -231,6 +239,9 @@ void TDCP::SaveBlocks() {
     for (const auto& block : Blocks) {
         if (block->Date == 0.0) continue;
         if (current == nullptr || DateOf(block->Date) != lastDay) {
+            // The day's records are complete: written now, while their bytes are still
+            // in the processor's caches, and their pieces freed.
+            if (current != nullptr) writeNow(*current);
             std::string path = block->DailyFilePath(false);
             if (path.empty()) continue;
             const std::string folder = ExtractFileDir(path);
@@ -261,11 +272,7 @@ void TDCP::SaveBlocks() {
             if (line.data() != header.data() || line.size() != header.size()) ToUpperAsciiInto(upper, line);
             file.lines.insert(upper);
         });
-        if (file.bytes >= kMaxPendingBytes) {
-            write(file);
-            file.created = false;  // now on disk: the index knows what it holds
-            file.indexCurrent = true;
-        }
+        if (file.bytes >= kMaxPendingBytes) writeNow(file);
     }
     for (PendingRecords& file : pending) write(file);
 }
