@@ -2,6 +2,7 @@
 // the K7 files it fills. Decoding (DecodeAll) lives in UDCPDecode.cpp.
 
 #include <algorithm>
+#include <cmath>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -284,7 +285,9 @@ TK7File* TDCP::GetK7File(TDateTime date, int32_t instrumentNumber, uint8_t instr
         return item->Day == day && item->InstrumentNumber == instrumentNumber;
     };
     if (lastK7Item_ < K7Items.size() && matches(K7Items[lastK7Item_])) return K7Items[lastK7Item_]->K7File.get();
-    const uint64_t key = static_cast<uint64_t>(static_cast<int64_t>(day)) << 32 | static_cast<uint32_t>(instrumentNumber);
+    // Any day outside the calendar shares key 0: the index is checked before use anyway.
+    const int64_t dayNumber = std::isfinite(day) && std::abs(day) < 1e15 ? static_cast<int64_t>(day) : 0;
+    const uint64_t key = static_cast<uint64_t>(dayNumber) << 32 | static_cast<uint32_t>(instrumentNumber);
     size_t& indexed = k7ItemIndex_[key];
     if (indexed < K7Items.size() && matches(K7Items[indexed])) {
         lastK7Item_ = indexed;
