@@ -124,6 +124,8 @@ private:
 
     static constexpr std::array<uint8_t, 3> kLongLayoutTypes{0xA0, 0xB9, 0xBB};
     std::vector<std::unique_ptr<TDCP_Scn>> layouts_;
+    // The year of the block date read last (date 0: none yet); reading is const, and
+    // one converter serves one run, on one thread.
     struct YearOfDate {
         TDateTime date = 0;
         int32_t year = 0;
