@@ -146,23 +146,10 @@ uint16_t TScnCursor::ReadWord() {
 // The first group's characters are marked as first words, the second's as later words,
 // as ReadWord marks them.
 bool TScnCursor::ReadThreeWords(std::array<uint16_t, 3>& words) {
-    TDCPDataBloc& block = *Block;
-    if (Phase != 0 || Position < 0 || Position + 8 > std::min(block.DataEnd + 2, BodyEnd(block))) return false;
-    const uint8_t* chars = &block.Body[static_cast<size_t>(Position)];
-    const auto first = UnpackGroup(chars);
-    const auto second = UnpackGroup(chars + 4);
-    const int32_t classLimit = std::min(BodyEnd(block), static_cast<int32_t>(block.ByteStatus.size()));
-    auto mark = [&block, classLimit](int32_t from, int32_t to, uint8_t byteClass) {
-        to = std::min(to, classLimit);
-        if (from < to) block.ByteStatus.SetRange(static_cast<size_t>(from), static_cast<size_t>(to), byteClass);
-    };
-    mark(Position, Position + 4, kByteFirstWords);
-    mark(Position + 4, Position + 8, kByteLaterWords);
-    words = {static_cast<uint16_t>(first[0] * 256 + first[1]), static_cast<uint16_t>(first[2] * 256 + second[0]),
-             static_cast<uint16_t>(second[1] * 256 + second[2])};
-    Kept = first[2];
-    ByteIndex = 0;
-    Position += 8;
+    std::array<uint8_t, 6> bytes{};
+    if (ReadWordTriples(bytes.data(), 1) == 0) return false;
+    for (size_t k = 0; k < words.size(); ++k)
+        words[k] = static_cast<uint16_t>(bytes[2 * k] * 256 + bytes[2 * k + 1]);
     return true;
 }
 
