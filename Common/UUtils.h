@@ -53,6 +53,23 @@ constexpr char kPathSeparator = '/';
     return h ^ (h >> 32);
 }
 
+// Visits items[0], items[1], ... in order. An import's blocks and events were made long
+// before they are written or destroyed and are scattered in memory: the pointee of
+// items[i + 8] and, through fetchParts, what items[i + 4] points to are requested from
+// memory meanwhile, so that the waits overlap instead of adding up. The items are
+// pointers (raw or smart), none of them null; visit may reset items[i].
+template <class Items, class FetchParts, class Visit>
+void VisitFetchingAhead(Items& items, FetchParts&& fetchParts, Visit&& visit) {
+    constexpr size_t kObjectsAhead = 8;
+    constexpr size_t kPartsAhead = 4;
+    const size_t count = items.size();
+    for (size_t i = 0; i < count; ++i) {
+        if (i + kObjectsAhead < count) __builtin_prefetch(&*items[i + kObjectsAhead]);
+        if (i + kPartsAhead < count) fetchParts(*items[i + kPartsAhead]);
+        visit(items[i]);
+    }
+}
+
 // Inline: called per byte in the event and K7 loops.
 [[nodiscard]] inline char NibbleToHex(int nibble) {
     nibble &= 0x0F;

@@ -168,6 +168,12 @@ struct PendingRecords {
 };
 
 
+// Requests from memory what writing a block's record reads (see VisitFetchingAhead).
+void fetchRecordParts(const TDCPDataBloc& block) {
+    __builtin_prefetch(block.Header.data());
+    __builtin_prefetch(block.Body.data());
+}
+
 bool holdsLineBreak(std::string_view text) {
     return text.find('\r') != std::string_view::npos || text.find('\n') != std::string_view::npos;
 }
@@ -237,14 +243,14 @@ void TDCP::SaveBlocks() {
     // Blocks are in date order: the file changes only when the day does.
     TDateTime lastDay = -1;
     PendingRecords* current = nullptr;
-    for (const auto& block : Blocks) {
-        if (block->Date == 0.0) continue;
+    VisitFetchingAhead(Blocks, fetchRecordParts, [&](const std::unique_ptr<TDCPDataBloc>& block) {
+        if (block->Date == 0.0) return;
         if (current == nullptr || DateOf(block->Date) != lastDay) {
             // The day's records are complete: written now, while their bytes are still
             // in the processor's caches, and their pieces freed.
             if (current != nullptr) writeNow(*current);
             std::string path = block->DailyFilePath(false);
-            if (path.empty()) continue;
+            if (path.empty()) return;
             const std::string folder = ExtractFileDir(path);
             if (folders.insert(folder).second) path = block->DailyFilePath(true);
             auto [slot, added] = pendingOf.try_emplace(path, pending.size());
@@ -254,11 +260,11 @@ void TDCP::SaveBlocks() {
         }
         PendingRecords& file = *current;
         ToUpperAsciiInto(upper, block->Header);
-        if (PendingHolds(file, block->Header, upper)) continue;
+        if (PendingHolds(file, block->Header, upper)) return;
         if (!file.created) {
             const bool stored = index.Contains(file.path, block->Header, file.indexCurrent);
             file.indexCurrent = true;
-            if (stored) continue;
+            if (stored) return;
         }
         const std::string_view body = block->RecordBody();
         file.pieces.insert(file.pieces.end(), {block->Header, kRecordLineEnd, body, kRecordLineEnd});
@@ -274,7 +280,7 @@ void TDCP::SaveBlocks() {
             file.lines.insert(upper);
         });
         if (file.bytes >= kMaxPendingBytes) writeNow(file);
-    }
+    });
     for (PendingRecords& file : pending) write(file);
 }
 
@@ -327,6 +333,15 @@ void TDCP::forgetSettled(size_t index) {
 void TDCP::ClearContent() {
     settledBlocks_ = 0;
     settledLast_ = nullptr;
+    // Destroying a block frees its parts: they are fetched ahead like the blocks.
+    VisitFetchingAhead(
+        Blocks,
+        [](const TDCPDataBloc& block) {
+            fetchRecordParts(block);
+            __builtin_prefetch(block.Events.data());
+            __builtin_prefetch(block.ByteStatus.Packed());
+        },
+        [](std::unique_ptr<TDCPDataBloc>& block) { block.reset(); });
     Blocks.clear();
     headerIndex_.clear();
     indexedBlocks_ = 0;

@@ -514,12 +514,8 @@ void TDCP_to_K7::FileEvent(TDCPDataBloc& block, std::span<const uint8_t> bytes, 
         block.AddError(kErrScnBadEndMarker, event->DescString());
         if (!settings.DecodBadFE) return;
     }
-    if (TEvenement* existing = file->FindDecodedEventLike(*event)) {
-        block.Events.push_back(existing);
-        return;
-    }
-    TEvenement* added = file->AppendEvent(std::move(event));
-    if (!file->RemoveDuplicate()) block.Events.push_back(added);
+    const TK7File::Placed placed = file->AppendEventUnlessLike(std::move(event));
+    if (!placed.appended || !file->RemoveDuplicate()) block.Events.push_back(placed.event);
 }
 
 }  // namespace skylog

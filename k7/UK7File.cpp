@@ -15,6 +15,9 @@ using namespace k7format;
 
 namespace {
 
+// Requests an event's content from memory (see VisitFetchingAhead).
+void fetchContent(const TEvenement& event) { __builtin_prefetch(event.Content().data()); }
+
 constexpr const char* kCannotOpenMessage =
     "Impossible d'ouvrir le fichier! Ce fichier est-il déjà utilisé par une autre application?";
 constexpr int kMaxSecond = 59;
@@ -194,6 +197,21 @@ TEvenement* TK7File::FindDecodedEventLike(const TEvenement& event) const {
     return FindFirst(KeyOf(event));
 }
 
+TK7File::Placed TK7File::AppendEventUnlessLike(std::unique_ptr<TEvenement> event) {
+    if (event == nullptr) return {};
+    if (!event->Decoded || !event->HoldsBytes()) {
+        if (TEvenement* existing = FindDecodedEventLike(*event)) return {existing, false};
+        return {AppendEvent(std::move(event)), true};
+    }
+    // Indexing finds the first event like it, if any, in the same look.
+    TEvenement* raw = event.get();
+    events_.push_back(std::move(event));
+    TEvenement* first = decodedFirst_.Insert(raw);
+    if (first == raw) return {raw, true};
+    events_.pop_back();
+    return {first, false};
+}
+
 bool TK7File::RemoveDuplicate() {
     if (duplicateTexts_ == 0) return false;
     // The first event in list order whose text comes again later is i; the later
@@ -230,7 +248,10 @@ int32_t TK7File::NbEvt() const {
 
 int32_t TK7File::DataSize() const {
     size_t total = 0;
-    for (const auto& event : events_) total += event->EvtSize();
+    // Events are scattered in memory and seldom in the caches when a file is written.
+    VisitFetchingAhead(events_, fetchContent, [&total](const std::unique_ptr<TEvenement>& event) {
+        total += event->EvtSize();
+    });
     return static_cast<int32_t>(total);
 }
 
@@ -253,17 +274,17 @@ bool TK7File::BuildBuffer() {
         PutHeaderDate(buffer_, kHeaderDate2Offset, HeaderDate2, DecodeTime(HeaderDate2).second);
 
     out = kHeaderSize;
-    for (const auto& event : events_) {
+    VisitFetchingAhead(events_, fetchContent, [&](const std::unique_ptr<TEvenement>& event) {
         const std::string_view content = event->Content();
         if (event->HoldsBytes()) {
             const size_t n = std::min(content.size(), size - out);
             std::copy_n(content.data(), n, buffer_.data() + out);
             out += n;
-            continue;
+            return;
         }
         for (size_t k = 0; k < content.size() && out < size; k += 2)
             buffer_[out++] = static_cast<char>(HexToByte(content.substr(k, 2)));
-    }
+    });
     return true;
 }
 
@@ -285,6 +306,7 @@ void TK7File::Clear() {
     decodedFirst_.clear();
     later_.clear();
     duplicateTexts_ = 0;
+    VisitFetchingAhead(events_, fetchContent, [](std::unique_ptr<TEvenement>& event) { event.reset(); });
     events_.clear();
     removed_.clear();
     instrumentType_ = nullptr;

@@ -55,6 +55,14 @@ public:
     [[nodiscard]] TEvenement* FindDecodedEvent(std::string_view evt) const;
     // The same for the text of the given event, without building it.
     [[nodiscard]] TEvenement* FindDecodedEventLike(const TEvenement& event) const;
+    // FindDecodedEventLike, then AppendEvent when nothing was found (the converter files
+    // each event so), with one look in the index for a decoded event held as bytes.
+    // Gives the event found, the given one then being destroyed, or the one appended.
+    struct Placed {
+        TEvenement* event = nullptr;
+        bool appended = false;
+    };
+    Placed AppendEventUnlessLike(std::unique_ptr<TEvenement> event);
     // Removes the later event j of the first pair i < j of decoded events with equal
     // texts. The removed event stays alive (others may point to it) until Clear or
     // destruction. False when there is no pair or when j immediately followed i.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
+#include <vector>
 
 #include "Common/Encoding.h"
 #include "Common/MessageBoxes.h"
@@ -156,6 +158,48 @@ TEST(HashBytes, EqualBytesAgreeAndSmallChangesDiffer) {
             changed[i] = static_cast<char>(changed[i] ^ 0x01);
             EXPECT_TRUE(seen.insert(HashBytes(changed)).second) << length << " " << i;
         }
+    }
+}
+
+// Every byte value at every position of a word and of the tail: only 'a' to 'z' change,
+// bytes above 127 included (a sum that carried into the next byte would show here).
+TEST(ToUpperAscii, EveryByteAtEveryPosition) {
+    for (size_t length : {size_t{1}, size_t{7}, size_t{8}, size_t{9}, size_t{23}}) {
+        for (size_t at = 0; at < length; ++at) {
+            for (int value = 0; value < 256; ++value) {
+                std::string text(length, 'z');
+                for (size_t k = 0; k < length; ++k) text[k] = "a{`zA@Z\xff"[k % 9];
+                text[at] = static_cast<char>(value);
+                std::string expected = text;
+                for (char& c : expected)
+                    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+                std::string out = "old content";
+                ToUpperAsciiInto(out, text);
+                ASSERT_EQ(out, expected) << length << " " << at << " " << value;
+            }
+        }
+    }
+    EXPECT_EQ(ToUpperAscii(""), "");
+}
+
+// Each item is visited once, in order, and may be reset by the visit; the parts of
+// later items are asked for while they are still there.
+TEST(VisitFetchingAhead, VisitsInOrderAndLetsItemsGo) {
+    for (size_t count : {size_t{0}, size_t{1}, size_t{4}, size_t{5}, size_t{9}, size_t{30}}) {
+        std::vector<std::unique_ptr<int>> items;
+        for (size_t i = 0; i < count; ++i) items.push_back(std::make_unique<int>(static_cast<int>(i)));
+        std::vector<int> visited, fetched;
+        VisitFetchingAhead(
+            items, [&fetched](const int& item) { fetched.push_back(item); },
+            [&visited](std::unique_ptr<int>& item) {
+                visited.push_back(*item);
+                item.reset();
+            });
+        std::vector<int> expected(count);
+        for (size_t i = 0; i < count; ++i) expected[i] = static_cast<int>(i);
+        EXPECT_EQ(visited, expected);
+        EXPECT_EQ(fetched, std::vector<int>(expected.begin() + std::min<size_t>(count, 4), expected.end()));
+        for (const auto& item : items) EXPECT_EQ(item, nullptr);
     }
 }
 

@@ -512,6 +512,45 @@ TEST_F(EventIndexTest, FindDecodedEventLikeAgreesWithFindDecodedEvent) {
     EXPECT_EQ(file_.FindDecodedEvent(Hex(damaged)), nullptr);
 }
 
+// The one-look filing gives what looking first, then appending, gives: the same event
+// found or appended and the same list, for byte, text, lowercase and undecoded events
+// repeating at random while the index grows.
+TEST_F(EventIndexTest, AppendUnlessLikeAgreesWithFindThenAppend) {
+    TK7File twoSteps;
+    twoSteps.SetParamBloc("1A" + std::string(252, '0'));
+    std::mt19937 random(11);
+    for (int i = 0; i < 2000; ++i) {
+        std::string bytes = Stamped(static_cast<uint8_t>(random() % 40));
+        const int form = static_cast<int>(random() % 4);
+        if (form == 3) bytes[28] = 0;  // a bad end marker: not decoded
+        auto make = [&](TK7File& owner) {
+            auto event = std::make_unique<TEvenement>(&owner);
+            if (form == 1) event->SetEvt(FramedHex(Hex(bytes)));
+            else if (form == 2) event->SetEvt(FramedHex(LowerHex(bytes)));
+            else event->SetFramedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+            return event;
+        };
+        const TK7File::Placed placed = file_.AppendEventUnlessLike(make(file_));
+        auto event = make(twoSteps);
+        TEvenement* expected = twoSteps.FindDecodedEventLike(*event);
+        const bool appended = expected == nullptr;
+        if (appended) expected = twoSteps.AppendEvent(std::move(event));
+        ASSERT_EQ(placed.appended, appended) << i;
+        ASSERT_EQ(file_.Events().size(), twoSteps.Events().size()) << i;
+        const auto indexOf = [](const TK7File& file, const TEvenement* e) {
+            for (size_t k = 0; k < file.Events().size(); ++k)
+                if (file.Events()[k].get() == e) return k;
+            return file.Events().size();
+        };
+        ASSERT_EQ(indexOf(file_, placed.event), indexOf(twoSteps, expected)) << i;
+        ASSERT_LT(indexOf(file_, placed.event), file_.Events().size()) << i;
+    }
+    ASSERT_TRUE(file_.BuildBuffer());
+    ASSERT_TRUE(twoSteps.BuildBuffer());
+    EXPECT_EQ(file_.Buffer(), twoSteps.Buffer());
+    EXPECT_EQ(file_.AppendEventUnlessLike(nullptr).event, nullptr);
+}
+
 TEST_F(EventIndexTest, BufferOfByteAndTextEventsAsHexConversionGave) {
     // Byte events, a decoded text event of odd length, a lowercase one, an undecoded
     // one holding its framed text, and another odd one.
