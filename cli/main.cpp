@@ -10,9 +10,11 @@
 
 #include "Common/FileUtil.h"
 #include "Common/MessageBoxes.h"
+#include "Common/RunObjects.h"
 #include "Common/UUtils.h"
 #include "cli/Commands.h"
 #include "cli/HostDataLocation.h"
+#include "dcp/UDCPList.h"
 #include "k7/HostDataLoader.h"
 #include "plugin/USkylog.h"
 
@@ -114,6 +116,9 @@ int Main(int argc, char** argv) {
         {
             TSkylog run(runOptions);
             status = command->handler(args, options);
+            // The process ends after this function: what the commands read is left to
+            // the system to take back, instead of being freed block by block.
+            if (Run().Beacons != nullptr) Run().Beacons->AbandonContentAtExit();
         }
         return status;
     } catch (const std::exception& e) {

@@ -1,6 +1,9 @@
 // The beacon list: DcpList.inf, lookups and the day operations that move blocks and
 // K7 files between memory and the working directory.
 
+#include <cstddef>
+#include <memory>
+
 #include "Common/FileUtil.h"
 #include "Common/MessageBoxes.h"
 #include "Common/RunObjects.h"
@@ -106,6 +109,35 @@ void TDCPList::FlushK7ItemsOfDay(TDateTime date) {
     for (const auto& item : k7Items_)
         if (item->Day == day) item->Flush();
     k7Files.Commit();
+}
+
+namespace {
+
+// What AbandonContentAtExit leaves behind: built in static storage and never destroyed
+// (not even by the destructors of statics at exit), and reachable from there, so that
+// leak checkers do not count it as lost.
+struct AbandonedContent {
+    std::vector<std::vector<std::unique_ptr<TDCPDataBloc>>> blocks;
+    std::vector<std::vector<std::unique_ptr<TDCPK7Item>>> items;
+};
+
+AbandonedContent& abandonedContent() {
+    alignas(AbandonedContent) static std::byte storage[sizeof(AbandonedContent)];
+    static AbandonedContent* const content = std::construct_at(reinterpret_cast<AbandonedContent*>(storage));
+    return *content;
+}
+
+}  // namespace
+
+void TDCPList::AbandonContentAtExit() {
+    AbandonedContent& abandoned = abandonedContent();
+    for (auto& beacon : Beacons) {
+        abandoned.blocks.push_back(std::move(beacon->Blocks));
+        beacon->Blocks.clear();  // a moved-from vector is only known to be valid
+    }
+    abandoned.items.push_back(std::move(k7Items_));
+    k7Items_.clear();
+    ClearAll();
 }
 
 void TDCPList::ClearAll() {

@@ -94,6 +94,31 @@ TEST_F(K7ItemTest, ItemsAreFoundByDayAndInstrument) {
     EXPECT_EQ(morning->ParamBloc().substr(0, 2), "A0");
 }
 
+// Left for the end of the process: the list is as ClearAll leaves it and a flush writes
+// nothing, but the blocks and events are still there (freed, they would be reported by
+// the address sanitizer here), and a beacon can be filled again.
+TEST_F(K7ItemTest, ContentAbandonedAtExitIsGoneFromTheListButNotFreed) {
+    TDCP* beacon = AddBeacon("Lampedusa", "4711");
+    TDCPDataBloc* block = AddBlock(*beacon, "4711 0 at 07/03/05 14:02:00 UTC 8BT o", march7_, "NO DATA!");
+    TK7File* file = beacon->GetK7File(march7_, 45, 0xA0);
+    AddEvent(*file, 1);
+    block->Events.push_back(file->Events().back().get());
+
+    List().AbandonContentAtExit();
+    EXPECT_TRUE(beacon->Blocks.empty());
+    EXPECT_TRUE(beacon->K7Items.empty());
+    EXPECT_TRUE(List().K7Items().empty());
+    List().FlushAll();
+    EXPECT_FALSE(DirectoryExists(dir_.Path() + "DataDCP"));
+    EXPECT_FALSE(DirectoryExists(dir_.Path() + "DataK7"));
+    EXPECT_EQ(block->Header, "4711 0 at 07/03/05 14:02:00 UTC 8BT o");
+    EXPECT_EQ(block->Events.front()->Evt(), file->Events().front()->Evt());
+
+    AddEvent(*beacon->GetK7File(march7_, 45, 0xA0), 2);
+    List().FlushAll();
+    EXPECT_EQ(EventsOnDisk(K7Path("2005_03_07", "P045_20050307.K7")).size(), 1u);
+}
+
 TEST_F(K7ItemTest, FlushK7ItemsOfOneDayOrOfAll) {
     TDCP* beacon = AddBeacon("Lampedusa", "4711");
     AddEvent(*beacon->GetK7File(march7_, 45, 0xA0), 1);
