@@ -176,10 +176,19 @@ void TAtomicWriteBatch::Add(PendingFile file) {
     pending_.push_back(std::move(file));
 }
 
-void TAtomicWriteBatch::Commit() {
-    if (!outermost_ || pending_.empty()) return;
+std::vector<TAtomicWriteBatch::PendingFile> TAtomicWriteBatch::TakePending() {
     std::vector<PendingFile> files = std::move(pending_);
     pending_.clear();
+    return files;
+}
+
+void TAtomicWriteBatch::Commit() {
+    if (!outermost_ || pending_.empty()) return;
+    CommitFiles(TakePending());
+}
+
+void TAtomicWriteBatch::CommitFiles(std::vector<PendingFile> files) {
+    if (files.empty()) return;
     std::vector<int> errors(files.size(), 0);
 
     // Durable first: a target is only ever replaced by a file already on disk.

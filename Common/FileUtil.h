@@ -63,6 +63,12 @@ public:
     // The batch WriteFileAtomic adds to, or null.
     static TAtomicWriteBatch* Active();
     void Add(PendingFile file);
+    // Takes the pending files out of the batch, which then commits nothing, so that
+    // they are committed elsewhere with CommitFiles. Nothing in a batch that joined an
+    // outer one: the outer one holds its files.
+    [[nodiscard]] std::vector<PendingFile> TakePending();
+    // Commit of files taken from a batch; may run on another thread.
+    static void CommitFiles(std::vector<PendingFile> files);
 
 private:
     std::vector<PendingFile> pending_;

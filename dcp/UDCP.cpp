@@ -5,12 +5,12 @@
 #include <cmath>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "Common/FileUtil.h"
 #include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "Common/WorkDirLock.h"
+#include "dcp/DailyAppends.h"
 #include "dcp/DcpListFormat.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDailyFile.h"
@@ -139,149 +139,13 @@ TDCPDataBloc* TDCP::AddBlock(std::unique_ptr<TDCPDataBloc> block) {
     return Blocks.back().get();
 }
 
-namespace {
-
-// Records waiting to be appended to one daily file, in block order, as pieces of their
-// blocks (header, line end, body, line end: the blocks are not changed meanwhile), with
-// those of their lines that could be a header (upper case), so that a later block of
-// the same flush sees them as stored.
-struct PendingRecords {
-    std::string path;
-    std::vector<std::string_view> pieces;
-    std::vector<const TDCPDataBloc*> blocks;
-    size_t bytes = 0;
-    TLineSet lines;
-    // The file did not exist when the flush began. Under the working directory lock
-    // nobody else creates it, so only the records of this flush can be in it, and the
-    // index need not look at the disk for every block.
-    bool created = false;
-    // The index has looked at the file, or appended to it, during this flush: under the
-    // lock it still knows the file's size, and need not look at the disk again.
-    bool indexCurrent = false;
-
-    void Clear() {
-        std::vector<std::string_view>().swap(pieces);
-        std::vector<const TDCPDataBloc*>().swap(blocks);
-        bytes = 0;
-        lines.clear();
-    }
-};
-
-
-// Requests from memory what writing a block's record reads (see VisitFetchingAhead).
-void fetchRecordParts(const TDCPDataBloc& block) {
-    __builtin_prefetch(block.Header.data());
-    __builtin_prefetch(block.Body.data());
-}
-
-bool holdsLineBreak(std::string_view text) {
-    return text.find('\r') != std::string_view::npos || text.find('\n') != std::string_view::npos;
-}
-
-// Calls f for each line of the block's daily record.
-template <class F>
-void forEachRecordLine(const TDCPDataBloc& block, F&& f) {
-    const std::string_view body = block.RecordBody();
-    if (holdsLineBreak(block.Header) || holdsLineBreak(body)) {
-        // Never made by the reader; cut exactly as the file will be read.
-        ForEachDailyLine(block.DailyRecord(), f);
-        return;
-    }
-    f(std::string_view(block.Header));
-    f(body);
-}
-
-// True when a line of the pending records equals the header, letter case ignored;
-// upperHeader is the header in upper case.
-bool PendingHolds(const PendingRecords& file, std::string_view header, const std::string& upperHeader) {
-    if (header.find(' ') != std::string_view::npos) return file.lines.contains(upperHeader);
-    // Not a header the reader makes: compare with every pending line.
-    bool found = false;
-    for (const TDCPDataBloc* block : file.blocks) {
-        forEachRecordLine(*block, [&](std::string_view line) { found = found || EqualsNoCase(line, header); });
-        if (found) return true;
-    }
-    return false;
-}
-
-// Past this many bytes a file's records are written at once, so that the write of a
-// very large day is not one piece.
-constexpr size_t kMaxPendingBytes = size_t{1} << 20;
-
-}  // namespace
-
-// Each daily file receives its new records with one append per flush (or per megabyte)
-// instead of one open, write and close per block; what the file holds afterwards is the
-// same, record for record.
+// The records of this beacon alone, appended as each day is complete.
 void TDCP::SaveBlocks() {
     const TWorkDirLock lock(Settings().WorkDir);
     TDailyFileIndex ownIndex;
-    TDailyFileIndex& index = Owner ? Owner->DailyFiles() : ownIndex;
-    std::vector<std::string> warned;  // one warning per file, not one per block
-    auto write = [&index, &warned](PendingRecords& file) {
-        if (file.pieces.empty()) return;
-        // The index takes the lines already found rather than looking for them again.
-        const bool appended = index.Append(file.path, file.pieces, file.lines);
-        file.Clear();
-        if (appended || std::find(warned.begin(), warned.end(), file.path) != warned.end()) return;
-        warned.push_back(file.path);
-        TDCPDataBloc::WarnCannotStore(file.path);
-    };
-
-    // Written before the end of the flush: a later block of the same file (blocks out of
-    // date order) is then looked for in the index, which knows what the file holds.
-    auto writeNow = [&write](PendingRecords& file) {
-        if (file.pieces.empty()) return;
-        write(file);
-        file.created = false;
-        file.indexCurrent = true;
-    };
-    std::string upper;  // the block's header in upper case, then each line put in a pending set
-    std::vector<PendingRecords> pending;
-    std::unordered_map<std::string, size_t> pendingOf;  // path -> index in pending
-    std::unordered_set<std::string> folders;             // beacon folders known to exist
-    // Blocks are in date order: the file changes only when the day does.
-    TDateTime lastDay = -1;
-    PendingRecords* current = nullptr;
-    VisitFetchingAhead(Blocks, fetchRecordParts, [&](const std::unique_ptr<TDCPDataBloc>& block) {
-        if (block->Date == 0.0) return;
-        if (current == nullptr || DateOf(block->Date) != lastDay) {
-            // The day's records are complete: written now, while their bytes are still
-            // in the processor's caches, and their pieces freed.
-            if (current != nullptr) writeNow(*current);
-            std::string path = block->DailyFilePath(false);
-            if (path.empty()) return;
-            const std::string folder = ExtractFileDir(path);
-            if (folders.insert(folder).second) path = block->DailyFilePath(true);
-            auto [slot, added] = pendingOf.try_emplace(path, pending.size());
-            if (added) pending.push_back(PendingRecords{path, {}, {}, 0, {}, !FileExists(path), false});
-            current = &pending[slot->second];
-            lastDay = DateOf(block->Date);
-        }
-        PendingRecords& file = *current;
-        ToUpperAsciiInto(upper, block->Header);
-        if (PendingHolds(file, block->Header, upper)) return;
-        if (!file.created) {
-            const bool stored = index.Contains(file.path, block->Header, file.indexCurrent);
-            file.indexCurrent = true;
-            if (stored) return;
-        }
-        const std::string_view body = block->RecordBody();
-        file.pieces.insert(file.pieces.end(), {block->Header, kRecordLineEnd, body, kRecordLineEnd});
-        file.blocks.push_back(block.get());
-        file.bytes += block->Header.size() + body.size() + 2 * kRecordLineEnd.size();
-        // A header holds spaces (its fields are separated by them), a body of 6-bit
-        // characters usually none: only lines with a space can ever equal a header.
-        const std::string_view header = block->Header;
-        forEachRecordLine(*block, [&file, &upper, header](std::string_view line) {
-            if (line.find(' ') == std::string_view::npos) return;
-            // The header line is already in upper case in upper.
-            if (line.data() != header.data() || line.size() != header.size()) ToUpperAsciiInto(upper, line);
-            file.lines.insert(upper);
-        });
-        if (file.bytes >= kMaxPendingBytes) writeNow(file);
-    });
-    for (PendingRecords& file : pending) write(file);
+    TDailyAppends appends(Owner ? Owner->DailyFiles() : ownIndex);
+    appends.Gather(*this);
+    appends.Finish();
 }
 
 TK7File* TDCP::GetK7File(TDateTime date, int32_t instrumentNumber, uint8_t instrumentCode) {
@@ -337,7 +201,8 @@ void TDCP::ClearContent() {
     VisitFetchingAhead(
         Blocks,
         [](const TDCPDataBloc& block) {
-            fetchRecordParts(block);
+            __builtin_prefetch(block.Header.data());
+            __builtin_prefetch(block.Body.data());
             __builtin_prefetch(block.Events.data());
             __builtin_prefetch(block.ByteStatus.Packed());
         },

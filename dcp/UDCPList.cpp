@@ -2,7 +2,10 @@
 // K7 files between memory and the working directory.
 
 #include <cstddef>
+#include <future>
 #include <memory>
+#include <system_error>
+#include <thread>
 
 #include "Common/FileUtil.h"
 #include "Common/MessageBoxes.h"
@@ -10,6 +13,7 @@
 #include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "Common/WorkDirLock.h"
+#include "dcp/DailyAppends.h"
 #include "dcp/DcpListFormat.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDailyFile.h"
@@ -94,12 +98,43 @@ void TDCPList::LoadDay(TDateTime date, int beaconIndex) {
 // are all in place before the daily files say their messages are stored.
 void TDCPList::FlushAll() {
     const TWorkDirLock lock(Settings().WorkDir);
+    std::vector<TAtomicWriteBatch::PendingFile> k7Files;
     {
-        TAtomicWriteBatch k7Files;
+        TAtomicWriteBatch batch;
         for (const auto& item : k7Items_) item->Flush();
-        k7Files.Commit();
+        k7Files = batch.TakePending();
     }
-    for (const auto& beacon : Beacons) beacon->SaveBlocks();
+    // Making the K7 files durable and putting them in place is mostly a wait on the
+    // disk: another thread does it while the daily records are gathered, and nothing
+    // is appended before it is done (TDailyAppends). Without a thread, it is done here.
+    std::packaged_task<void()> commit(
+        [files = std::move(k7Files)]() mutable { TAtomicWriteBatch::CommitFiles(std::move(files)); });
+    std::future<void> k7InPlace = commit.get_future();
+    std::thread committer;
+    try {
+        committer = std::thread([&commit] { commit(); });
+    } catch (const std::system_error&) {
+        commit();
+    }
+    // Joined on every way out, before the task it runs is destroyed.
+    const struct Join {
+        std::thread& thread;
+        ~Join() {
+            if (thread.joinable()) thread.join();
+        }
+    } join{committer};
+
+    TDailyAppends appends(*dailyFiles_, &k7InPlace);
+    try {
+        for (const auto& beacon : Beacons) appends.Gather(*beacon);
+    } catch (...) {
+        // What was gathered before the error is appended once the K7 files are in
+        // place, as appending beacon after beacon would have done; a failure to put
+        // them in place is reported instead.
+        appends.Finish();
+        throw;
+    }
+    appends.Finish();
 }
 
 void TDCPList::FlushK7ItemsOfDay(TDateTime date) {
