@@ -146,9 +146,13 @@ TimeParts DecodeTime(TDateTime value) {
     return parts;
 }
 
+// splitDays without rounding the milliseconds: they make a whole day exactly when the
+// fraction reaches half a millisecond below one. Called for every event of an import.
 TDateTime DateOf(TDateTime value) {
-    long days = 0, msecs = 0;
-    splitDays(value, days, msecs);
+    const double whole = std::trunc(value);
+    const double frac = std::fabs(value - whole);
+    long days = static_cast<long>(whole);
+    if (frac * kMSecsPerDay >= kMSecsPerDay - 0.5) days += value < 0 ? -1 : 1;
     return static_cast<double>(days);
 }
 

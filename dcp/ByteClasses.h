@@ -6,6 +6,7 @@
 #include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <stdexcept>
@@ -42,7 +43,9 @@ class TByteClasses {
         if ((from & 1) != 0) Set(from++, byteClass);
         if (((to - from) & 1) != 0) Set(--to, byteClass);
         const auto both = static_cast<uint8_t>((byteClass & 0x0F) * 0x11);
-        for (size_t i = from / 2; i < to / 2; ++i) packed_[i] = both;
+        // memset: a loop of byte stores would read packed_ again after each (a byte
+        // may alias anything), one byte at a time.
+        if (to > from) std::memset(packed_.get() + from / 2, both, (to - from) / 2);
     }
     // count entries, all of the given class.
     void assign(size_t count, uint8_t byteClass) {
@@ -52,7 +55,7 @@ class TByteClasses {
             packed_ = count > 0 ? std::make_unique_for_overwrite<uint8_t[]>(packedSize) : nullptr;
         size_ = static_cast<uint32_t>(count);
         const auto both = static_cast<uint8_t>((byteClass & 0x0F) * 0x11);
-        for (size_t i = 0; i < packedSize; ++i) packed_[i] = both;
+        if (packedSize > 0) std::memset(packed_.get(), both, packedSize);
     }
     void clear() {
         packed_.reset();

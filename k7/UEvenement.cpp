@@ -178,7 +178,8 @@ std::string BytesOfCanonicalHex(std::string_view hex) {
 // Kept at 80 bytes on 64-bit systems, a size class of the allocator (see Elements).
 static_assert(sizeof(void*) != 8 || sizeof(TEvenement) <= 80);
 
-TEvenement::TEvenement(TK7File* owner) : Owner(owner) { SetEvt(""); }
+// The members' initial values are the state SetEvt("") gives (see ResetState).
+TEvenement::TEvenement(TK7File* owner) : Owner(owner) {}
 
 TEvenement::~TEvenement() = default;
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+
 #include "Common/DateTime.h"
 
 namespace skylog {
@@ -68,6 +71,35 @@ TEST(DateTime, TimeOfDayRoundsToTheMillisecond) {
     EXPECT_EQ(FormatTimeHMS(*value), "14:02:10");
     EXPECT_EQ(FormatDateDMY(*value), "07/03/2005");
     EXPECT_EQ(DateOf(*value), 38418.0);
+}
+
+// The day is the one whose milliseconds, rounded, start it: values just below midnight
+// belong to the next day, on both sides of the epoch and at every distance from it.
+TEST(DateTime, DateOfRoundsToTheMillisecondLikeTheTimeOfDay) {
+    auto reference = [](double value) {
+        const double whole = std::trunc(value);
+        long days = static_cast<long>(whole);
+        if (std::lround(std::fabs(value - whole) * kMSecsPerDay) >= static_cast<long>(kMSecsPerDay))
+            days += value < 0 ? -1 : 1;
+        return static_cast<double>(days);
+    };
+    std::mt19937_64 random(5);
+    for (double day : {0.0, 1.0, -1.0, 38418.0, -693593.0, 2958465.0}) {
+        for (double offset : {0.0, 0.5, 1.0, 1.4, 1.5, 1.6, 2.0, 1000.0, 43200000.0}) {
+            for (double sign : {1.0, -1.0}) {
+                const double near = day + sign * (1.0 - offset / kMSecsPerDay);
+                for (double value : {near, std::nextafter(near, 0.0), std::nextafter(near, 1e300),
+                                     std::nextafter(near, -1e300)})
+                    ASSERT_EQ(DateOf(value), reference(value)) << std::hexfloat << value;
+            }
+        }
+    }
+    for (int i = 0; i < 200000; ++i) {
+        const double value = std::uniform_real_distribution<double>(-700000.0, 3000000.0)(random);
+        ASSERT_EQ(DateOf(value), reference(value)) << std::hexfloat << value;
+    }
+    EXPECT_EQ(DateOf(38418.0 + (kMSecsPerDay - 0.4) / kMSecsPerDay), 38419.0);
+    EXPECT_EQ(DateOf(38418.0 + (kMSecsPerDay - 0.6) / kMSecsPerDay), 38418.0);
 }
 
 TEST(DateTime, FixedAndIsoForms) {

@@ -107,6 +107,34 @@ TEST(EventChecks, SettingAgainReplacesEverything) {
     EXPECT_EQ(event->ErrorCode, kEvtBadEndMarker);
 }
 
+// A new event is what setting an empty text gives, also to an event that held one.
+TEST(EventChecks, NewEventEqualsOneSetToEmpty) {
+    TK7File owner;
+    owner.SetParamBloc("1A" + std::string(252, '0'));
+    TEvenement fresh(&owner);
+    auto emptied = EventOf(Framed(EventBytes(0xDF, 30)), &owner);
+    ASSERT_TRUE(emptied->Decoded);
+    emptied->SetEvt("");
+    for (const TEvenement* event : {&fresh, emptied.get()}) {
+        EXPECT_EQ(event->Evt(), "");
+        EXPECT_EQ(event->EvtSize(), 0u);
+        EXPECT_FALSE(event->HoldsBytes());
+        EXPECT_FALSE(event->Framed);
+        EXPECT_FALSE(event->Decoded);
+        EXPECT_TRUE(event->Empty);
+        EXPECT_EQ(event->ErrorCode, 0);
+        EXPECT_EQ(event->Date, 0);
+        EXPECT_EQ(event->EvtType, 0);
+        EXPECT_EQ(event->EvtLength, 0);
+        EXPECT_EQ(event->Descriptor, nullptr);
+        EXPECT_TRUE(event->Elements.empty());
+        EXPECT_EQ(event->Owner, &owner);
+    }
+    EXPECT_EQ(fresh.SymbolString(), emptied->SymbolString());
+    EXPECT_EQ(fresh.DescString(), emptied->DescString());
+    EXPECT_EQ(fresh.AsciiString(), emptied->AsciiString());
+}
+
 TEST(EventDate, ValidAndInvalidDates) {
     auto dated = EventOf(Framed(EventBytes(0xDF, 30)));
     EXPECT_EQ(dated->Date, *EncodeDateTime(2005, 3, 7, 12, 30, 0));
