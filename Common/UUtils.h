@@ -59,7 +59,7 @@ constexpr char kPathSeparator = '/';
 // memory meanwhile, so that the waits overlap instead of adding up. The items are
 // pointers (raw or smart), none of them null; visit may reset items[i].
 template <class Items, class FetchParts, class Visit>
-void VisitFetchingAhead(Items& items, FetchParts&& fetchParts, Visit&& visit) {
+void VisitFetchingAhead(Items&& items, FetchParts&& fetchParts, Visit&& visit) {
     constexpr size_t kObjectsAhead = 8;
     constexpr size_t kPartsAhead = 4;
     const size_t count = items.size();

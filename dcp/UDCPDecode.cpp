@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "Common/RunObjects.h"
+#include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDCPReport.h"
 #include "k7/UDCP_to_K7.h"
@@ -235,6 +237,11 @@ void TDCP::DecodeAll() {
     // their count, which is what counting them again would give. (Counting every block
     // after every file made loading many days quadratic.)
     for (size_t i = Blocks.size(); i-- > from;) {
+        // The blocks of a file are out of the caches by the time they are decoded, and
+        // in date order no longer in memory order: the next ones are asked for ahead
+        // (see VisitFetchingAhead).
+        if (i >= from + 4) __builtin_prefetch(Blocks[i - 4].get());
+        if (i >= from + 2) __builtin_prefetch(Blocks[i - 2]->Body.data());
         TDCPDataBloc* next = i + 1 < Blocks.size() ? Blocks[i + 1].get() : nullptr;
         if (Blocks[i]->Decoded) continue;
         Blocks[i]->Decode(next);
@@ -242,8 +249,11 @@ void TDCP::DecodeAll() {
         if (next != nullptr) next->IgnoredCounted = false;
     }
     // Each block once, however many of its neighbours were decoded.
-    for (size_t i = from; i < Blocks.size(); ++i)
-        if (!Blocks[i]->IgnoredCounted) Blocks[i]->CountIgnoredBytes();
+    VisitFetchingAhead(
+        std::span(Blocks).subspan(from), [](const TDCPDataBloc& block) { __builtin_prefetch(block.ByteStatus.Packed()); },
+        [](const std::unique_ptr<TDCPDataBloc>& block) {
+            if (!block->IgnoredCounted) block->CountIgnoredBytes();
+        });
     settledBlocks_ = Blocks.size();
     settledLast_ = Blocks.empty() ? nullptr : Blocks.back().get();
 }
