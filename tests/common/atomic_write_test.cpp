@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Common/FileUtil.h"
@@ -105,6 +106,36 @@ TEST(AtomicWriteBatch, TheLastWriteOfATargetWins) {
     }
     EXPECT_EQ(test::ReadText(dir.File("a")), "second");
     EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"a"});
+}
+
+// Files taken out of a batch stay temporaries when it ends, and are put in place by
+// CommitFiles on another thread; a batch that joined an outer one has none to give.
+TEST(AtomicWriteBatch, TakenFilesAreCommittedElsewhere) {
+    test::TempDir dir;
+    WriteFileAtomic(dir.File("a"), "old");
+    std::vector<TAtomicWriteBatch::PendingFile> taken;
+    {
+        TAtomicWriteBatch batch;
+        WriteFileAtomic(dir.File("a"), "new");
+        WriteFileAtomic(dir.File("b"), "b");
+        taken = batch.TakePending();
+        EXPECT_EQ(batch.Pending(), 0u);
+    }
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(test::ReadText(dir.File("a")), "old");
+    EXPECT_FALSE(FileExists(dir.File("b")));
+    std::thread([files = std::move(taken)]() mutable { TAtomicWriteBatch::CommitFiles(std::move(files)); }).join();
+    EXPECT_EQ(test::ReadText(dir.File("a")), "new");
+    EXPECT_EQ(test::ReadText(dir.File("b")), "b");
+    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"a", "b"}));
+
+    TAtomicWriteBatch outer;
+    {
+        TAtomicWriteBatch inner;
+        WriteFileAtomic(dir.File("c"), "c");
+        EXPECT_TRUE(inner.TakePending().empty());
+    }
+    EXPECT_EQ(outer.Pending(), 1u);
 }
 
 }  // namespace
