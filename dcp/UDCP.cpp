@@ -6,7 +6,6 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "Common/FileUtil.h"
 #include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "Common/WorkDirLock.h"

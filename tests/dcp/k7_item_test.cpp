@@ -29,6 +29,15 @@ protected:
         for (const auto& event : file.Events()) texts.push_back(event->Evt());
         return texts;
     }
+    // The list as ClearAll leaves it: nothing in memory, and a flush writes nothing.
+    void ExpectEmptiedAndWritingNothing(const TDCP& beacon) {
+        EXPECT_TRUE(beacon.Blocks.empty());
+        EXPECT_TRUE(beacon.K7Items.empty());
+        EXPECT_TRUE(List().K7Items().empty());
+        List().FlushAll();
+        EXPECT_FALSE(DirectoryExists(dir_.Path() + "DataK7"));
+        EXPECT_FALSE(DirectoryExists(dir_.Path() + "DataDCP"));
+    }
     const TDateTime march7_ = At(2005, 3, 7, 14, 2);
     const TDateTime march8_ = At(2005, 3, 8, 9, 30);
 };
@@ -105,12 +114,7 @@ TEST_F(K7ItemTest, ContentAbandonedAtExitIsGoneFromTheListButNotFreed) {
     block->Events.push_back(file->Events().back().get());
 
     List().AbandonContentAtExit();
-    EXPECT_TRUE(beacon->Blocks.empty());
-    EXPECT_TRUE(beacon->K7Items.empty());
-    EXPECT_TRUE(List().K7Items().empty());
-    List().FlushAll();
-    EXPECT_FALSE(DirectoryExists(dir_.Path() + "DataDCP"));
-    EXPECT_FALSE(DirectoryExists(dir_.Path() + "DataK7"));
+    ExpectEmptiedAndWritingNothing(*beacon);
     EXPECT_EQ(block->Header, "4711 0 at 07/03/05 14:02:00 UTC 8BT o");
     EXPECT_EQ(block->Events.front()->Evt(), file->Events().front()->Evt());
 
@@ -191,12 +195,7 @@ TEST_F(K7ItemTest, ClearAllThenFlushAllWritesNothing) {
     AddEvent(*beacon->GetK7File(march7_, 45, 0xA0), 1);
     AddBlock(*beacon, "4711 0 at 07/03/05 14:02:10 UTC 3BT o", march7_, "abc");
     List().ClearAll();
-    EXPECT_TRUE(beacon->Blocks.empty());
-    EXPECT_TRUE(beacon->K7Items.empty());
-    EXPECT_TRUE(List().K7Items().empty());
-    List().FlushAll();
-    EXPECT_FALSE(DirectoryExists(dir_.Path() + "DataK7"));
-    EXPECT_FALSE(DirectoryExists(dir_.Path() + "DataDCP"));
+    ExpectEmptiedAndWritingNothing(*beacon);
 }
 
 TEST_F(K7ItemTest, FlushAllWritesK7FilesBeforeDailyFiles) {
