@@ -178,7 +178,9 @@ void TLineLoop::ReadGoesHeader(std::string_view line) {
 
     const int32_t year = ExpandYear(header->Year);
     TDateTime newYear = 0;
-    if (!TryEncodeDate(year, 1, 1, newYear)) {
+    // A day number outside its year would file the message under another year's day.
+    const int32_t daysInYear = IsLeapYear(year) ? 366 : 365;
+    if (!TryEncodeDate(year, 1, 1, newYear) || header->DayOfYear < 1 || header->DayOfYear > daysInYear) {
         AddError(kErrorDate, std::to_string(year) + " JDay=" + std::to_string(header->DayOfYear));
         CloseBlock();
         return;
