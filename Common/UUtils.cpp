@@ -188,7 +188,11 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 std::optional<int32_t> ParseInt32(std::string_view text) {
     std::string trimmed = Trim(text);
     std::string_view t = trimmed;
-    if (!t.empty() && t[0] == '+') t.remove_prefix(1);
+    // One sign at most: from_chars would take the '-' of "+-5".
+    if (!t.empty() && t[0] == '+') {
+        t.remove_prefix(1);
+        if (!t.empty() && t[0] == '-') return std::nullopt;
+    }
     if (t.empty()) return std::nullopt;
     int32_t value = 0;
     auto [ptr, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
