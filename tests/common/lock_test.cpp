@@ -14,24 +14,22 @@ namespace {
 
 TEST(WorkDirLock, SecondProcessWaitsForTheFirst) {
     test::TempDir dir;
-    const std::string marker = dir.File("marker");
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
-    pid_t child = fork();
+    const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         TWorkDirLock lock(dir.Path());
-        char go = 1;
-        (void)!write(ready[1], &go, 1);
+        (void)!write(ready[1], "1", 1);
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        test::WriteText(marker, "done");
+        test::WriteText(dir.File("marker"), "done");
         _exit(0);
     }
     char go = 0;
     ASSERT_EQ(read(ready[0], &go, 1), 1);
     {
         TWorkDirLock lock(dir.Path());  // blocks until the child has finished its work
-        EXPECT_EQ(test::ReadText(marker), "done");
+        EXPECT_EQ(test::ReadText(dir.File("marker")), "done");
     }
     int status = 0;
     waitpid(child, &status, 0);

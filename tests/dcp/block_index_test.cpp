@@ -15,12 +15,6 @@ namespace {
 
 using BlockIndexTest = DcpFixture;
 
-std::vector<std::string> Bodies(const TDCP& beacon) {
-    std::vector<std::string> bodies;
-    for (const auto& block : beacon.Blocks) bodies.emplace_back(block->Body.begin(), block->Body.end());
-    return bodies;
-}
-
 TEST_F(BlockIndexTest, AgreesWithRemovingByHeaderThroughOutsideChanges) {
     TDCP* beacon = AddBeacon("Lampedusa", "4711");
     struct Entry {
@@ -28,47 +22,39 @@ TEST_F(BlockIndexTest, AgreesWithRemovingByHeaderThroughOutsideChanges) {
         TDateTime date;
     };
     std::vector<Entry> model;
+    const auto byDate = [](const auto& a, const auto& b) { return a.date < b.date; };
     std::mt19937 random(3);
     for (int step = 0; step < 3000; ++step) {
         const int second = static_cast<int>(random() % 40);
         const std::string header = "4711 0 at 07/03/05 14:00:" + std::to_string(second) + " UTC 3BT o";
         const std::string body = "B" + std::to_string(step);
-        // Blocks of a few dates, so that sorting moves them.
-        const TDateTime date = At(2005, 3, 7, 14, 0, second % 4);
-        switch (random() % 20) {
-            case 0:  // sorted by date, as decoding does: same dates keep their order
-                std::stable_sort(beacon->Blocks.begin(), beacon->Blocks.end(),
-                                 [](const auto& a, const auto& b) { return a->Date < b->Date; });
-                std::stable_sort(model.begin(), model.end(), [](const Entry& a, const Entry& b) { return a.date < b.date; });
-                break;
-            case 1:  // a block removed from outside
-                if (!model.empty()) {
-                    const size_t i = random() % model.size();
-                    beacon->Blocks.erase(beacon->Blocks.begin() + static_cast<std::ptrdiff_t>(i));
-                    model.erase(model.begin() + static_cast<std::ptrdiff_t>(i));
-                }
-                break;
-            case 2:  // one removed and another appended from outside: the size stays
-                if (!model.empty()) {
-                    const size_t i = random() % model.size();
-                    beacon->Blocks.erase(beacon->Blocks.begin() + static_cast<std::ptrdiff_t>(i));
-                    model.erase(model.begin() + static_cast<std::ptrdiff_t>(i));
-                    auto other = std::make_unique<TDCPDataBloc>(beacon);
-                    other->Header = "outside " + body;  // never read again
-                    other->Date = date;
-                    other->AddBody("outside" + body);
-                    beacon->Blocks.push_back(std::move(other));
-                    model.push_back({"outside " + body, "outside" + body, date});
-                }
-                break;
-            default:
-                AddBlock(*beacon, header, date, body);
-                std::erase_if(model, [&header](const Entry& entry) { return entry.header == header; });
-                model.push_back({header, body, date});
+        const TDateTime date = At(2005, 3, 7, 14, 0, second % 4);  // a few: sorting moves them
+        const unsigned action = random() % 20;
+        if (action == 0) {  // sorted by date, as decoding does: same dates keep their order
+            std::stable_sort(beacon->Blocks.begin(), beacon->Blocks.end(),
+                             [](const auto& a, const auto& b) { return a->Date < b->Date; });
+            std::stable_sort(model.begin(), model.end(), byDate);
+        } else if (action <= 2 && !model.empty()) {  // removed from outside
+            const auto i = static_cast<std::ptrdiff_t>(random() % model.size());
+            beacon->Blocks.erase(beacon->Blocks.begin() + i);
+            model.erase(model.begin() + i);
+            if (action == 2) {  // and another appended from outside: the size stays
+                auto other = std::make_unique<TDCPDataBloc>(beacon);
+                other->Header = "outside " + body;  // never read again
+                other->Date = date;
+                other->AddBody(body);
+                beacon->Blocks.push_back(std::move(other));
+                model.push_back({"outside " + body, body, date});
+            }
+        } else if (action > 2) {
+            AddBlock(*beacon, header, date, body);
+            std::erase_if(model, [&header](const Entry& entry) { return entry.header == header; });
+            model.push_back({header, body, date});
         }
-        std::vector<std::string> expected;
+        std::vector<std::string> bodies, expected;
+        for (const auto& block : beacon->Blocks) bodies.emplace_back(block->Body.begin(), block->Body.end());
         for (const Entry& entry : model) expected.push_back(entry.body);
-        ASSERT_EQ(Bodies(*beacon), expected) << "step " << step;
+        ASSERT_EQ(bodies, expected) << "step " << step;
     }
 }
 

@@ -11,6 +11,8 @@
 namespace skylog::test {
 namespace {
 
+std::vector<uint8_t> Unpacked(const TByteClasses& classes) { return {classes.begin(), classes.end()}; }
+
 // The packed classes must behave as one byte per class would, whatever the size's parity
 // and whichever half of a packed byte a class lands in.
 TEST(ByteClasses, BehaveAsOneByteEach) {
@@ -22,24 +24,18 @@ TEST(ByteClasses, BehaveAsOneByteEach) {
         for (int step = 0; step < 200 && size > 0; ++step) {
             const size_t i = random() % size;
             const auto value = static_cast<uint8_t>(random() % (TByteClasses::kMaxClass + 1));
-            if (step % 2 == 0) {
-                classes.Set(i, value);
-                expected[i] = value;
-            } else {
-                // Runs of any length (empty ones too) starting in either half of a byte.
-                const size_t end = i + random() % (size - i + 1);
-                classes.SetRange(i, end, value);
-                std::fill(expected.begin() + static_cast<std::ptrdiff_t>(i),
-                          expected.begin() + static_cast<std::ptrdiff_t>(end), value);
-            }
+            // Runs of any length (empty ones too) starting in either half of a byte.
+            const size_t end = step % 2 == 0 ? i + 1 : i + random() % (size - i + 1);
+            if (step % 2 == 0) classes.Set(i, value);
+            else classes.SetRange(i, end, value);
+            std::fill(expected.begin() + static_cast<std::ptrdiff_t>(i),
+                      expected.begin() + static_cast<std::ptrdiff_t>(end), value);
         }
         ASSERT_EQ(classes.size(), size);
-        EXPECT_EQ(std::vector<uint8_t>(classes.begin(), classes.end()), expected) << size;
-        for (size_t i = 0; i < size; ++i) EXPECT_EQ(classes[i], expected[i]) << size << ' ' << i;
-        const TByteClasses copy = classes;
-        EXPECT_EQ(std::vector<uint8_t>(copy.begin(), copy.end()), expected);
+        EXPECT_EQ(Unpacked(classes), expected) << size;
+        EXPECT_EQ(Unpacked(TByteClasses(classes)), expected) << size;
         classes.assign(size, kByteNotExamined);
-        EXPECT_EQ(std::vector<uint8_t>(classes.begin(), classes.end()), std::vector<uint8_t>(size, kByteNotExamined));
+        EXPECT_EQ(Unpacked(classes), std::vector<uint8_t>(size, kByteNotExamined));
     }
 }
 
@@ -47,9 +43,6 @@ TEST(ByteClasses, BehaveAsOneByteEach) {
 // classes (never examined) must count as they did one byte at a time.
 TEST(ByteClasses, IgnoredBytesCountedPerClass) {
     std::mt19937 random(11);
-    const auto ignored = [](uint8_t c) {
-        return c == kByteNotExamined || c == kByteOutOfRange || c == kByteUnknown || c == kByteMalformed;
-    };
     for (int32_t size = 0; size <= 33; ++size) {
         for (int32_t extra : {0, 1, 6}) {
             TDCPDataBloc block(nullptr);
@@ -58,7 +51,8 @@ TEST(ByteClasses, IgnoredBytesCountedPerClass) {
             for (int32_t i = 0; i < size; ++i) {
                 const auto value = static_cast<uint8_t>(random() % (kByteTrailing + 1));
                 block.ByteStatus.Set(static_cast<size_t>(i), value);
-                expected += ignored(value) ? 1 : 0;
+                expected += value == kByteNotExamined || value == kByteOutOfRange ||
+                            value == kByteUnknown || value == kByteMalformed;
             }
             block.BodyLength = size + extra;
             EXPECT_EQ(block.CountIgnoredBytes(), expected) << size << '+' << extra;

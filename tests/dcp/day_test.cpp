@@ -35,30 +35,22 @@ protected:
     TDecodFile reader_;
 };
 
-TEST_F(DayTest, MinusOneLoadsEveryBeacon) {
-    List().LoadDay(At(2005, 3, 7, 18), -1);
-    EXPECT_EQ(BlockCounts(), (std::vector<size_t>{1, 1, 2}));
+// -1, and any index naming no beacon, load every beacon.
+TEST_F(DayTest, AnIndexLoadsThatBeaconOnly) {
+    const std::vector<std::pair<int, std::vector<size_t>>> cases = {
+        {2, {0, 0, 2}}, {0, {1, 0, 0}}, {3, {1, 1, 2}}, {-5, {1, 1, 2}}, {-1, {1, 1, 2}}};
+    for (const auto& [index, counts] : cases) {
+        List().ClearAll();
+        List().LoadDay(At(2005, 3, 7, 18), index);
+        EXPECT_EQ(BlockCounts(), counts) << index;
+    }
     const TDCPDataBloc& block = *List().Beacons[2]->Blocks[1];
     EXPECT_EQ(block.Header, Header(2, 11));
     EXPECT_EQ(block.Date, At(2005, 3, 7, 11));
     EXPECT_TRUE(block.Decoded);
 }
 
-TEST_F(DayTest, AnIndexLoadsThatBeaconOnly) {
-    List().LoadDay(At(2005, 3, 7), 2);
-    EXPECT_EQ(BlockCounts(), (std::vector<size_t>{0, 0, 2}));
-    List().LoadDay(At(2005, 3, 7), 0);
-    EXPECT_EQ(BlockCounts(), (std::vector<size_t>{1, 0, 2}));
-}
-
-TEST_F(DayTest, IndexesOutOfRangeLoadEveryBeacon) {
-    List().LoadDay(At(2005, 3, 7), 3);
-    EXPECT_EQ(BlockCounts(), (std::vector<size_t>{1, 1, 2}));
-    List().ClearAll();
-    List().LoadDay(At(2005, 3, 7), -5);
-    EXPECT_EQ(BlockCounts(), (std::vector<size_t>{1, 1, 2}));
-}
-
+// Read again, the day's records replace their blocks, and nothing new is stored.
 TEST_F(DayTest, LoadingTwiceKeepsOneBlockPerRecordAndStoresNothingNew) {
     // The third beacon's name "../Avignon" is stored under a safe folder.
     const std::string file = dir_.Path() + "DataDCP/.._Avignon/2005_03_07.DCP";
@@ -68,11 +60,8 @@ TEST_F(DayTest, LoadingTwiceKeepsOneBlockPerRecordAndStoresNothingNew) {
     EXPECT_EQ(BlockCounts(), (std::vector<size_t>{1, 1, 2}));
     List().FlushAll();
     EXPECT_EQ(ReadText(file), before);
-}
-
-TEST_F(DayTest, DayWithoutFilesLoadsNothing) {
-    List().LoadDay(At(2005, 3, 8), -1);
-    EXPECT_EQ(BlockCounts(), (std::vector<size_t>{0, 0, 0}));
+    List().LoadDay(At(2005, 3, 8), -1);  // a day without files
+    EXPECT_EQ(BlockCounts(), (std::vector<size_t>{1, 1, 2}));
     EXPECT_TRUE(boxes_.shown.empty());
 }
 

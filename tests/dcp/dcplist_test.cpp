@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "Common/FileUtil.h"
-#include "Common/IniFile.h"
 #include "managers/UManagers.h"
 #include "tests/dcp/DcpFixture.h"
 
@@ -23,124 +22,82 @@ protected:
     std::string FileName() const { return dir_.File("DcpList.inf"); }
 };
 
-TEST_F(DcpListTest, SavedSectionsAndKeys) {
+// The file byte by byte; a deleted beacon leaves no section behind, and the next one
+// takes its number.
+TEST_F(DcpListTest, SavedFileAndReload) {
     WriteText(dir_.File("Managers.inf"), "4,Dupont,Jean,\r\n7,Curie,Marie,\r\n");
     TManagerList managers(dir_.File("Managers.inf"));
     skylog::Run().Managers = &managers;
+    EXPECT_EQ(List().Count(), 0u);  // no file yet
 
-    AddBeacon("Avignon", "4711");
+    AddAsso(*AddBeacon("Avignon", "4711"), At(2005, 1, 1), At(2005, 2, 1), 3);
     TDCP* second = AddBeacon("Lampedusa", "4712");
     second->BaseTime = 725;
     second->Interval = 60;
     AddAsso(*second, At(2005, 3, 1), At(2005, 12, 31, 23, 59), 123, "Avignon")->Managers.SetIdsText("4|7");
     AddAsso(*second, At(2006, 1, 1), At(2006, 6, 30, 12), 45, "Sede");
     List().SaveToFile();
+    const std::string secondSection =
+        "Name=Lampedusa\r\nNumber=4712\r\nBaseTime=725\r\nInterval=60\r\nNbAss=2\r\n"
+        "Asso0=01/03/2005,00:00:00,31/12/2005,23:59:00,123,Avignon,4|7\r\n"
+        "Asso1=01/01/2006,00:00:00,30/06/2006,12:00:00,45,Sede,\r\n";
+    EXPECT_EQ(ReadText(FileName()),
+              "[General]\r\nNbDCP=2\r\n\r\n[DCP0]\r\nName=Avignon\r\nNumber=4711\r\nBaseTime=0\r\n"
+              "Interval=30\r\nNbAss=1\r\nAsso0=01/01/2005,00:00:00,01/02/2005,00:00:00,3,,\r\n\r\n"
+              "[DCP1]\r\n" + secondSection);
 
-    const TIniFile ini(FileName());
-    EXPECT_EQ(ini.SectionNames(), (std::vector<std::string>{"General", "DCP0", "DCP1"}));
-    EXPECT_EQ(ini.ReadInteger("General", "NbDCP", -1), 2);
-    EXPECT_EQ(ini.ReadInteger("DCP0", "NbAss", -1), 0);
-    EXPECT_FALSE(ini.ValueExists("DCP0", "Asso0"));
-    EXPECT_EQ(ini.KeyNames("DCP1"),
-              (std::vector<std::string>{"Name", "Number", "BaseTime", "Interval", "NbAss", "Asso0", "Asso1"}));
-    EXPECT_EQ(ini.ReadString("DCP1", "BaseTime", ""), "725");
-    EXPECT_EQ(ini.ReadInteger("DCP1", "NbAss", -1), 2);
-    EXPECT_EQ(ini.ReadString("DCP1", "Asso0", ""), "01/03/2005,00:00:00,31/12/2005,23:59:00,123,Avignon,4|7");
-    EXPECT_EQ(ini.ReadString("DCP1", "Asso1", ""), "01/01/2006,00:00:00,30/06/2006,12:00:00,45,Sede,");
-
+    // Read back, every field of the second beacon is written again as it was.
     TDCPList reloaded(FileName());
-    ASSERT_EQ(reloaded.Count(), 2u);
-    const TDCP& back = *reloaded.Beacons[1];
-    EXPECT_EQ(back.Name, "Lampedusa");
-    EXPECT_EQ(back.Number, "4712");
-    EXPECT_EQ(back.BaseTime, 725);
-    EXPECT_EQ(back.Interval, 60);
-    ASSERT_EQ(back.AssoList.size(), 2u);
-    EXPECT_EQ(back.AssoList[0]->StartDate, At(2005, 3, 1));
-    EXPECT_EQ(back.AssoList[0]->EndDate, At(2005, 12, 31, 23, 59));
-    EXPECT_EQ(back.AssoList[0]->Managers.Ids(), (std::vector<int32_t>{4, 7}));
-    EXPECT_EQ(back.AssoList[1]->PosName, "Sede");
+    reloaded.Delete(0);
+    reloaded.SaveToFile();
+    EXPECT_EQ(ReadText(FileName()), "[General]\r\nNbDCP=1\r\n\r\n[DCP0]\r\n" + secondSection);
 }
 
-TEST_F(DcpListTest, DeletedBeaconLeavesNoSection) {
-    TDCP* first = AddBeacon("A", "1");
-    AddAsso(*first, At(2005, 1, 1), At(2005, 2, 1), 1);
-    AddAsso(*first, At(2005, 2, 1), At(2005, 3, 1), 2);
-    TDCP* second = AddBeacon("B", "2");
-    AddAsso(*second, At(2005, 1, 1), At(2005, 2, 1), 3);
-    List().SaveToFile();
-    List().Delete(0);
-    List().SaveToFile();
-
-    const TIniFile ini(FileName());
-    EXPECT_EQ(ini.SectionNames(), (std::vector<std::string>{"General", "DCP0"}));
-    EXPECT_EQ(ini.ReadString("DCP0", "Name", ""), "B");
-    EXPECT_EQ(ini.ReadInteger("DCP0", "NbAss", -1), 1);
-    EXPECT_FALSE(ini.ValueExists("DCP0", "Asso1"));
-}
-
-TEST_F(DcpListTest, MissingFileGivesEmptyListAndIsCreatedOnSave) {
-    EXPECT_EQ(List().Count(), 0u);
-    List().SaveToFile();
-    EXPECT_EQ(ReadText(FileName()), "[General]\r\nNbDCP=0\r\n");
-}
-
-TEST_F(DcpListTest, FindAssoBoundsAreInclusive) {
-    TDCP* beacon = AddBeacon("A", "1");
-    const TDateTime start = At(2005, 3, 1, 8);
-    const TDateTime end = At(2005, 3, 31, 23, 59, 59);
-    AddAsso(*beacon, start, end, 1);
-    const TDateTime oneSecond = 1.0 / 86400.0;
-
-    ASSERT_NE(beacon->FindAsso(start), nullptr);
-    EXPECT_EQ(beacon->FindAsso(start)->InstrumentNumber, 1);
-    EXPECT_NE(beacon->FindAsso(end), nullptr);
-    EXPECT_EQ(beacon->FindAsso(At(2005, 3, 1, 7, 59, 59)), nullptr);
-    EXPECT_EQ(beacon->FindAsso(At(2005, 4, 1)), nullptr);
-    EXPECT_EQ(beacon->FindAsso(end + oneSecond), nullptr);
-
-    AddAsso(*beacon, At(2005, 4, 1), At(2005, 5, 1), 2);
-    ASSERT_NE(beacon->FindAsso(At(2005, 4, 1)), nullptr);
-    EXPECT_EQ(beacon->FindAsso(At(2005, 4, 1))->InstrumentNumber, 2);
-}
-
-TEST_F(DcpListTest, OverlappingAssociationsFirstInListWins) {
+// Bounds are inclusive; where two associations overlap, the first in the list wins.
+TEST_F(DcpListTest, FindAsso) {
     TDCP* beacon = AddBeacon("A", "1");
     AddAsso(*beacon, At(2005, 3, 10), At(2005, 3, 20), 7);
-    AddAsso(*beacon, At(2005, 3, 1), At(2005, 3, 31), 8);
-    EXPECT_EQ(beacon->FindAsso(At(2005, 3, 15))->InstrumentNumber, 7);
-    EXPECT_EQ(beacon->FindAsso(At(2005, 3, 5))->InstrumentNumber, 8);
+    AddAsso(*beacon, At(2005, 3, 1, 8), At(2005, 3, 31, 23, 59, 59), 8);
+    AddAsso(*beacon, At(2005, 4, 1), At(2005, 5, 1), 2);
+    const std::vector<std::pair<TDateTime, int32_t>> cases = {
+        {At(2005, 3, 1, 7, 59, 59), 0}, {At(2005, 3, 1, 8), 8}, {At(2005, 3, 15), 7},
+        {At(2005, 3, 31, 23, 59, 59), 8}, {At(2005, 4, 1), 2}, {At(2005, 5, 1), 2},
+        {At(2005, 5, 1, 0, 0, 1), 0}};
+    for (const auto& [when, instrument] : cases) {
+        const TDCPAsso* asso = beacon->FindAsso(when);
+        EXPECT_EQ(asso ? asso->InstrumentNumber : 0, instrument) << FormatDateDMY(when);
+    }
 }
 
 TEST_F(DcpListTest, LookupsAreExactAndReturnTheFirst) {
-    TDCP* upper = AddBeacon("Sede", "ABC");
+    TDCP* first = AddBeacon("Sede", "ABC");
     TDCP* twin = AddBeacon("Sede", "DEF");
-    EXPECT_EQ(List().FindByNumber("ABC"), upper);
+    EXPECT_EQ(List().FindByNumber("DEF"), twin);
+    EXPECT_EQ(List().FindByName("Sede"), first);
     EXPECT_EQ(List().FindByNumber("abc"), nullptr);
     EXPECT_EQ(List().FindByNumber("AB"), nullptr);
-    EXPECT_EQ(List().FindByNumber("DEF"), twin);
-    EXPECT_EQ(List().FindByName("Sede"), upper);
     EXPECT_EQ(List().FindByName("sede"), nullptr);
 }
 
 TEST_F(DcpListTest, NewBeaconTakesTransIntervalLoadedOneDefaultsToThirty) {
     Settings().TransInterval = 45;
     EXPECT_EQ(TDCP().Interval, 45);
-
+    // NbDCP larger than the sections present gives default beacons.
     WriteText(FileName(), "[General]\r\nNbDCP=2\r\n\r\n[DCP0]\r\nNumber=1\r\n");
     TDCPList list(FileName());
     ASSERT_EQ(list.Count(), 2u);
-    EXPECT_EQ(list.Beacons[0]->Interval, 30);
     EXPECT_EQ(list.Beacons[0]->Name, "NoName");
-    // NbDCP larger than the sections present gives default beacons.
-    EXPECT_EQ(list.Beacons[1]->Number, "");
-    EXPECT_EQ(list.Beacons[1]->Interval, 30);
-    EXPECT_EQ(list.Beacons[1]->Owner, &list);
+    for (const auto& beacon : list.Beacons) {
+        EXPECT_EQ(beacon->Interval, 30);
+        EXPECT_EQ(beacon->Owner, &list);
+    }
 }
 
+// A damaged file: lines that do not parse are dropped without a word, and a huge
+// association count costs no time (only keys present are read, gaps too).
 TEST_F(DcpListTest, MalformedAssociationLinesAreDiscarded) {
     WriteText(FileName(),
-              "[General]\r\nNbDCP=1\r\n\r\n[DCP0]\r\nName=A\r\nNumber=1\r\nNbAss=9\r\n"
+              "[General]\r\nNbDCP=1\r\n\r\n[DCP0]\r\nName=A\r\nNumber=1\r\nNbAss=2000000000\r\n"
               "Asso0=01/03/2005,00:00:00,31/03/2005,23:59:59,12,Ok,\r\n"
               "Asso1=xx/03/2005,00:00:00,31/03/2005,23:59:59,12,BadDay,\r\n"
               "Asso2=31/02/2005,00:00:00,31/03/2005,23:59:59,12,NoSuchDate,\r\n"
@@ -148,10 +105,11 @@ TEST_F(DcpListTest, MalformedAssociationLinesAreDiscarded) {
               "Asso4=01/03/2005,00:00:00,31/03/2005,23:59:59,1x2,BadInstrument,\r\n"
               "Asso5=\r\n"
               "Asso6=01/03/2005,00:00:00\r\n"
-              "Asso7=02/03/2005,00:00:00,03/03/2005,00:00:00,13\r\n");
+              "Asso7=02/03/2005,00:00:00,03/03/2005,00:00:00,13\r\n"
+              "Asso9=01/04/2005,00:00:00,30/04/2005,23:59:59,14,AfterAGap,\r\n");
     TDCPList list(FileName());
     const TDCP& beacon = *list.Beacons[0];
-    ASSERT_EQ(beacon.AssoList.size(), 3u);
+    ASSERT_EQ(beacon.AssoList.size(), 4u);
     EXPECT_EQ(beacon.AssoList[0]->PosName, "Ok");
     // Fewer than five fields: kept, but dated 0.0, so it covers no real date.
     EXPECT_EQ(beacon.AssoList[1]->StartDate, 0.0);
@@ -159,16 +117,8 @@ TEST_F(DcpListTest, MalformedAssociationLinesAreDiscarded) {
     EXPECT_EQ(beacon.AssoList[1]->InstrumentNumber, 0);
     EXPECT_EQ(beacon.AssoList[2]->InstrumentNumber, 13);
     EXPECT_EQ(beacon.AssoList[2]->PosName, "");
+    EXPECT_EQ(beacon.AssoList[3]->PosName, "AfterAGap");
     EXPECT_TRUE(boxes_.shown.empty());
-}
-
-TEST_F(DcpListTest, AssociationCountBeyondTheKeysPresent) {
-    WriteText(FileName(),
-              "[General]\r\nNbDCP=1\r\n\r\n[DCP0]\r\nName=A\r\nNbAss=2000000000\r\n"
-              "Asso3=01/03/2005,00:00:00,31/03/2005,23:59:59,12,Ok,\r\n");
-    TDCPList list(FileName());
-    ASSERT_EQ(list.Beacons[0]->AssoList.size(), 1u);
-    EXPECT_EQ(list.Beacons[0]->AssoList[0]->InstrumentNumber, 12);
 }
 
 TEST_F(DcpListTest, Windows1252FileRoundTripsByteForByte) {

@@ -18,86 +18,79 @@ namespace {
 
 class FlushBatchTest : public DcpFixture {
 protected:
-    std::string DailyFile(std::string_view name) const {
-        return dir_.Path() + "DataDCP/Lampedusa/" + std::string(name);
+    std::string DailyFile(std::string_view folder, int day, const std::string& workDir = "") const {
+        char name[24];
+        std::snprintf(name, sizeof name, "/2005_03_%02d.DCP", day);
+        return (workDir.empty() ? dir_.Path() : workDir) + "DataDCP/" + std::string(folder) + name;
     }
-    static std::string Header(int day, int second) {
+    // The header of a transmission at the given second of the day.
+    static std::string Header(int day, int second, std::string_view number = "4711") {
         char text[64];
-        std::snprintf(text, sizeof text, "4711 0 at %02d/03/05 14:00:%02d UTC 3BT o", day, second);
+        std::snprintf(text, sizeof text, "%s 0 at %02d/03/05 %02d:%02d:%02d UTC 3BT o",
+                      std::string(number).c_str(), day, second / 3600, second / 60 % 60, second % 60);
         return text;
+    }
+    static TDateTime Date(int day, int second) { return At(2005, 3, day, second / 3600, second / 60 % 60, second % 60); }
+    static std::string Record(std::string_view header, std::string_view body) {
+        return std::string(header) + "\r\n" + std::string(body) + "\r\n";
     }
 };
 
 TEST_F(FlushBatchTest, InterleavedDaysKeepBlockOrderAndCaseDuplicatesGoOnce) {
     TDCP* beacon = AddBeacon("Lampedusa", "4711");
-    AddBlock(*beacon, Header(7, 1), At(2005, 3, 7, 14, 0, 1), "aaa");
-    AddBlock(*beacon, Header(8, 1), At(2005, 3, 8, 14, 0, 1), "bbb");
-    AddBlock(*beacon, Header(7, 2), At(2005, 3, 7, 14, 0, 2), "ccc");
-    // Differs from the first header only in letter case: the same transmission.
-    AddBlock(*beacon, "4711 0 AT 07/03/05 14:00:01 utc 3bt O", At(2005, 3, 7, 14, 0, 1), "ddd");
+    AddBlock(*beacon, Header(7, 1), Date(7, 1), "aaa");
+    AddBlock(*beacon, Header(8, 1), Date(8, 1), "bbb");
+    AddBlock(*beacon, Header(7, 2), Date(7, 2), "ccc");
+    AddBlock(*beacon, "4711 0 AT 07/03/05 00:00:01 utc 3bt O", Date(7, 1), "ddd");  // the first, other case
     List().FlushAll();
-    EXPECT_EQ(ReadText(DailyFile("2005_03_07.DCP")),
-              Header(7, 1) + "\r\naaa\r\n" + Header(7, 2) + "\r\nccc\r\n");
-    EXPECT_EQ(ReadText(DailyFile("2005_03_08.DCP")), Header(8, 1) + "\r\nbbb\r\n");
+    EXPECT_EQ(ReadText(DailyFile("Lampedusa", 7)), Record(Header(7, 1), "aaa") + Record(Header(7, 2), "ccc"));
+    EXPECT_EQ(ReadText(DailyFile("Lampedusa", 8)), Record(Header(8, 1), "bbb"));
 }
 
 TEST_F(FlushBatchTest, HeaderEqualToAnEarlierBodyCountsAsStored) {
     TDCP* beacon = AddBeacon("Lampedusa", "4711");
-    AddBlock(*beacon, Header(7, 1), At(2005, 3, 7, 14, 0, 1), "SAME");
-    AddBlock(*beacon, "same", At(2005, 3, 7, 15), "xyz");
-    AddBlock(*beacon, Header(7, 3), At(2005, 3, 7, 14, 0, 3), "4711 0 AT 07/03/05 14:00:04 UTC 3BT O");
-    AddBlock(*beacon, Header(7, 4), At(2005, 3, 7, 14, 0, 4), "late");
+    const std::string upper = "4711 0 AT 07/03/05 00:00:04 UTC 3BT O";
+    AddBlock(*beacon, Header(7, 1), Date(7, 1), "SAME");
+    AddBlock(*beacon, "same", Date(7, 2), "xyz");  // no space: compared line by line
+    AddBlock(*beacon, Header(7, 3), Date(7, 3), upper);
+    AddBlock(*beacon, Header(7, 4), Date(7, 4), "late");
     List().FlushAll();
-    EXPECT_EQ(ReadText(DailyFile("2005_03_07.DCP")), Header(7, 1) + "\r\nSAME\r\n" + Header(7, 3) +
-                                                         "\r\n4711 0 AT 07/03/05 14:00:04 UTC 3BT O\r\n");
-}
-
-TEST_F(FlushBatchTest, ManyMegabytesForOneFileAreWrittenOnceInOrder) {
-    TDCP* beacon = AddBeacon("Lampedusa", "4711");
-    const std::string body(4000, 'A');
-    std::string expected;
-    for (int i = 0; i < 600; ++i) {  // about 2.4 MB: written in the middle of the flush too
-        char header[64];
-        std::snprintf(header, sizeof header, "4711 0 at 07/03/05 %02d:%02d:%02d UTC 4000BT o", i / 3600,
-                      i / 60 % 60, i % 60);
-        AddBlock(*beacon, header, At(2005, 3, 7, i / 3600, i / 60 % 60, i % 60), body);
-        expected += std::string(header) + "\r\n" + body + "\r\n";
-    }
-    // The same transmissions in upper case, read after the first megabyte went to disk:
-    // the index must know what this flush already wrote there.
-    AddBlock(*beacon, "4711 0 AT 07/03/05 00:00:00 UTC 4000BT O", At(2005, 3, 7, 0, 9, 59), body);
-    AddBlock(*beacon, "4711 0 AT 07/03/05 00:04:10 UTC 4000BT O", At(2005, 3, 7, 0, 9, 59), body);
-    List().FlushAll();
-    List().FlushAll();
-    EXPECT_EQ(ReadText(DailyFile("2005_03_07.DCP")), expected);
-}
-
-// Thousands of small records: more pieces than one write takes.
-TEST_F(FlushBatchTest, ManySmallRecordsAreWrittenWholeInOrder) {
-    TDCP* beacon = AddBeacon("Lampedusa", "4711");
-    std::string expected;
-    for (int i = 0; i < 3000; ++i) {
-        char header[64];
-        std::snprintf(header, sizeof header, "4711 0 at 07/03/05 %02d:%02d:%02d UTC 3BT o", i / 3600,
-                      i / 60 % 60, i % 60);
-        const std::string body = "B" + std::to_string(i);
-        AddBlock(*beacon, header, At(2005, 3, 7, i / 3600, i / 60 % 60, i % 60), body);
-        expected += std::string(header) + "\r\n" + body + "\r\n";
-    }
-    List().FlushAll();
-    EXPECT_EQ(ReadText(DailyFile("2005_03_07.DCP")), expected);
+    EXPECT_EQ(ReadText(DailyFile("Lampedusa", 7)), Record(Header(7, 1), "SAME") + Record(Header(7, 3), upper));
 }
 
 // A body holding a line break (never made by the reader) is cut into lines as the file
 // will be read: a later header equal to its second line counts as stored.
 TEST_F(FlushBatchTest, LinesOfABodyWithALineBreakCountAsStored) {
     TDCP* beacon = AddBeacon("Lampedusa", "4711");
-    AddBlock(*beacon, Header(7, 1), At(2005, 3, 7, 14, 0, 1), "xyz\r" + Header(7, 2));
-    AddBlock(*beacon, "4711 0 AT 07/03/05 14:00:02 UTC 3BT O", At(2005, 3, 7, 14, 0, 2), "ignored");
-    AddBlock(*beacon, Header(7, 3), At(2005, 3, 7, 14, 0, 3), "abc");
+    AddBlock(*beacon, Header(7, 1), Date(7, 1), "xyz\r" + Header(7, 2));
+    AddBlock(*beacon, "4711 0 AT 07/03/05 00:00:02 UTC 3BT O", Date(7, 2), "ignored");
+    AddBlock(*beacon, Header(7, 3), Date(7, 3), "abc");
     List().FlushAll();
-    EXPECT_EQ(ReadText(DailyFile("2005_03_07.DCP")),
-              Header(7, 1) + "\r\nxyz\r" + Header(7, 2) + "\r\n" + Header(7, 3) + "\r\nabc\r\n");
+    EXPECT_EQ(ReadText(DailyFile("Lampedusa", 7)),
+              Record(Header(7, 1), "xyz\r" + Header(7, 2)) + Record(Header(7, 3), "abc"));
+}
+
+// Day 7: 2.4 MB, written in the middle of the flush too; day 8: thousands of small
+// records, more pieces than one write takes. Each record once, in order.
+TEST_F(FlushBatchTest, LargeFlushesWriteEveryRecordOnceInOrder) {
+    TDCP* beacon = AddBeacon("Lampedusa", "4711");
+    for (const int day : {7, 8}) {
+        std::string expected;
+        for (int i = 0; i < (day == 7 ? 600 : 3000); ++i) {
+            const std::string body = day == 7 ? std::string(4000, 'A') : "B" + std::to_string(i);
+            AddBlock(*beacon, Header(day, i), Date(day, i), body);
+            expected += Record(Header(day, i), body);
+        }
+        if (day == 7) {
+            // The same transmissions in upper case, read after the first megabyte went to
+            // disk: the index must know what this flush already wrote there.
+            AddBlock(*beacon, "4711 0 AT 07/03/05 00:00:00 UTC 3BT O", Date(7, 599), "x");
+            AddBlock(*beacon, "4711 0 AT 07/03/05 00:04:10 UTC 3BT O", Date(7, 599), "x");
+        }
+        List().FlushAll();
+        List().FlushAll();
+        EXPECT_EQ(ReadText(DailyFile("Lampedusa", day)), expected) << day;
+    }
 }
 
 // Appends held back until the K7 files are in place: nothing reaches a daily file
@@ -106,15 +99,12 @@ TEST_F(FlushBatchTest, LinesOfABodyWithALineBreakCountAsStored) {
 TEST_F(FlushBatchTest, HeldBackAppendsComeAfterAndEqualDirectOnes) {
     auto fill = [this](TDCP& beacon, const std::string& number, int shift) {
         for (int i = 0; i < 40; ++i) {
-            const int day = 7 + (i % 4), second = i + shift;
-            char header[64];
-            std::snprintf(header, sizeof header, "%s 0 at %02d/03/05 14:00:%02d UTC 3BT o", number.c_str(), day,
-                          second % 60);
-            AddBlock(beacon, header, At(2005, 3, day, 14, 0, second % 60), "B" + std::to_string(i));
+            const int day = 7 + (i % 4), second = 14 * 3600 + (i + shift) % 60;
+            AddBlock(beacon, Header(day, second, number), Date(day, second), "B" + std::to_string(i));
         }
         // The first beacon's first transmission again in upper case, also among the
         // second beacon's first records, before any of its days is complete.
-        AddBlock(beacon, "4711 0 AT 07/03/05 14:00:00 UTC 3BT O", At(2005, 3, 7, 14, 0, 0), "again");
+        AddBlock(beacon, "4711 0 AT 07/03/05 14:00:00 UTC 3BT O", At(2005, 3, 7, 14), "again");
     };
     TDCP* first = AddBeacon("a/b", "4711");
     TDCP* second = AddBeacon("a_b", "4712");
@@ -138,16 +128,14 @@ TEST_F(FlushBatchTest, HeldBackAppendsComeAfterAndEqualDirectOnes) {
     std::future<void> before = k7InPlace.get_future();
     TDailyAppends held(List().DailyFiles(), &before);
     held.Gather(*first);
-    for (const char* day : {"2005_03_07.DCP", "2005_03_08.DCP", "2005_03_09.DCP", "2005_03_10.DCP"})
-        EXPECT_FALSE(FileExists(dir_.Path() + "DataDCP/a_b/" + day)) << day;
+    for (int day = 7; day <= 10; ++day) EXPECT_FALSE(FileExists(DailyFile("a_b", day))) << day;
     k7InPlace.set_value();
     held.Gather(*second);
     held.Finish();
-    for (const char* day : {"2005_03_07.DCP", "2005_03_08.DCP", "2005_03_09.DCP", "2005_03_10.DCP"}) {
-        SCOPED_TRACE(day);
-        const std::string text = ReadText(dir_.Path() + "DataDCP/a_b/" + day);
-        EXPECT_EQ(text, ReadText(directDir.Path() + "DataDCP/a_b/" + day));
-        EXPECT_EQ(text.find("again"), std::string::npos);
+    for (int day = 7; day <= 10; ++day) {
+        const std::string text = ReadText(DailyFile("a_b", day));
+        EXPECT_EQ(text, ReadText(DailyFile("a_b", day, directDir.Path()))) << day;
+        EXPECT_EQ(text.find("again"), std::string::npos) << day;
     }
 }
 
@@ -155,8 +143,8 @@ TEST_F(FlushBatchTest, HeldBackAppendsComeAfterAndEqualDirectOnes) {
 // are stored: their error is reported and nothing is appended.
 TEST_F(FlushBatchTest, NothingIsAppendedWhenTheK7FilesFailed) {
     TDCP* beacon = AddBeacon("Lampedusa", "4711");
-    AddBlock(*beacon, Header(7, 1), At(2005, 3, 7, 14, 0, 1), "aaa");
-    AddBlock(*beacon, Header(8, 1), At(2005, 3, 8, 14, 0, 1), "bbb");
+    AddBlock(*beacon, Header(7, 1), Date(7, 1), "aaa");
+    AddBlock(*beacon, Header(8, 1), Date(8, 1), "bbb");
     std::promise<void> k7InPlace;
     std::future<void> before = k7InPlace.get_future();
     TDailyAppends held(List().DailyFiles(), &before);
@@ -164,8 +152,8 @@ TEST_F(FlushBatchTest, NothingIsAppendedWhenTheK7FilesFailed) {
     k7InPlace.set_exception(std::make_exception_ptr(FileError("disque plein")));
     EXPECT_THROW(held.Gather(*beacon), FileError);
     EXPECT_THROW(held.Finish(), FileError);
-    EXPECT_FALSE(FileExists(DailyFile("2005_03_07.DCP")));
-    EXPECT_FALSE(FileExists(DailyFile("2005_03_08.DCP")));
+    EXPECT_FALSE(FileExists(DailyFile("Lampedusa", 7)));
+    EXPECT_FALSE(FileExists(DailyFile("Lampedusa", 8)));
 }
 
 }  // namespace

@@ -35,6 +35,15 @@ inline std::vector<int32_t> Codes(const TDCPDataBloc& block) {
     return codes;
 }
 
+// One letter per byte class, for bytes from .. to - 1: . not examined, v valid, n NO DATA,
+// o out of range, u unknown, m malformed, p parameter, t time, f first words, l later
+// words, b byte value, x trailing.
+inline std::string Classes(const TDCPDataBloc& block, size_t from, size_t to) {
+    std::string letters;
+    for (size_t i = from; i < to && i < block.ByteStatus.size(); ++i) letters += ".vnoumptflbx?????"[block.ByteStatus[i]];
+    return letters;
+}
+
 class DecodeFixture : public ::testing::Test {
 protected:
     static constexpr int kInstrument = 45;
@@ -45,25 +54,13 @@ protected:
         Settings().WorkDir = dir_.Path();
         host_.InstrumentTypes.Types.push_back({"Photomètre A0", {"SPA00000"}, {}});
         host_.InstrumentTypes.Types.push_back({"Photomètre 12", {"SP120000"}, {}});
-        EventDescriptor scn63;
-        scn63.Type = 0xDF;
-        scn63.Symbol = "Q";
-        scn63.Description = "Scénario court";
-        scn63.StatusCode = 0x68;
-        host_.Dictionary.Descriptors.push_back(scn63);
+        host_.Dictionary.Descriptors.push_back(
+            {.Symbol = "Q", .Description = "Scénario court", .Type = 0xDF, .StatusCode = 0x68});
         Host().InstrumentTypes = &host_.InstrumentTypes;
         Host().Dictionary = &host_.Dictionary;
         skylog::Run().Converter = &converter_;
         SetClockForTesting(At(2005, 3, 7, 12));
-
-        beacon_ = std::make_unique<TDCP>();
-        beacon_->Number = "12345";
-        beacon_->Name = "Lampedusa";
-        auto asso = std::make_unique<TDCPAsso>();
-        asso->InstrumentNumber = kInstrument;
-        asso->StartDate = At(2005, 1, 1);
-        asso->EndDate = At(2005, 12, 31, 23, 59, 59);
-        beacon_->AssoList.push_back(std::move(asso));
+        beacon_ = NewBeacon();
     }
 
     ~DecodeFixture() override {
@@ -72,6 +69,22 @@ protected:
         skylog::Run().Converter = nullptr;
         Host() = THostData{};
         Settings() = saved_;
+    }
+
+    // A beacon associated with the instrument all through 2005.
+    static std::unique_ptr<TDCP> NewBeacon() {
+        auto beacon = std::make_unique<TDCP>();
+        beacon->Number = "12345";
+        beacon->Name = "Lampedusa";
+        AddAsso(*beacon, At(2005, 1, 1), At(2005, 12, 31, 23, 59, 59));
+        return beacon;
+    }
+    // Dates 0: an association that covers undated blocks only.
+    static void AddAsso(TDCP& beacon, TDateTime start = 0, TDateTime end = 0) {
+        beacon.AssoList.push_back(std::make_unique<TDCPAsso>());
+        beacon.AssoList.back()->InstrumentNumber = kInstrument;
+        beacon.AssoList.back()->StartDate = start;
+        beacon.AssoList.back()->EndDate = end;
     }
 
     TDCPDataBloc& AddBlock(std::string_view body, TDateTime date) {

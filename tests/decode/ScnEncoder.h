@@ -12,18 +12,16 @@ namespace skylog::test {
 inline char SixBit(int value) { return static_cast<char>(0x40 + (value & 0x3F)); }
 
 // Three bytes per group of four characters; a last partial group is padded with
-// zero bits, or cut to the characters its bytes need when `minimal`.
-inline std::string PackBytes(const std::vector<uint8_t>& bytes, bool minimal = false) {
+// zero bits.
+inline std::string PackBytes(const std::vector<uint8_t>& bytes) {
     std::string out;
     for (size_t i = 0; i < bytes.size(); i += 3) {
         const size_t left = bytes.size() - i;
         const int b0 = bytes[i];
         const int b1 = left > 1 ? bytes[i + 1] : 0;
         const int b2 = left > 2 ? bytes[i + 2] : 0;
-        const char group[4] = {SixBit(b0 >> 2), SixBit(((b0 & 3) << 4) | (b1 >> 4)),
-                               SixBit(((b1 & 15) << 2) | (b2 >> 6)), SixBit(b2 & 63)};
-        const size_t chars = !minimal || left >= 3 ? 4 : left + 1;
-        out.append(group, chars);
+        out += {SixBit(b0 >> 2), SixBit(((b0 & 3) << 4) | (b1 >> 4)), SixBit(((b1 & 15) << 2) | (b2 >> 6)),
+                SixBit(b2)};
     }
     return out;
 }
@@ -38,42 +36,34 @@ struct HeadSpec {
     int dcpHour = 12, dcpMinute = 0, dcpSecond = 5;
 };
 
+// Parameter block all '@'; the type and instrument as two 4-bit characters each.
 inline std::string EncodeHead(const HeadSpec& h) {
-    std::string out;
-    out += SixBit(h.cyclic);
-    out += SixBit(h.hour);
-    out += SixBit(h.minute);
-    out += SixBit(h.second);
-    out += static_cast<char>(0x40 | (h.type >> 4));
-    out += static_cast<char>(0x40 | (h.type & 15));
-    out += std::string(6, '@');  // parameter block
-    out += static_cast<char>(0x40 | ((h.instrument >> 4) & 15));
-    out += static_cast<char>(0x40 | (h.instrument & 15));
-    out += SixBit(h.dcpSecond);
-    out += SixBit(h.dcpMinute);
-    out += SixBit(h.dcpHour);
-    return out;
+    const auto nibble = [](int value) { return static_cast<char>(0x40 | (value & 15)); };
+    return {SixBit(h.cyclic),       SixBit(h.hour),          SixBit(h.minute),     SixBit(h.second),
+            nibble(h.type >> 4),    nibble(h.type),          '@', '@', '@', '@', '@', '@',
+            nibble(h.instrument >> 4), nibble(h.instrument), SixBit(h.dcpSecond),  SixBit(h.dcpMinute),
+            SixBit(h.dcpHour)};
 }
 
 // Declared byte count, then the end marker.
-inline std::string EncodeTail(int declared) {
-    std::string out;
-    out += SixBit(declared >> 6);
-    out += SixBit(declared & 63);
-    out += "\x04]Jc";
-    return out;
+inline std::string EncodeTail(int declared) { return {SixBit(declared >> 6), SixBit(declared), '\x04', ']', 'J', 'c'}; }
+
+inline std::vector<uint16_t> Words(int count, uint16_t first = 0x0100) {
+    std::vector<uint16_t> words;
+    for (int i = 0; i < count; ++i) words.push_back(static_cast<uint16_t>(first + i));
+    return words;
 }
 
+// A scenario of code 63 unless told otherwise.
 struct ScnSpec {
     char marker = 63;
     int yearCode = 5, month = 3, day = 7;
     int hour = 11, minute = 22, second = 33;
     std::optional<char> extraChar;     // one-character field after the date
     bool withTime = true;              // false for the layouts with a zero time
-    std::vector<uint16_t> words;       // byte stream: 16-bit values
+    std::vector<uint16_t> words = Words(9);  // byte stream: 16-bit values
     std::vector<uint8_t> byteValues;   // byte stream: single bytes (after the words)
     std::optional<uint8_t> endMarker = 0xFE;
-    bool minimalTail = false;
 };
 
 inline std::string EncodeScenario(const ScnSpec& s) {
@@ -91,22 +81,14 @@ inline std::string EncodeScenario(const ScnSpec& s) {
     }
     stream.insert(stream.end(), s.byteValues.begin(), s.byteValues.end());
     if (s.endMarker) stream.push_back(*s.endMarker);
-    out += PackBytes(stream, s.minimalTail);
+    out += PackBytes(stream);
     return out;
 }
 
-// A whole body: head, scenarios, count and end marker.
-inline std::string EncodeBody(const HeadSpec& head, const std::vector<std::string>& scenarios, bool endMarker = true) {
-    std::string out = EncodeHead(head);
-    for (const std::string& s : scenarios) out += s;
-    if (endMarker) out += EncodeTail(static_cast<int>(out.size()));
-    return out;
-}
-
-inline std::vector<uint16_t> Words(int count, uint16_t first = 0x0100) {
-    std::vector<uint16_t> words;
-    for (int i = 0; i < count; ++i) words.push_back(static_cast<uint16_t>(first + i));
-    return words;
+// A whole body: head, scenario text, count and end marker.
+inline std::string EncodeBody(const HeadSpec& head, const std::string& scenario) {
+    const std::string out = EncodeHead(head) + scenario;
+    return out + EncodeTail(static_cast<int>(out.size()));
 }
 
 }  // namespace skylog::test

@@ -10,11 +10,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// ---- Pure parts -------------------------------------------------------------------
-
 TEST(ScnUnpacking, EveryByteSurvivesPackingAndUnpacking) {
-    const auto aaaa = UnpackGroup(reinterpret_cast<const uint8_t*>("AAAA"));
-    EXPECT_THAT(aaaa, ElementsAre(0x04, 0x10, 0x41));
     for (int b = 0; b < 256; ++b) {
         const std::vector<uint8_t> bytes{static_cast<uint8_t>(b), static_cast<uint8_t>(255 - b),
                                          static_cast<uint8_t>(b ^ 0x5A)};
@@ -27,7 +23,7 @@ TEST(ScnUnpacking, EveryByteSurvivesPackingAndUnpacking) {
 
 class ScnCursorTest : public ::testing::Test {
 protected:
-    TDCPDataBloc Block(std::string_view body, int32_t dataEnd) {
+    static TDCPDataBloc Block(std::string_view body, int32_t dataEnd) {
         TDCPDataBloc block(nullptr);
         block.AddBody(body);
         block.DataEnd = dataEnd;
@@ -36,7 +32,7 @@ protected:
     }
     // A body of up to maxExtra + 10 characters, mostly 6-bit ones, with a random data
     // end, body length and number of byte classes (all of the given class).
-    TDCPDataBloc RandomBlock(std::mt19937& random, unsigned maxExtra, uint8_t byteClass) {
+    static TDCPDataBloc RandomBlock(std::mt19937& random, unsigned maxExtra, uint8_t byteClass) {
         std::string body(10 + random() % maxExtra, '@');
         for (char& c : body) c = static_cast<char>(random() % 16 == 0 ? random() % 256 : 0x40 + random() % 64);
         TDCPDataBloc block = Block(body, static_cast<int32_t>(random() % (body.size() + 3)));
@@ -47,109 +43,55 @@ protected:
     }
 };
 
-TEST_F(ScnCursorTest, ThreeWordsFromTwoGroups) {
-    TDCPDataBloc block = Block("AAAAAAAA", 8);
-    TScnCursor cursor(block, 0);
-    EXPECT_EQ(cursor.ReadWord(), 0x0410);
-    EXPECT_EQ(cursor.Phase, 1);
-    EXPECT_EQ(cursor.ReadWord(), 0x4104);
-    EXPECT_EQ(cursor.Position, 4);
-    EXPECT_EQ(cursor.ReadWord(), 0x1041);
-    EXPECT_EQ(cursor.Position, 8);
-    EXPECT_EQ(cursor.Phase, 0);
-    EXPECT_THAT(std::vector<uint8_t>(block.ByteStatus.begin(), block.ByteStatus.begin() + 9),
-                ElementsAre(8, 8, 8, 8, 9, 9, 9, 9, 0));
-}
-
-TEST_F(ScnCursorTest, BytesWalkThroughTheGroup) {
-    TDCPDataBloc block = Block("AAAAAAAA", 8);
-    TScnCursor cursor(block, 0);
-    bool kept = true;
-    EXPECT_EQ(cursor.ReadByte(kept), 0x04);
-    EXPECT_FALSE(kept);
-    EXPECT_EQ(cursor.ReadByte(kept), 0x10);
-    EXPECT_EQ(cursor.ReadByte(kept), 0x41);
-    EXPECT_EQ(cursor.Position, 4);
-    EXPECT_EQ(cursor.ByteIndex, 0);
-    EXPECT_EQ(block.ByteStatus[3], kByteByteValue);
-
-    // After a word the next byte is the one kept from its group.
-    TScnCursor afterWord(block, 0);
-    (void)afterWord.ReadWord();
-    EXPECT_EQ(afterWord.ReadByte(kept), 0x41);
-    EXPECT_TRUE(kept);
-}
-
-// Three words at once read, mark and leave the cursor as three ReadWord calls do, and
-// refuse (changing nothing) where those calls would not all start a cycle and fit.
-TEST_F(ScnCursorTest, ThreeWordsAtOnceEqualThreeReadWordCalls) {
+// Triples of words at once (ReadWordTriples, and ReadThreeWords one at a time) read,
+// mark and leave the cursor as ReadWord calls do, up to the count asked for, and refuse
+// (changing nothing) where those calls would not all start a cycle and fit: from any
+// start (past a word or a byte, before the body), whatever the length of the classes.
+TEST_F(ScnCursorTest, TriplesAtOnceEqualReadWordCalls) {
+    const auto put = [](std::vector<uint8_t>& out, int32_t triple, size_t k, uint16_t word) {
+        out[static_cast<size_t>(6 * triple) + 2 * k] = static_cast<uint8_t>(word >> 8);
+        out[static_cast<size_t>(6 * triple) + 2 * k + 1] = static_cast<uint8_t>(word & 0xFF);
+    };
+    const auto fits = [](const TScnCursor& cursor) {
+        return cursor.Phase == 0 && cursor.Position >= 0 && cursor.GroupFits() &&
+               TScnCursor(*cursor.Block, cursor.Position + 4).GroupFits();
+    };
     std::mt19937 random(21);
-    for (int trial = 0; trial < 4000; ++trial) {
-        TDCPDataBloc a = RandomBlock(random, 30, kByteNotExamined);
-        TDCPDataBloc b = a;
-        TScnCursor one(a, static_cast<int32_t>(random() % a.Body.size()));
-        // Some start past a word or a byte, in the middle of a cycle.
-        for (unsigned k = random() % 3; k > 0 && one.GroupFits(); --k) {
-            bool kept = false;
-            if (random() % 2 == 0) (void)one.ReadWord();
-            else (void)one.ReadByte(kept);
-        }
-        const std::vector<uint8_t> before(a.ByteStatus.begin(), a.ByteStatus.end());
-        TScnCursor three = one;
-        three.Block = &b;
-        b.ByteStatus = a.ByteStatus;
-        std::array<uint16_t, 3> words{};
-        const bool read = one.ReadThreeWords(words);
-        if (!read) {
-            EXPECT_TRUE(three.Phase != 0 || !three.GroupFits() || (three.Position += 4, !three.GroupFits())) << trial;
-            EXPECT_EQ(std::vector<uint8_t>(a.ByteStatus.begin(), a.ByteStatus.end()), before);
-            continue;
-        }
-        for (uint16_t word : words) {
-            ASSERT_TRUE(three.GroupFits()) << trial;
-            EXPECT_EQ(three.ReadWord(), word) << trial;
-        }
-        EXPECT_EQ(std::vector<uint8_t>(a.ByteStatus.begin(), a.ByteStatus.end()),
-                  std::vector<uint8_t>(b.ByteStatus.begin(), b.ByteStatus.end())) << trial;
-        EXPECT_EQ(one.Position, three.Position);
-        EXPECT_EQ(one.Phase, three.Phase);
-        EXPECT_EQ(one.ByteIndex, three.ByteIndex);
-        EXPECT_EQ(one.Kept, three.Kept);
-    }
-}
-
-// Many triples at once read, mark and leave the cursor as ReadThreeWords calls do, up to
-// the count asked for, whatever the parity of the start and the length of the classes.
-TEST_F(ScnCursorTest, TriplesAtOnceEqualReadThreeWordsCalls) {
-    std::mt19937 random(34);
-    for (int trial = 0; trial < 4000; ++trial) {
-        TDCPDataBloc a = RandomBlock(random, 90, trial % 2 == 0 ? kByteNotExamined : kByteUnknown);
+    for (int trial = 0; trial < 8000; ++trial) {
+        TDCPDataBloc a = RandomBlock(random, trial % 2 == 0 ? 30 : 90, trial % 4 < 2 ? kByteNotExamined : kByteUnknown);
         TScnCursor bulk(a, static_cast<int32_t>(random() % a.Body.size()) - (random() % 8 == 0 ? 3 : 0));
-        if (random() % 4 == 0 && bulk.Position >= 0 && bulk.GroupFits()) (void)bulk.ReadWord();
-        TDCPDataBloc b = a;
-        TScnCursor single = bulk;
-        single.Block = &b;
-        const auto wanted = static_cast<int32_t>(random() % 14) - 1;
-
-        std::vector<uint8_t> outBulk(6 * 14 + 1, 0xAA), outSingle(outBulk);
-        const int32_t read = bulk.ReadWordTriples(outBulk.data(), wanted);
-        int32_t expected = 0;
-        std::array<uint16_t, 3> words{};
-        while (expected < wanted && single.ReadThreeWords(words)) {
-            for (size_t k = 0; k < 3; ++k) {
-                outSingle[static_cast<size_t>(6 * expected) + 2 * k] = static_cast<uint8_t>(words[k] >> 8);
-                outSingle[static_cast<size_t>(6 * expected) + 2 * k + 1] = static_cast<uint8_t>(words[k] & 0xFF);
-            }
-            ++expected;
+        for (unsigned k = random() % 3; k > 0 && bulk.Position >= 0 && bulk.GroupFits(); --k) {
+            bool kept = false;
+            if (random() % 2 == 0) (void)bulk.ReadWord();
+            else (void)bulk.ReadByte(kept);
         }
+        const auto wanted = static_cast<int32_t>(random() % 14) - 1;
+        TDCPDataBloc b = a, c = a;
+        TScnCursor three = bulk, single = bulk;
+        three.Block = &b;
+        single.Block = &c;
+        std::vector<uint8_t> outBulk(6 * 14 + 1, 0xAA), outThree(outBulk), outSingle(outBulk);
+
+        const int32_t read = bulk.ReadWordTriples(outBulk.data(), wanted);
+        int32_t readThree = 0;
+        for (std::array<uint16_t, 3> words{}; readThree < wanted && three.ReadThreeWords(words); ++readThree)
+            for (size_t k = 0; k < 3; ++k) put(outThree, readThree, k, words[k]);
+        int32_t expected = 0;
+        for (; expected < wanted && fits(single); ++expected)
+            for (size_t k = 0; k < 3; ++k) put(outSingle, expected, k, single.ReadWord());
+
         ASSERT_EQ(read, expected) << trial;
-        EXPECT_EQ(outBulk, outSingle) << trial;
-        EXPECT_EQ(std::vector<uint8_t>(a.ByteStatus.begin(), a.ByteStatus.end()),
-                  std::vector<uint8_t>(b.ByteStatus.begin(), b.ByteStatus.end())) << trial;
-        EXPECT_EQ(bulk.Position, single.Position) << trial;
-        EXPECT_EQ(bulk.Phase, single.Phase) << trial;
-        EXPECT_EQ(bulk.ByteIndex, single.ByteIndex) << trial;
-        EXPECT_EQ(bulk.Kept, single.Kept) << trial;
+        ASSERT_EQ(readThree, expected) << trial;
+        for (const auto& [cursor, out] : {std::pair{&three, &outThree}, std::pair{&single, &outSingle}}) {
+            EXPECT_EQ(outBulk, *out) << trial;
+            EXPECT_EQ(std::vector<uint8_t>(a.ByteStatus.begin(), a.ByteStatus.end()),
+                      std::vector<uint8_t>(cursor->Block->ByteStatus.begin(), cursor->Block->ByteStatus.end()))
+                << trial;
+            EXPECT_EQ(bulk.Position, cursor->Position) << trial;
+            EXPECT_EQ(bulk.Phase, cursor->Phase) << trial;
+            EXPECT_EQ(bulk.ByteIndex, cursor->ByteIndex) << trial;
+            EXPECT_EQ(bulk.Kept, cursor->Kept) << trial;
+        }
     }
 }
 
@@ -158,7 +100,6 @@ TEST_F(ScnCursorTest, GroupsMayReachTwoCharactersPastDataEndButNotPastTheBody) {
     EXPECT_TRUE(TScnCursor(counted, 4).GroupFits());
     EXPECT_FALSE(TScnCursor(counted, 5).GroupFits());
     EXPECT_FALSE(TScnCursor(counted, 4).CharsFit(3));
-
     TDCPDataBloc unmarked = Block("AAAAAAAA", 8);
     EXPECT_TRUE(TScnCursor(unmarked, 4).GroupFits());
     EXPECT_FALSE(TScnCursor(unmarked, 6).GroupFits());
@@ -172,11 +113,9 @@ TEST(ScnYear, ClosestOfFiveCandidates) {
     EXPECT_EQ(ChooseScenarioYear(19, 2000), 1999);
 }
 
-TEST(ScnLayouts, TableOrderAndInstrumentTypes) {
+// The long layouts of 60 and 40 serve their instrument types only, and are found first.
+TEST(ScnLayouts, LayoutOfTheInstrumentType) {
     const TDCP_to_K7 converter;
-    std::vector<int> codes;
-    for (const auto& layout : converter.Layouts()) codes.push_back(layout->Code);
-    EXPECT_THAT(codes, ElementsAre(38, 37, 17, 60, 60, 62, 63, 34, 40, 40, 43, 46, 45));
     for (uint8_t type : {0xA0, 0xB9, 0xBB}) {
         EXPECT_EQ(converter.FindLayout(60, type)->Length, 104);
         EXPECT_EQ(converter.FindLayout(40, type)->Length, 40);
@@ -186,11 +125,9 @@ TEST(ScnLayouts, TableOrderAndInstrumentTypes) {
     EXPECT_EQ(converter.FindLayout(39, 0xA0), nullptr);
 }
 
-// ---- Conversion -----------------------------------------------------------------
-
 // A scenario filling every field of the layout, and the event it must give.
 ScnSpec SpecFor(const TDCP_Scn& layout) {
-    ScnSpec wanted{.marker = static_cast<char>(layout.Code), .endMarker = std::nullopt};
+    ScnSpec wanted{.marker = static_cast<char>(layout.Code), .words = {}, .endMarker = std::nullopt};
     for (const TDCP_ScnDesc& run : layout.Runs) {
         switch (run.Kind) {
             case kScnSmallByte: wanted.extraChar = SixBit(7); break;
@@ -248,110 +185,94 @@ TEST_F(Conversion, EveryLayoutGivesItsEvent) {
     }
 }
 
+// Classes of a scenario of code 63: marker, date and time, nine words, end marker and
+// the padding of its group.
 TEST_F(Conversion, Marker63ReadsThirtyFiveCharacters) {
-    TDCPDataBloc& block = DecodedScn({.words = Words(9)});
-    const std::vector<uint8_t> s(block.ByteStatus.begin() + 17, block.ByteStatus.begin() + 17 + 36);
-    const std::vector<uint8_t> expected{1,                                               // marker
-                                        7, 7, 7, 7, 7, 7, 7,                             // date, time
-                                        8, 8, 8, 8, 9, 9, 9, 9, 8, 8, 8, 8, 9, 9, 9, 9,  // nine words
-                                        8, 8, 8, 8, 9, 9, 9, 9,                          //
-                                        10, 10, 0, 0};  // end marker and the padding of its group
-    EXPECT_EQ(s, expected);
+    TDCPDataBloc& block = DecodedScn({});
+    EXPECT_EQ(Classes(block, 17, 17 + 36), "vtttttttffffllllffffllllffffllllbb..");
     EXPECT_EQ(block.DataEnd, 17 + 36);
-}
-
-TEST_F(Conversion, ByteValuesAboveOneHundredAndTwentySevenBecomeFFFC) {
-    ScnSpec wanted{.marker = 40, .withTime = false, .byteValues = {0x7F, 0x80, 0xFF, 0x00}, .endMarker = {}};
-    wanted.byteValues.resize(16, 0x01);
-    TDCPDataBloc& block = DecodedScn(wanted, At(2005, 3, 7, 12), {.type = 0x12});
-    ASSERT_EQ(block.Events.size(), 1u);
-    EXPECT_EQ(block.Events[0]->Evt().substr(20, 16), "007FFFFCFFFC0000");
 }
 
 TEST_F(Conversion, ImprobableDates) {
     // Noon of 7 March: five days ahead pass (4.5 + 0.5), six do not; fifteen days back
     // pass, sixteen do not.
-    EXPECT_EQ(DecodedScn({.day = 12, .words = Words(9)}).Events.size(), 1u);
-    TDCPDataBloc& future = DecodedScn({.day = 13, .words = Words(9)});
+    EXPECT_EQ(DecodedScn({.day = 12}).Events.size(), 1u);
+    TDCPDataBloc& future = DecodedScn({.day = 13});
     ASSERT_THAT(Codes(future), ElementsAre(kErrScnImprobableDate));
     EXPECT_EQ(ErrorText(future.Errors[0]), "Le scénario possède une date improbable (13/03/2005)");
     EXPECT_TRUE(future.Events.empty());
-    EXPECT_EQ(DecodedScn({.month = 2, .day = 20, .words = Words(9)}).Events.size(), 1u);
-    EXPECT_THAT(Codes(DecodedScn({.month = 2, .day = 19, .words = Words(9)})), ElementsAre(kErrScnImprobableDate));
-
+    EXPECT_EQ(DecodedScn({.month = 2, .day = 20}).Events.size(), 1u);
+    EXPECT_THAT(Codes(DecodedScn({.month = 2, .day = 19})), ElementsAre(kErrScnImprobableDate));
     Settings().ImprobableDateDecod = true;
-    EXPECT_EQ(DecodedScn({.day = 13, .words = Words(9)}).Events.size(), 1u);
+    EXPECT_EQ(DecodedScn({.day = 13}).Events.size(), 1u);
 }
 
+// An undated block takes the clock's year, and no date of it is improbable.
 TEST_F(Conversion, NoDateIsImprobableForADatelessBlock) {
-    beacon_->AssoList.push_back(std::make_unique<TDCPAsso>());
-    beacon_->AssoList.back()->InstrumentNumber = kInstrument;
-    TDCPDataBloc& block = DecodedScn({.month = 9, .words = Words(9)}, 0.0);
+    AddAsso(*beacon_);
+    TDCPDataBloc& block = DecodedScn({.month = 9}, 0.0);
     EXPECT_THAT(Codes(block), IsEmpty());
     ASSERT_EQ(block.Events.size(), 1u);
-    EXPECT_EQ(DecodeDate(block.Events[0]->Date).year, 2005);  // the clock's year
+    EXPECT_EQ(DecodeDate(block.Events[0]->Date).year, 2005);
     EXPECT_EQ(K7(At(2005, 9, 7))->Events().size(), 1u);
 }
 
 TEST_F(Conversion, YearComesFromTheBlockDate) {
     beacon_->AssoList[0]->EndDate = At(2020, 1, 1);
     Settings().ImprobableDateDecod = true;
-    TDCPDataBloc& block = DecodedScn({.words = Words(9)}, At(2016, 3, 7, 12));
+    TDCPDataBloc& block = DecodedScn({}, At(2016, 3, 7, 12));
     ASSERT_EQ(block.Events.size(), 1u);
     EXPECT_EQ(DecodeDate(block.Events[0]->Date).year, 2025);
 }
 
 TEST_F(Conversion, WrongDateIsRejected) {
-    TDCPDataBloc& block = DecodedScn({.month = 2, .day = 30, .words = Words(9)});
+    TDCPDataBloc& block = DecodedScn({.month = 2, .day = 30});
     ASSERT_THAT(Codes(block), ElementsAre(kErrScnBadDate));
     EXPECT_EQ(block.Errors[0].S1, "Q");
     EXPECT_EQ(block.ByteStatus[18], kByteMalformed);
     EXPECT_TRUE(block.Events.empty());
 }
 
-class Continuation : public DecodeFixture {
-protected:
-    // A scenario of code 63 cut after its first word group; the rest opens the next message.
-    void Split(int firstCyclic, int nextCyclic) {
-        const std::string scn = EncodeScenario({.words = Words(9)});
-        AddBlock(EncodeBody({.cyclic = firstCyclic}, {scn.substr(0, 12)}), At(2005, 3, 7, 12));
-        AddBlock(EncodeBody({.cyclic = nextCyclic}, {scn.substr(12)}), At(2005, 3, 7, 12, 1));
+// A scenario of code 63 cut after its first word group, the rest opening the next
+// message: read on there only when that message carries the next cyclic number (after
+// 63 comes 0), unless incomplete scenarios are kept on request.
+TEST_F(Conversion, ScenarioRunningIntoTheNextMessage) {
+    struct Case {
+        int first, next;
+        bool keepIncomplete;
+        std::vector<int32_t> codes;
+        std::string evt;  // empty: none
+        char nextClass;  // of the byte after the next message's head
+        int32_t nextIgnored;  // -1: not looked at
+    };
+    const std::vector<Case> cases = {
+        {63, 0, false, {}, "DF1EFFFF050307112233010001010102010301040105010601070108FE1E", 'l', 2},
+        {63, 1, false, {kErrScnIncomplete}, "", '.', -1},
+        {4, 6, true, {}, "DF1EFFFF0503071122330100" + std::string(32, 'F') + "FE1E", '.', -1},
+    };
+    const std::string scn = EncodeScenario({});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.first << " then " << c.next);
+        beacon_ = NewBeacon();
+        Settings().DecodBadJump = c.keepIncomplete;
+        AddBlock(EncodeBody({.cyclic = c.first}, {scn.substr(0, 12)}), At(2005, 3, 7, 12));
+        AddBlock(EncodeBody({.cyclic = c.next}, {scn.substr(12)}), At(2005, 3, 7, 12, 1));
         beacon_->DecodeAll();
+        const TDCPDataBloc& first = *beacon_->Blocks[0];
+        const TDCPDataBloc& second = *beacon_->Blocks[1];
+        EXPECT_EQ(Codes(first), c.codes);
+        EXPECT_TRUE(c.codes.empty() || first.Errors[0].S1 == "Q");
+        EXPECT_EQ(first.Events.empty() ? "" : first.Events[0]->Evt(), c.evt);
+        EXPECT_EQ(Classes(second, 17, 18), std::string(1, c.nextClass));
+        EXPECT_TRUE(second.Events.empty());
+        EXPECT_TRUE(c.nextIgnored < 0 || second.IgnoredBytes == c.nextIgnored) << second.IgnoredBytes;
     }
-    TDCPDataBloc& First() { return *beacon_->Blocks[0]; }
-    TDCPDataBloc& Second() { return *beacon_->Blocks[1]; }
-};
-
-TEST_F(Continuation, AfterCyclicNumber63ComesZero) {
-    Split(63, 0);
-    EXPECT_THAT(Codes(First()), IsEmpty());
-    ASSERT_EQ(First().Events.size(), 1u);
-    EXPECT_EQ(First().Events[0]->Evt(), "DF1EFFFF050307112233010001010102010301040105010601070108FE1E");
-    EXPECT_EQ(Second().ByteStatus[17], kByteLaterWords);
-    EXPECT_TRUE(Second().Events.empty());
-    EXPECT_EQ(Second().IgnoredBytes, 2);
-}
-
-TEST_F(Continuation, WithoutTheNextCyclicNumberTheScenarioIsIncomplete) {
-    Split(63, 1);
-    ASSERT_THAT(Codes(First()), ElementsAre(kErrScnIncomplete));
-    EXPECT_EQ(First().Errors[0].S1, "Q");
-    EXPECT_TRUE(First().Events.empty());
-    EXPECT_EQ(Second().ByteStatus[17], kByteNotExamined);
-}
-
-TEST_F(Continuation, IncompleteScenariosAreKeptOnRequest) {
-    Settings().DecodBadJump = true;
-    Split(4, 6);
-    EXPECT_THAT(Codes(First()), IsEmpty());
-    ASSERT_EQ(First().Events.size(), 1u);
-    EXPECT_EQ(First().Events[0]->Evt(), "DF1EFFFF0503071122330100" + std::string(32, 'F') + "FE1E");
 }
 
 TEST_F(Conversion, ReadingStopsAtTheEndOfTheBody) {
     // No end marker: DataEnd is the body length and the last group lacks two characters.
     Settings().DecodBadJump = true;
-    const std::string scn = EncodeScenario({.words = Words(9)});
+    const std::string scn = EncodeScenario({});
     TDCPDataBloc& block = Decoded(EncodeHead({}) + scn.substr(0, 22), At(2005, 3, 7, 12));
     EXPECT_THAT(Codes(block), ElementsAre(kErrBadMessageEnd));
     ASSERT_EQ(block.Events.size(), 1u);
@@ -360,15 +281,14 @@ TEST_F(Conversion, ReadingStopsAtTheEndOfTheBody) {
 }
 
 TEST_F(Conversion, BadEndMarker) {
-    const ScnSpec wanted{.words = Words(9), .endMarker = 0xFD};
+    const ScnSpec wanted{.endMarker = 0xFD};
     TDCPDataBloc& dropped = DecodedScn(wanted);
     ASSERT_THAT(Codes(dropped), ElementsAre(kErrScnBadEndMarker));
     EXPECT_EQ(ErrorText(dropped.Errors[0]),
               "Le scénario 07/03/2005 11:22:33 : Scénario court possède un mauvais marqueur de fin");
     EXPECT_TRUE(dropped.Events.empty());
     EXPECT_TRUE(K7(At(2005, 3, 7))->Events().empty());
-    EXPECT_EQ(dropped.ByteStatus[17 + 32], kByteMalformed);
-    EXPECT_EQ(dropped.ByteStatus[17 + 33], kByteMalformed);
+    EXPECT_EQ(Classes(dropped, 17 + 32, 17 + 34), "mm");
 
     Settings().DecodBadFE = true;
     TDCPDataBloc& kept = DecodedScn(wanted);
@@ -377,27 +297,22 @@ TEST_F(Conversion, BadEndMarker) {
     EXPECT_EQ(K7(At(2005, 3, 7))->Events().size(), 1u);
 }
 
+// The same scenario again (decoding in date order lists it under every block that
+// carries it) gives one event in the K7 file.
 TEST_F(Conversion, DuplicateIsListedUnderTheBlock) {
-    TDCPDataBloc& first = DecodedScn({.words = Words(9)});
-    TDCPDataBloc& again = DecodedScn({.words = Words(9)}, At(2005, 3, 7, 13));
+    TDCPDataBloc& first = DecodedScn({});
+    TDCPDataBloc& again = DecodedScn({}, At(2005, 3, 7, 13));
     ASSERT_EQ(again.Events.size(), 1u);
     EXPECT_EQ(again.Events[0], first.Events.at(0));
     EXPECT_EQ(K7(At(2005, 3, 7))->Events().size(), 1u);
 }
 
 TEST_F(Conversion, EventIsFiledUnderItsOwnDay) {
-    TDCPDataBloc& block = DecodedScn({.hour = 23, .minute = 50, .second = 0, .words = Words(9)}, At(2005, 3, 8, 0, 30));
+    TDCPDataBloc& block = DecodedScn({.hour = 23, .minute = 50, .second = 0}, At(2005, 3, 8, 0, 30));
     ASSERT_EQ(block.Events.size(), 1u);
     ASSERT_EQ(K7(At(2005, 3, 7))->Events().size(), 1u);
     EXPECT_EQ(K7(At(2005, 3, 7))->Events()[0].get(), block.Events[0]);
     EXPECT_TRUE(K7(At(2005, 3, 8))->Events().empty());
-}
-
-TEST_F(Conversion, UnknownMarkerOnlyMarksItsByte) {
-    const std::string body = EncodeBody({}, {std::string(1, '\x27')});
-    TDCPDataBloc& block = Decoded(body);
-    EXPECT_THAT(Codes(block), IsEmpty());
-    EXPECT_EQ(block.ByteStatus[17], kByteUnknown);
 }
 
 }  // namespace

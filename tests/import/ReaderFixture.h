@@ -7,7 +7,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "Common/DateTime.h"
 #include "Common/RunObjects.h"
 #include "Common/Settings.h"
 #include "dcp/UDCPList.h"
@@ -15,6 +17,10 @@
 #include "tests/support/TempDir.h"
 
 namespace skylog::test {
+
+using Strings = std::vector<std::string>;
+
+inline TDateTime At(int y, int mo, int d, int h, int mi, int s) { return *EncodeDateTime(y, mo, d, h, mi, s); }
 
 class ReaderTest : public ::testing::Test {
 protected:
@@ -43,8 +49,18 @@ protected:
         return list->Add(std::move(beacon));
     }
 
-    static std::string BodyOf(const TDCPDataBloc& block) {
-        return std::string(block.Body.begin(), block.Body.begin() + block.BodyLength);
+    // The bodies of a beacon's blocks in list order: block count and contents in one check.
+    static Strings Bodies(const TDCP* beacon) {
+        Strings bodies;
+        for (const auto& b : beacon->Blocks) bodies.emplace_back(b->Body.begin(), b->Body.begin() + b->BodyLength);
+        return bodies;
+    }
+    // The reader's errors as "code@line S1".
+    Strings ErrorList() const {
+        Strings errors;
+        for (const auto& e : reader.Errors)
+            errors.push_back(std::to_string(e.Code) + "@" + std::to_string(e.Line) + " " + e.S1);
+        return errors;
     }
 
     TempDir dir;

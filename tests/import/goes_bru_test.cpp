@@ -1,8 +1,8 @@
 #include <cstdio>
 #include <limits>
+#include <random>
 #include <string>
 
-#include "Common/DateTime.h"
 #include "import/GroundStationFormat.h"
 #include "import/HeaderLines.h"
 #include "import/ScanCursor.h"
@@ -13,14 +13,9 @@ namespace {
 
 constexpr std::string_view kEnd = "\x04]Jc";
 
-TDateTime At(int y, int mo, int d, int h, int mi, int s) {
-    return *EncodeDateTime(y, mo, d, h, mi, s);
-}
-
 // A 37-character GOES header of beacon CE123456, then the body text.
-std::string GoesLine(std::string_view body = "", char reception = 'G',
-                     std::string_view time = "140210", std::string_view yearDay = "05066",
-                     std::string_view address = "CE123456") {
+std::string GoesLine(std::string_view body = "", char reception = 'G', std::string_view time = "140210",
+                     std::string_view yearDay = "05066", std::string_view address = "CE123456") {
     std::string line;
     line.append(address).append(yearDay).append(time);
     line.push_back(reception);
@@ -28,23 +23,35 @@ std::string GoesLine(std::string_view body = "", char reception = 'G',
     return line;
 }
 
-// ---- scanf-like reading ----
+// ---- scanf-like reading, compared with the C library itself ----
 
-TEST(ScanThreeNumbers, ReadsLikeTheCLibrary) {
-    int32_t a = 0, b = 0, c = 0;
-    EXPECT_TRUE(ScanThreeNumbers("3/7/5", '/', a, b, c));
-    EXPECT_EQ(a * 10000 + b * 100 + c, 30705);
-    EXPECT_TRUE(ScanThreeNumbers(" 3/ 7/\t5", '/', a, b, c));
-    EXPECT_EQ(a * 10000 + b * 100 + c, 30705);
-    EXPECT_TRUE(ScanThreeNumbers("+3/-7/2005", '/', a, b, c));
-    EXPECT_EQ(a, 3);
-    EXPECT_EQ(b, -7);
-    EXPECT_EQ(c, 20);
-    EXPECT_FALSE(ScanThreeNumbers("03-07-05", '/', a, b, c));
-    EXPECT_FALSE(ScanThreeNumbers("03/07/", '/', a, b, c));
-    EXPECT_FALSE(ScanThreeNumbers("123/4/5", '/', a, b, c));  // width 2 leaves "3" before "/"
-    EXPECT_FALSE(ScanThreeNumbers("03 /07/05", '/', a, b, c));  // no skipping before a literal
-    EXPECT_FALSE(ScanThreeNumbers("-/07/05", '/', a, b, c));
+// Random texts of three numbers with white space, signs and separators, and the cases
+// that matter: a width of two counts the sign, numbers skip white space, a literal does not.
+TEST(ScanThreeNumbers, ReadsLikeSscanf) {
+    std::vector<std::string> texts = {"3/7/5", " 3/ 7/\t5", "+3/-7/2005", "03-07-05", "03/07/", "123/4/5",
+                                      "03 /07/05", "-/07/05", ""};
+    std::mt19937 rng(7);
+    const char* spaces[] = {"", "", " ", "\t "};
+    const char* signs[] = {"", "", "+", "-"};
+    const char* separators[] = {"/", "/", "/", "/", " /", "-"};
+    for (int i = 0; i < 20000; ++i) {
+        std::string text;
+        for (int n = 0; n < 3; ++n) {
+            text += spaces[rng() % 4];
+            text += signs[rng() % 4];
+            for (int digits = "0112223"[rng() % 7] - '0'; digits > 0; --digits) text += char('0' + rng() % 10);
+            if (n < 2) text += separators[rng() % 6];
+        }
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        int32_t a = 0, b = 0, c = 0;
+        int x = 0, y = 0, z = 0;
+        // Numbers read before a failure are stored as sscanf stores them.
+        ASSERT_EQ(ScanThreeNumbers(text, '/', a, b, c), std::sscanf(text.c_str(), "%02d/%02d/%02d", &x, &y, &z) == 3)
+            << '"' << text << '"';
+        EXPECT_EQ((std::vector<int>{a, b, c}), (std::vector<int>{x, y, z})) << '"' << text << '"';
+    }
 }
 
 // Built headers end up in the daily files: each field must read as printf's "%02d"
@@ -66,64 +73,55 @@ TEST(BuildAtHeader, FieldsAsPrintfWritesThem) {
     }
 }
 
-TEST(ScanGoesHeader, FifteenConversions) {
-    const std::string line = GoesLine("BODY");
-    const auto h = ScanGoesHeader(line);
-    ASSERT_TRUE(h);
-    EXPECT_EQ(h->Address, "CE123456");
-    EXPECT_EQ(h->Year, 5);
-    EXPECT_EQ(h->DayOfYear, 66);
-    EXPECT_EQ(h->Hour * 10000 + h->Minute * 100 + h->Second, 140210);
-    EXPECT_EQ(h->Reception, 'G');
-    EXPECT_EQ(h->Length, 118);
-
-    // %c takes a space as it stands; numbers and strings skip white space first.
-    const auto spaced = ScanGoesHeader(GoesLine("", ' '));
-    ASSERT_TRUE(spaced);
-    EXPECT_EQ(spaced->Reception, ' ');
-    const auto shortAddress = ScanGoesHeader("ABC 05066140210G4401EF123NAB00118");
-    ASSERT_TRUE(shortAddress);
-    EXPECT_EQ(shortAddress->Address, "ABC");
-    EXPECT_EQ(shortAddress->Length, 118);
-
-    EXPECT_FALSE(ScanGoesHeader(GoesLine().substr(0, 32)));
-    EXPECT_FALSE(ScanGoesHeader(GoesLine("", 'G', "14O210")));
-    EXPECT_FALSE(ScanGoesHeader(""));
+// Valid headers with a few characters replaced or cut short: all fifteen conversions
+// succeed exactly when they do for sscanf, with the same values. %c takes a space as it
+// stands; numbers and strings skip white space first ("ABC 05066..." is a header).
+TEST(ScanGoesHeader, ReadsLikeSscanf) {
+    std::vector<std::string> lines = {GoesLine("BODY"), GoesLine("", ' '), "ABC 05066140210G4401EF123NAB00118",
+                                      GoesLine().substr(0, 32), GoesLine("", 'G', "14O210"), ""};
+    std::mt19937 rng(11);
+    const std::string alphabet = "0123456789 +-\tAGX?";
+    for (int i = 0; i < 20000; ++i) {
+        std::string line = GoesLine("BODY");
+        for (unsigned k = rng() % 3 + 1; k > 0; --k) line[rng() % 37] = alphabet[rng() % alphabet.size()];
+        if (rng() % 4 == 0) line.resize(rng() % 40);
+        lines.push_back(line);
+    }
+    for (const std::string& line : lines) {
+        char address[9] = {}, source[3] = {}, reception = 0, c10 = 0, c11 = 0, c13 = 0;
+        int year = 0, dayNumber = 0, hour = 0, minute = 0, second = 0, s8 = 0, s9 = 0, s12 = 0, length = 0;
+        const int read = std::sscanf(line.c_str(), "%8s%02d%03d%02d%02d%02d%c%02d%02d%c%c%03d%c%02s%05d", address,
+                                     &year, &dayNumber, &hour, &minute, &second, &reception, &s8, &s9, &c10, &c11,
+                                     &s12, &c13, source, &length);
+        const auto h = ScanGoesHeader(line);
+        ASSERT_EQ(h.has_value(), read == 15) << '"' << line << '"';
+        if (!h) continue;
+        EXPECT_EQ(h->Address, address) << line;
+        EXPECT_EQ((std::vector<int>{h->Year, h->DayOfYear, h->Hour, h->Minute, h->Second, h->Reception, h->Length}),
+                  (std::vector<int>{year, dayNumber, hour, minute, second, reception, length}))
+            << line;
+    }
 }
 
-// ---- GOES files ----
+// ---- GOES and BRU files ----
 
-TEST_F(ReaderTest, GoesHeaderBuildsAnAtHeader) {
-    Settings().DCPDateNew = false;
-    reader.ReadBuffer(GoesLine() + "\n" + GoesLine("", '?', "140211") + "\n", 3);
-    EXPECT_TRUE(reader.Errors.empty());
-    ASSERT_EQ(goes->Blocks.size(), 2u);
-    const TDCPDataBloc& block = *goes->Blocks[0];
-    EXPECT_EQ(block.Header, "CE123456-ALL           0 at 03/07/05 14:02:10 UTC 118BT o");
-    EXPECT_DOUBLE_EQ(block.Date, At(2005, 3, 7, 14, 2, 10));
-    EXPECT_EQ(block.AnnouncedLength, 118);
-    EXPECT_EQ(goes->Blocks[1]->Header, "CE123456-ALL           0 at 03/07/05 14:02:11 UTC 118BT x");
-
-    Settings().DCPDateNew = true;
-    list->ClearAll();
-    reader.ReadBuffer(GoesLine(), 3);
-    ASSERT_EQ(goes->Blocks.size(), 1u);
-    EXPECT_EQ(goes->Blocks[0]->Header, "CE123456-ALL           0 at 07/03/05 14:02:10 UTC 118BT o");
-    EXPECT_DOUBLE_EQ(goes->Blocks[0]->Date, At(2005, 3, 7, 14, 2, 10));
-}
-
-TEST_F(ReaderTest, BuiltHeadersReadBackToTheSameBlock) {
+// The header built for a GOES or BRU block: the beacon's number, the date in the order
+// DCPDateNew says, the announced length and the reception (o for G, x otherwise). Read
+// back as an "at" header it gives the same block again.
+TEST_F(ReaderTest, GoesAndBruHeadersBuildAtHeadersThatReadBack) {
     for (bool dayFirst : {false, true}) {
         Settings().DCPDateNew = dayFirst;
         list->ClearAll();
-        reader.ReadBuffer(GoesLine("", 'G', "235959", "05365") + "\n", 3);
+        reader.ReadBuffer(GoesLine("", dayFirst ? 'G' : '?', "235959", "05365") + "\n", 3);
         reader.ReadBuffer("Prog: 1 Brussels 31/12/05 00-00-01\n", 2);
         ASSERT_EQ(goes->Blocks.size(), 1u);
         ASSERT_EQ(bru->Blocks.size(), 1u);
-        const std::string goesHeader = goes->Blocks[0]->Header;
-        const std::string bruHeader = bru->Blocks[0]->Header;
-
-        reader.ReadBuffer(goesHeader + "\n" + bruHeader + "\n", 0);
+        const std::string date = dayFirst ? "31/12/05" : "12/31/05";
+        EXPECT_EQ(goes->Blocks[0]->Header, "CE123456-ALL           0 at " + date + " 23:59:59 UTC 118BT " +
+                                               (dayFirst ? "o" : "x"));
+        EXPECT_EQ(bru->Blocks[0]->Header, "5522-ALL           0 at " + date + " 00:00:01 UTC 0BT o");
+        EXPECT_EQ(bru->Blocks[0]->AnnouncedLength, 0);
+        reader.ReadBuffer(goes->Blocks[0]->Header + "\n" + bru->Blocks[0]->Header + "\n", 0);
         EXPECT_TRUE(reader.Errors.empty());
         ASSERT_EQ(goes->Blocks.size(), 1u);
         EXPECT_DOUBLE_EQ(goes->Blocks[0]->Date, At(2005, 12, 31, 23, 59, 59));
@@ -133,58 +131,50 @@ TEST_F(ReaderTest, BuiltHeadersReadBackToTheSameBlock) {
     }
 }
 
-TEST_F(ReaderTest, GoesMessageRunsToItsEndMark) {
-    reader.ReadBuffer(GoesLine(" \x01 ABC") + "\nDEF\nGH X*zz\nLOST\n", 3);
-    ASSERT_EQ(goes->Blocks.size(), 1u);
-    EXPECT_EQ(BodyOf(*goes->Blocks[0]), "ABCDEFGH" + std::string(kEnd));
-    EXPECT_EQ(reader.CurrentBlock, nullptr);
-}
-
-TEST_F(ReaderTest, GoesVgtmIsRemovedFromTheHeaderLine) {
-    reader.ReadBuffer(GoesLine("VGTM   ABC X*zz") + "\nNEXT\n", 3);
-    ASSERT_EQ(goes->Blocks.size(), 1u);
-    EXPECT_EQ(BodyOf(*goes->Blocks[0]), "ABC" + std::string(kEnd));
-    EXPECT_EQ(reader.CurrentBlock, nullptr);
-}
-
-TEST_F(ReaderTest, GoesThreeCharacterLineEndsTheMessage) {
-    reader.ReadBuffer(GoesLine("ABC") + "\nDE \nFGH\n", 3);
-    ASSERT_EQ(goes->Blocks.size(), 1u);
-    EXPECT_EQ(BodyOf(*goes->Blocks[0]), "ABCDE" + std::string(kEnd));
-    EXPECT_EQ(reader.CurrentBlock, nullptr);
-}
-
-TEST_F(ReaderTest, GoesStatusLinesAreBodyLines) {
-    for (std::string_view status :
-         {"PDT RECORD IS NOT COMPLETE", "MESSAGE OVERLAPPING ASSIGNED TIME WINDOW",
-          "DUPLICATE MESSAGE RECEIVED", "MESSAGE RECEIVED ON WRONG CHANNEL"}) {
-        list->ClearAll();
-        const std::string statusLine = GoesLine(status, 'G', "150000");
-        reader.ReadBuffer(GoesLine("ABC") + "\n" + statusLine + "\n", 3);
-        ASSERT_EQ(goes->Blocks.size(), 1u) << status;
-        EXPECT_EQ(BodyOf(*goes->Blocks[0]), "ABC" + statusLine);
+// GOES and BRU files and what the reader makes of them: the bodies of one beacon's
+// blocks and the errors, as "code@line S1".
+TEST_F(ReaderTest, GoesAndBruLinesGiveTheseBlocksAndErrors) {
+    struct Case {
+        std::string why, file;
+        int32_t format;
+        TDCP* beacon;
+        Strings bodies, errors;
+    };
+    const std::string end(kEnd);
+    std::vector<Case> cases = {
+        {"a message runs to X*, what follows is dropped", GoesLine(" \x01 ABC") + "\nDEF\nGH X*zz\nLOST\n", 3, goes,
+         {"ABCDEFGH" + end}, {}},
+        {"control bytes and VGTM at the start of the header line's text go", GoesLine("VGTM   ABC X*zz") + "\nNEXT\n",
+         3, goes, {"ABC" + end}, {}},
+        {"two characters and a space end a message", GoesLine("ABC") + "\nDE \nFGH\n", 3, goes, {"ABCDE" + end}, {}},
+        {"a status line alone is no header", GoesLine("DUPLICATE MESSAGE RECEIVED"), 3, goes, {}, {}},
+        {"GOES errors quote the numbers read",
+         GoesLine("MINE") + "\n" + GoesLine("ABC", 'G', "140210", "05066", "XX000001") + "\nLOST X*\n" +
+             GoesLine("", 'G', "250210") + "\n" + GoesLine("", 'G', "140210", "-1066"),
+         3, goes, {"MINE"}, {"3@2 XX000001", "5@4 25:2:10", "4@5 -1 JDay=66"}},
+        {"a day number outside its year is refused, the last of a leap year is not",
+         GoesLine("", 'G', "140210", "05000") + "\nLOST\n" + GoesLine("", 'G', "140210", "05366") + "\nLOST\n" +
+             GoesLine("LEAP", 'G', "140210", "04366"),
+         3, goes, {"LEAP"}, {"4@1 2005 JDay=0", "4@3 2005 JDay=366"}},
+        {"a BRU header names its beacon by name",
+         "Prog: 12 Brussels 07/03/05 14-02-10\nBODY1\nBODY2\nProg: 12 5522 07/03/05 14-02-10\nLOST\n", 2, bru,
+         {"BODY1BODY2"}, {"3@4 5522"}},
+        {"BRU header errors",
+         "Prog: 12 Brussels 07/03/05\nLOST\nProg: 12 Brussels 31/02/05 14-02-10\nLOST\n"
+         "Prog: 12 Brussels 07/03/05 14:02:10\nLOST\n",
+         2, bru, {}, {"2@1 ", "4@3 31/02/05", "5@5 14:02:10"}}};
+    // A line holding one of the station's status texts is a body line, header or not.
+    for (const char* status : {"PDT RECORD IS NOT COMPLETE", "MESSAGE OVERLAPPING ASSIGNED TIME WINDOW",
+                               "DUPLICATE MESSAGE RECEIVED", "MESSAGE RECEIVED ON WRONG CHANNEL"}) {
+        const std::string line = GoesLine(status, 'G', "150000");
+        cases.push_back({status, GoesLine("ABC") + "\n" + line + "\n", 3, goes, {"ABC" + line}, {}});
     }
-    list->ClearAll();
-    reader.ReadBuffer(GoesLine("DUPLICATE MESSAGE RECEIVED"), 3);
-    EXPECT_TRUE(goes->Blocks.empty());
-    EXPECT_TRUE(reader.Errors.empty());
-}
-
-TEST_F(ReaderTest, GoesErrorsQuoteTheNumbersRead) {
-    const std::string stranger = GoesLine("ABC", 'G', "140210", "05066", "XX000001");
-    reader.ReadBuffer(GoesLine("MINE") + "\n" + stranger + "\nLOST X*\n" +
-                          GoesLine("", 'G', "250210") + "\n" + GoesLine("", 'G', "140210", "-1066"),
-                      3);
-    ASSERT_EQ(reader.Errors.size(), 3u);
-    EXPECT_EQ(reader.Errors[0].Code, 3);
-    EXPECT_EQ(reader.Errors[0].S1, "XX000001");
-    EXPECT_EQ(reader.Errors[0].S2, stranger);
-    EXPECT_EQ(reader.Errors[1].Code, 5);
-    EXPECT_EQ(reader.Errors[1].S1, "25:2:10");
-    EXPECT_EQ(reader.Errors[2].Code, 4);
-    EXPECT_EQ(reader.Errors[2].S1, "-1 JDay=66");
-    ASSERT_EQ(goes->Blocks.size(), 1u);
-    EXPECT_EQ(BodyOf(*goes->Blocks[0]), "MINE");
+    for (const Case& c : cases) {
+        list->ClearAll();
+        reader.ReadBuffer(c.file, c.format);
+        EXPECT_EQ(Bodies(c.beacon), c.bodies) << c.why;
+        EXPECT_EQ(ErrorList(), c.errors) << c.why;
+    }
 }
 
 TEST_F(ReaderTest, ReadingAGoesFileTwiceKeepsOneBlockPerMessage) {
@@ -192,44 +182,8 @@ TEST_F(ReaderTest, ReadingAGoesFileTwiceKeepsOneBlockPerMessage) {
     WriteText(path, GoesLine("AB X*") + "\r\n" + GoesLine("CD", 'G', "143000") + "\r\nE \r\n");
     ASSERT_EQ(reader.ReadFile(path), 0);
     ASSERT_EQ(reader.ReadFile(path), 0);
-    ASSERT_EQ(goes->Blocks.size(), 2u);
-    EXPECT_EQ(reader.Format, 3);
+    EXPECT_EQ(goes->Blocks.size(), 2u);
     EXPECT_FALSE(reader.CheckOrder);
-}
-
-// ---- BRU files ----
-
-TEST_F(ReaderTest, BruHeaderNamesTheBeaconByName) {
-    Settings().DCPDateNew = false;
-    reader.ReadBuffer("Prog: 12 Brussels 07/03/05 14-02-10\nBODY1\nBODY2\n"
-                      "Prog: 12 5522 07/03/05 14-02-10\nLOST\n",
-                      2);
-    ASSERT_EQ(bru->Blocks.size(), 1u);
-    const TDCPDataBloc& block = *bru->Blocks[0];
-    EXPECT_EQ(block.Header, "5522-ALL           0 at 03/07/05 14:02:10 UTC 0BT o");
-    EXPECT_DOUBLE_EQ(block.Date, At(2005, 3, 7, 14, 2, 10));
-    EXPECT_EQ(block.AnnouncedLength, 0);
-    EXPECT_EQ(BodyOf(block), "BODY1BODY2");
-    ASSERT_EQ(reader.Errors.size(), 1u);
-    EXPECT_EQ(reader.Errors[0].Code, 3);
-    EXPECT_EQ(reader.Errors[0].S1, "5522");
-}
-
-TEST_F(ReaderTest, BruHeaderErrors) {
-    reader.ReadBuffer("Prog: 12 Brussels 07/03/05\nLOST\n"
-                      "Prog: 12 Brussels 31/02/05 14-02-10\nLOST\n"
-                      "Prog: 12 Brussels 07/03/05 14:02:10\nLOST\n",
-                      2);
-    EXPECT_TRUE(bru->Blocks.empty());
-    ASSERT_EQ(reader.Errors.size(), 3u);
-    EXPECT_EQ(reader.Errors[0].Code, 2);
-    EXPECT_EQ(reader.Errors[0].Line, 1);
-    EXPECT_EQ(reader.Errors[1].Code, 4);
-    EXPECT_EQ(TDecodFile::ErrorMessage(reader.Errors[1]),
-              "Mauvais formatage de la date dans l'en-tête du message, \"31/02/05\" n'est pas une "
-              "date valide");
-    EXPECT_EQ(reader.Errors[2].Code, 5);
-    EXPECT_EQ(reader.Errors[2].S1, "14:02:10");
 }
 
 }  // namespace

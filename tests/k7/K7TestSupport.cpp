@@ -1,6 +1,9 @@
 #include "tests/k7/K7TestSupport.h"
 
-#include "k7/UEvenement.h"
+#include <algorithm>
+#include <cctype>
+
+#include "Common/UUtils.h"
 
 namespace skylog::test {
 
@@ -35,6 +38,25 @@ void PutWord(std::string& event, size_t offset, uint16_t value) {
 
 std::string Framed(const std::string& bytes) { return FramedEventText(bytes); }
 
-std::string SampleHostFolder() { return std::string(SKYLOG_SOURCE_DIR) + "/sample/host/"; }
+std::string FramedHex(const std::string& text) {
+    const std::string body = "\x02" "1" + text + "\x17";
+    return body + EventChecksum(body);
+}
+
+std::string Hex(const std::string& bytes) {
+    return BytesToHex(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+std::string LowerHex(const std::string& bytes) {
+    std::string hex = Hex(bytes);
+    std::transform(hex.begin(), hex.end(), hex.begin(), [](char c) { return std::tolower(c); });
+    return hex.replace(2 * (bytes.size() - 2), 2, "FE");
+}
+
+std::unique_ptr<TEvenement> EventOf(const std::string& text, TK7File* owner) {
+    auto event = std::make_unique<TEvenement>(owner);
+    event->SetEvt(text);
+    return event;
+}
 
 }  // namespace skylog::test

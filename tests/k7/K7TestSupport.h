@@ -12,6 +12,7 @@
 #include "Common/RunObjects.h"
 #include "k7/HostData.h"
 #include "k7/HostDataLoader.h"
+#include "k7/UEvenement.h"
 
 namespace skylog::test {
 
@@ -40,14 +41,17 @@ constexpr BcdStamp kMarch7th2005 = {0x05, 0x03, 0x07, 0x12, 0x30, 0x00};
 void PutWord(std::string& event, size_t offset, uint16_t value);
 // The event as the file reader hands it to TEvenement.
 [[nodiscard]] std::string Framed(const std::string& bytes);
+// Any text framed with the right checksum: STX, "1", the text, ETB, checksum.
+[[nodiscard]] std::string FramedHex(const std::string& text);
+[[nodiscard]] std::string Hex(const std::string& bytes);
+// Lowercase hex but for the end marker: decoded as the uppercase text, held as text.
+[[nodiscard]] std::string LowerHex(const std::string& bytes);
+[[nodiscard]] std::unique_ptr<TEvenement> EventOf(const std::string& text, TK7File* owner = nullptr);
 
-// The sample host data of the source tree.
-[[nodiscard]] std::string SampleHostFolder();
-
-// Test suites over the sample host data, loaded once per suite.
+// Test suites over the sample host data of the source tree, loaded once per suite.
 class SampleHostDataSuite : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { data_ = LoadHostData(SampleHostFolder()); }
+    static void SetUpTestSuite() { data_ = LoadHostData(std::string(SKYLOG_SOURCE_DIR) + "/sample/host/"); }
     static void TearDownTestSuite() { data_.reset(); }
     static inline std::unique_ptr<HostDataSet> data_;
 };

@@ -5,33 +5,24 @@
 namespace skylog {
 namespace {
 
-TEST(FormatFixed, DecimalsAndSeparator) {
-    EXPECT_EQ(FormatFixed(0.0L, 0, 6, ','), "0");
-    EXPECT_EQ(FormatFixed(0.0L, 2, 6, ','), "0,00");
-    EXPECT_EQ(FormatFixed(870.0L, 0, 6, ','), "870");
+TEST(FormatFixed, DecimalsRoundingAndPrecision) {
+    const struct {
+        long double value;
+        int decimals;
+        const char* text;
+    } cases[] = {
+        {0.0L, 0, "0"}, {0.0L, 2, "0,00"}, {870.0L, 0, "870"}, {-40.0L, 1, "-40,0"},
+        // Half away from zero, on the decimal digits.
+        {0.5L, 0, "1"}, {2.5L, 0, "3"}, {-0.5L, 0, "-1"}, {0.4L, 0, "0"}, {9.96L, 1, "10,0"},
+        {-0.04L, 1, "0,0"},  // no "-0,0"
+        // Six significant digits: the seventh prints as zero; more integer digits: scientific.
+        {12345.678L, 2, "12345,70"}, {123456.0L, 0, "123456"}, {999999.6L, 0, "1E+6"},
+        {16777215.0L, 0, "1,67772E+7"},
+        {static_cast<float>(6513.3L), 1, "6513,3"},  // a float shows as the decimal it stands for
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatFixed(c.value, c.decimals, 6, ','), c.text) << static_cast<double>(c.value);
     EXPECT_EQ(FormatFixed(12.345L, 2, 6, '.'), "12.35");
-    EXPECT_EQ(FormatFixed(-40.0L, 1, 6, ','), "-40,0");
-    EXPECT_EQ(FormatFixed(6.0L, 1, 6, ','), "6,0");
-}
-
-TEST(FormatFixed, RoundsHalfAwayFromZero) {
-    EXPECT_EQ(FormatFixed(0.5L, 0, 6, ','), "1");
-    EXPECT_EQ(FormatFixed(2.5L, 0, 6, ','), "3");
-    EXPECT_EQ(FormatFixed(-0.5L, 0, 6, ','), "-1");
-    EXPECT_EQ(FormatFixed(0.4L, 0, 6, ','), "0");
-    EXPECT_EQ(FormatFixed(-0.04L, 1, 6, ','), "0,0");  // no "-0,0"
-    EXPECT_EQ(FormatFixed(9.96L, 1, 6, ','), "10,0");
-    EXPECT_EQ(FormatFixed(999999.6L, 0, 6, ','), "1E+6");
-}
-
-TEST(FormatFixed, PrecisionLimitsSignificantDigits) {
-    // A float near 6513.3 shows as 6513.3 with one decimal.
-    EXPECT_EQ(FormatFixed(static_cast<float>(6513.3L), 1, 6, ','), "6513,3");
-    // Six significant digits: the seventh prints as zero.
-    EXPECT_EQ(FormatFixed(12345.678L, 2, 6, ','), "12345,70");
-    EXPECT_EQ(FormatFixed(123456.0L, 0, 6, ','), "123456");
-    // More integer digits than the precision: scientific.
-    EXPECT_EQ(FormatFixed(16777215.0L, 0, 6, ','), "1,67772E+7");
 }
 
 }  // namespace

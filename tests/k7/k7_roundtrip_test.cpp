@@ -1,4 +1,4 @@
-// Property: well-formed K7 content survives writing, reading and writing again.
+// Property: K7 content survives reading and writing again, also through the disk.
 
 #include <gtest/gtest.h>
 
@@ -27,11 +27,8 @@ public:
         if (Between(0, 3) == 0) header.replace(k7format::kIdentOffset, 2, "SP");
         const size_t date1 = k7format::kHeaderDate1Offset;
         if (Between(0, 1) == 0) {
-            header[date1] = static_cast<char>(Between(80, 130));
-            header[date1 + 1] = static_cast<char>(Between(1, 12));
-            header[date1 + 2] = static_cast<char>(Between(1, 28));
-            header[date1 + 3] = static_cast<char>(Between(0, 23));
-            header[date1 + 4] = static_cast<char>(Between(0, 59));
+            const int fields[] = {Between(80, 130), Between(1, 12), Between(1, 28), Between(0, 23), Between(0, 59)};
+            for (size_t i = 0; i < std::size(fields); ++i) header[date1 + i] = static_cast<char>(fields[i]);
         }
         const int second = Between(0, 60);
         header[date1 + 5] = static_cast<char>(second == 60 ? 0xFF : second);
@@ -44,9 +41,8 @@ public:
         std::string event(static_cast<size_t>(length), '\0');
         for (char& c : event) c = static_cast<char>(Byte());
         event[0] = static_cast<char>(Between(0, 0xFE));
-        event[1] = static_cast<char>(length);
+        event[1] = event.back() = static_cast<char>(length);
         event[static_cast<size_t>(length) - 2] = static_cast<char>(0xFE);
-        event[static_cast<size_t>(length) - 1] = static_cast<char>(length);
         return event;
     }
 
@@ -54,50 +50,28 @@ private:
     std::mt19937 random_;
 };
 
-TEST(K7RoundTrip, RandomValidFilesAreReproduced) {
+TEST(K7RoundTrip, RandomValidFilesAreReproducedAlsoThroughTheDisk) {
     test::ScopedHost host(nullptr, nullptr);
+    test::TempDir dir;
     Generator generate(20050307);
     for (int round = 0; round < 300; ++round) {
         std::string bytes = generate.Header();
         const int count = generate.Between(0, 12);
         for (int i = 0; i < count; ++i) bytes += generate.Event();
-
-        TK7File first;
-        ASSERT_TRUE(first.Parse(bytes));
-        ASSERT_EQ(first.Events().size(), static_cast<size_t>(count)) << "round " << round;
-        ASSERT_TRUE(first.BuildBuffer());
-        ASSERT_EQ(first.Buffer(), bytes) << "round " << round;
-
-        TK7File second;
-        ASSERT_TRUE(second.Parse(first.Buffer()));
-        ASSERT_TRUE(second.BuildBuffer());
-        ASSERT_EQ(second.Buffer(), first.Buffer()) << "round " << round;
-    }
-}
-
-TEST(K7RoundTrip, BuiltFilesSurviveTheDisk) {
-    test::ScopedHost host(nullptr, nullptr);
-    test::TempDir dir;
-    Generator generate(4242);
-    for (int round = 0; round < 20; ++round) {
-        TK7File built;
-        built.SetParamBloc("A0" + std::string(252, '0'));
-        const int count = generate.Between(1, 30);
-        for (int i = 0; i < count; ++i) {
-            auto event = std::make_unique<TEvenement>(&built);
-            event->SetEvt(test::Framed(generate.Event()));
-            built.AppendEvent(std::move(event));
-        }
-        ASSERT_TRUE(built.BuildBuffer());
+        TK7File file;
+        ASSERT_TRUE(file.Parse(bytes));
+        ASSERT_EQ(file.Events().size(), static_cast<size_t>(count)) << "round " << round;
+        ASSERT_TRUE(file.BuildBuffer());
+        ASSERT_EQ(file.Buffer(), bytes) << "round " << round;
+        if (round % 10 != 0) continue;
+        // Written, read from the disk and written over itself.
         const std::string path = dir.File("round" + std::to_string(round) + "/P001_20050307.K7");
-        ASSERT_TRUE(built.SaveToFile(path));
-
+        ASSERT_TRUE(file.SaveToFile(path));
         TK7File reread(path);
-        ASSERT_EQ(reread.Events().size(), built.Events().size());
+        ASSERT_EQ(reread.Events().size(), static_cast<size_t>(count)) << "round " << round;
         ASSERT_TRUE(reread.BuildBuffer());
-        ASSERT_EQ(reread.Buffer(), built.Buffer());
         ASSERT_TRUE(reread.SaveToFile(path));
-        ASSERT_EQ(test::ReadText(path), built.Buffer());
+        ASSERT_EQ(test::ReadText(path), bytes) << "round " << round;
     }
 }
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "Common/UUtils.h"
 #include "k7/UScnElement.h"
 #include "tests/k7/K7TestSupport.h"
 
@@ -11,7 +10,6 @@ const ElementType kDateType{0, kClassDate, "DATE", "Date"};
 const ElementType kTimeType{1, kClassTime, "HEURE", "Heure"};
 const ElementType kMesType{2, kClassMes, "TEMP", "Température"};
 const ElementType kSignalType{6, kClassMesFilter, "SIGNAL", "Signal"};
-const ElementType kPlainType{9, 0, "RES", "Réservé"};
 
 ElementDescriptor Descriptor(const ElementType& type, int32_t valueCode, int32_t offset, int32_t format = 0,
                              int32_t decimals = 0) {
@@ -25,15 +23,17 @@ ElementDescriptor Descriptor(const ElementType& type, int32_t valueCode, int32_t
 }
 
 // Hex of a 30-byte event whose word at offset 10 is the given value.
-std::string HexWithWord(uint16_t word, size_t offset = 10) {
+std::string HexWithWord(uint16_t word) {
     std::string bytes = test::EventBytes(0xDF, 30);
-    test::PutWord(bytes, offset, word);
-    return BytesToHex(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    test::PutWord(bytes, 10, word);
+    return test::Hex(bytes);
 }
+
+// Hex of a 30-byte event stamped 01/03/2005 09:05:07.
+const std::string kMarch1st = test::Hex(test::EventBytes(0xDF, 30, 0, {0x05, 0x03, 0x01, 0x09, 0x05, 0x07}));
 
 class ScnElementTest : public ::testing::Test {
 protected:
-    void SetUp() override { dictionary_.Options = TextFormatOptions{}; }
     std::string Ascii(const ElementDescriptor& d, const std::string& hex) {
         test::ScopedHost host(nullptr, &dictionary_, ',');
         return CreateScnElement(d, hex, nullptr)->ASCIIString();
@@ -41,75 +41,53 @@ protected:
     EventDictionary dictionary_;
 };
 
-TEST_F(ScnElementTest, FactoryFollowsTheClassKind) {
-    const std::string hex = HexWithWord(0);
-    EXPECT_NE(dynamic_cast<TScnElement_Dat*>(CreateScnElement(Descriptor(kDateType, VAL_DATE, 4), hex, nullptr).get()), nullptr);
-    EXPECT_NE(dynamic_cast<TScnElement_Time*>(CreateScnElement(Descriptor(kTimeType, VAL_TIME, 7), hex, nullptr).get()), nullptr);
-    EXPECT_NE(dynamic_cast<TScnElement_Mes*>(CreateScnElement(Descriptor(kMesType, VAL_CN, 10), hex, nullptr).get()), nullptr);
-    EXPECT_NE(dynamic_cast<TScnElement_MesFilter*>(CreateScnElement(Descriptor(kSignalType, VAL_SCN, 10), hex, nullptr).get()), nullptr);
-    auto plain = CreateScnElement(Descriptor(kPlainType, VAL_CN, 10), hex, nullptr);
-    EXPECT_EQ(plain->ASCIIString(), "???");
-    ElementDescriptor untyped;
-    EXPECT_EQ(CreateScnElement(untyped, hex, nullptr)->ASCIIString(), "???");
+TEST_F(ScnElementTest, ElementsOfNoKnownClassShowQuestionMarks) {
+    const ElementType reserved{9, 0, "RES", "Réservé"};
+    EXPECT_EQ(Ascii(Descriptor(reserved, VAL_CN, 10), HexWithWord(0)), "???");
+    EXPECT_EQ(Ascii(ElementDescriptor{}, HexWithWord(0)), "???");
 }
 
-TEST_F(ScnElementTest, TemperatureStatusesAndRawValues) {
-    const ElementDescriptor temp = Descriptor(kMesType, VAL_TEMP, 10, 0, 0);
-    EXPECT_EQ(Ascii(temp, HexWithWord(0x0190)), "0");
-    EXPECT_EQ(Ascii(temp, HexWithWord(0xFFFD)), ">>>>");
-    EXPECT_EQ(Ascii(temp, HexWithWord(0xFFFF)), "----");
-    EXPECT_EQ(Ascii(temp, HexWithWord(0xFFFB)), "Abs.");
-    EXPECT_EQ(Ascii(temp, HexWithWord(0xFFFC)), "<<<<");
+TEST_F(ScnElementTest, MeasurementsScaledWithTheirStatusAndFormat) {
+    const struct {
+        const ElementType* type;
+        int32_t valueCode, format, decimals;
+        uint16_t word;
+        const char* text;
+    } cases[] = {
+        {&kMesType, VAL_TEMP, 0, 0, 0x0190, "0"},       {&kMesType, VAL_TEMP, 0, 1, 401, "0,1"},
+        {&kMesType, VAL_TEMP, 0, 1, 0, "-40,0"},        {&kMesType, VAL_TEMP, 0, 0, 0xFFFD, ">>>>"},
+        {&kMesType, VAL_TEMP, 0, 0, 0xFFFF, "----"},    {&kMesType, VAL_TEMP, 0, 0, 0xFFFB, "Abs."},
+        {&kMesType, VAL_TEMP, 0, 0, 0xFFFC, "<<<<"},    {&kMesType, VAL_TEMP2, 0, 2, 3280, "1,00"},
+        {&kMesType, VAL_TEMP2, 0, 0, 0xFFFC, "<<<<"},   {&kMesType, VAL_BAT, 0, 2, 0x7D00, "5,00"},
+        {&kMesType, VAL_BAT2, 0, 2, 1234, "12,34"},     {&kMesType, VAL_CN, 0, 0, 0xFFFB, "Abs."},
+        {&kMesType, VAL_BYTECN, 0, 0, 0x00C8, "0"},     // one byte, at offset 10
+        {&kMesType, VAL_BYTEHEX, 0, 0, 0x1234, "0"},    // codes no class decodes keep 0
+        {&kMesType, VAL_SCN, 0, 0, 0x1234, "0"},
+        // Sign and magnitude; the invalid filter status; 0xFFFB is only "absent" for plain measurements.
+        {&kSignalType, VAL_SCN, 0, 0, 0x8005, "-5"},    {&kSignalType, VAL_SCN, 0, 0, 0x0105, "261"},
+        {&kSignalType, VAL_SCN, 0, 0, 0xFFF9, "!!!!"},  {&kSignalType, VAL_CN, 0, 0, 0xFFF9, "!!!!"},
+        {&kSignalType, VAL_CN, 0, 0, 0xFFFB, "65531"},
+        {&kMesType, VAL_BYTECN, kFormatHex, 0, 0x0A00, "0x0A"},
+        {&kMesType, VAL_CN, kFormatHex, 0, 0x000A, "0x000A"},
+        {&kMesType, VAL_TEMP, kFormatHex, 0, 0, "0xFFFFFFD8"},  // a negative value: its 32-bit pattern
+        {&kMesType, VAL_CN, kFormatChar, 0, 65, "A"},
+        {&kMesType, VAL_CN, kFormatChar, 0, 0xE9, "é"},  // Windows-1252
+        {&kMesType, VAL_CN, 7, 0, 65, "???"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Ascii(Descriptor(*c.type, c.valueCode, 10, c.format, c.decimals), HexWithWord(c.word)), c.text)
+            << c.type->Code << ", value code " << c.valueCode << ", word " << c.word;
+    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_BYTECN, 11), HexWithWord(0x00C8)), "200");
+    // Raw values show the number behind a status.
     dictionary_.Options.RawValues = true;
     EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_TEMP, 10, 0, 1), HexWithWord(0xFFFD)), "6513,3");
-}
-
-TEST_F(ScnElementTest, ScaledMeasurements) {
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_TEMP, 10, 0, 1), HexWithWord(401)), "0,1");
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_TEMP, 10, 0, 1), HexWithWord(0)), "-40,0");
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_TEMP2, 10, 0, 2), HexWithWord(3280)), "1,00");
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_TEMP2, 10, 0, 0), HexWithWord(0xFFFC)), "<<<<");
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_BAT, 10, 0, 2), HexWithWord(0x7D00)), "5,00");  // 125 x 0.04
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_BAT2, 10, 0, 2), HexWithWord(1234)), "12,34");
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_BYTECN, 11, 0, 0), HexWithWord(0x00C8)), "200");
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_CN, 10, 0, 0), HexWithWord(0xFFFB)), "Abs.");
-    // Codes no class decodes keep the value 0.
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_BYTEHEX, 10, 0, 0), HexWithWord(0x1234)), "0");
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_SCN, 10, 0, 0), HexWithWord(0x1234)), "0");
+    EXPECT_EQ(Ascii(Descriptor(kSignalType, VAL_SCN, 10), HexWithWord(0xFFF9)), "-32761");
 }
 
 TEST_F(ScnElementTest, ThreeByteCount) {
     std::string bytes = test::EventBytes(0xDC, 86);
-    bytes[10] = 1;
-    bytes[11] = 2;
-    bytes[12] = 3;
-    const std::string hex = BytesToHex(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    auto element = CreateScnElement(Descriptor(kMesType, VAL_CN3BYTES, 10), hex, nullptr);
-    EXPECT_EQ(dynamic_cast<TScnElement_Mes&>(*element).Value, 66051.0f);
-}
-
-TEST_F(ScnElementTest, SignAndMagnitudeWithInvalidFilterStatus) {
-    const ElementDescriptor scn = Descriptor(kSignalType, VAL_SCN, 10);
-    auto element = CreateScnElement(scn, HexWithWord(0x8005), nullptr);
-    EXPECT_EQ(dynamic_cast<TScnElement_MesFilter&>(*element).Value, -5.0f);
-    EXPECT_EQ(Ascii(scn, HexWithWord(0x8005)), "-5");
-    EXPECT_EQ(Ascii(scn, HexWithWord(0x0105)), "261");
-    EXPECT_EQ(Ascii(scn, HexWithWord(0xFFF9)), "!!!!");
-    EXPECT_EQ(Ascii(Descriptor(kSignalType, VAL_CN, 10), HexWithWord(0xFFF9)), "!!!!");
-    // A count of 0xFFFB is only "absent" for plain measurements.
-    EXPECT_EQ(Ascii(Descriptor(kSignalType, VAL_CN, 10), HexWithWord(0xFFFB)), "65531");
-    dictionary_.Options.RawValues = true;
-    EXPECT_EQ(Ascii(scn, HexWithWord(0xFFF9)), "-32761");
-}
-
-TEST_F(ScnElementTest, CharacterAndHexFormats) {
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_BYTECN, 10, kFormatHex), HexWithWord(0x0A00)), "0x0A");
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_CN, 10, kFormatHex), HexWithWord(0x000A)), "0x000A");
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_CN, 10, kFormatChar), HexWithWord(65)), "A");
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_CN, 10, kFormatChar), HexWithWord(0xE9)), "é");
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_CN, 10, 7), HexWithWord(65)), "???");
-    // A negative value shows its 32-bit pattern.
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_TEMP, 10, kFormatHex), HexWithWord(0)), "0xFFFFFFD8");
+    bytes.replace(10, 3, "\x01\x02\x03");
+    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_CN3BYTES, 10), test::Hex(bytes)), "66051");
 }
 
 TEST_F(ScnElementTest, ValueLabelsReplaceValuesUnlessRaw) {
@@ -122,30 +100,28 @@ TEST_F(ScnElementTest, ValueLabelsReplaceValuesUnlessRaw) {
 }
 
 TEST_F(ScnElementTest, DateRendering) {
-    std::string bytes = test::EventBytes(0xDF, 30, 0, {0x05, 0x03, 0x01, 0x09, 0x05, 0x07});
-    const std::string hex = BytesToHex(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     const ElementDescriptor date = Descriptor(kDateType, VAL_DATE, 4);
     const ElementDescriptor time = Descriptor(kTimeType, VAL_TIME, 7);
-    dictionary_.Options.DateSeparator = "/";
-    dictionary_.Options.ZeroPadded = true;
     dictionary_.Options.FourDigitYear = false;
-    EXPECT_EQ(Ascii(date, hex), "01/03/05");
+    EXPECT_EQ(Ascii(date, kMarch1st), "01/03/05");
     dictionary_.Options.FourDigitYear = true;
-    EXPECT_EQ(Ascii(date, hex), "01/03/2005");
-    EXPECT_EQ(Ascii(time, hex), "09:05:07");
+    EXPECT_EQ(Ascii(date, kMarch1st), "01/03/2005");
+    EXPECT_EQ(Ascii(time, kMarch1st), "09:05:07");
     dictionary_.Options.ZeroPadded = false;
-    EXPECT_EQ(Ascii(date, hex), "1/3/2005");
-    EXPECT_EQ(Ascii(time, hex), "9:5:7");
-    dictionary_.Options.FourDigitYear = false;
-    EXPECT_EQ(Ascii(date, hex), "1/3/2005");
+    EXPECT_EQ(Ascii(date, kMarch1st), "1/3/2005");
+    EXPECT_EQ(Ascii(time, kMarch1st), "9:5:7");
+    dictionary_.Options.FourDigitYear = false;  // only with zero padding
+    EXPECT_EQ(Ascii(date, kMarch1st), "1/3/2005");
     dictionary_.Options.Quoted = true;
     dictionary_.Options.DateSeparator = "";
-    EXPECT_EQ(Ascii(date, hex), "\"132005\"");
+    EXPECT_EQ(Ascii(date, kMarch1st), "\"132005\"");
+    dictionary_.Options.ZeroPadded = true;
+    EXPECT_EQ(Ascii(time, kMarch1st), "\"09:05:07\"");
 }
 
-TEST_F(ScnElementTest, NonDecimalDateBytesReadAsZero) {
-    std::string bytes = test::EventBytes(0xDF, 30, 0, {0xFF, 0x1A, 0x01, 0xFF, 0x30, 0x00});
-    const std::string hex = BytesToHex(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+// Bytes that are no BCD or lie outside the event read as 0: the file must go on.
+TEST_F(ScnElementTest, UnreadableBytesReadAsZero) {
+    const std::string hex = test::Hex(test::EventBytes(0xDF, 30, 0, {0xFF, 0x1A, 0x01, 0xFF, 0x30, 0x00}));
     auto date = CreateScnElement(Descriptor(kDateType, VAL_DATE, 4), hex, nullptr);
     auto& d = dynamic_cast<TScnElement_Dat&>(*date);
     EXPECT_EQ(d.Year, 2000);
@@ -154,20 +130,15 @@ TEST_F(ScnElementTest, NonDecimalDateBytesReadAsZero) {
     auto time = CreateScnElement(Descriptor(kTimeType, VAL_TIME, 7), hex, nullptr);
     EXPECT_EQ(dynamic_cast<TScnElement_Time&>(*time).Hour, 0);
     EXPECT_EQ(dynamic_cast<TScnElement_Time&>(*time).Minute, 30);
-}
 
-TEST_F(ScnElementTest, OffsetsBeyondTheEventReadAsZero) {
-    const std::string hex = HexWithWord(0x1234);
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_CN, 200), hex), "0");
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_CN, -3), hex), "0");
-    EXPECT_EQ(Ascii(Descriptor(kDateType, VAL_DATE, 29), hex), "00/00/2000");
+    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_CN, 200), HexWithWord(0x1234)), "0");
+    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_CN, -3), HexWithWord(0x1234)), "0");
+    EXPECT_EQ(Ascii(Descriptor(kDateType, VAL_DATE, 29), HexWithWord(0x1234)), "00/00/2000");
 }
 
 TEST_F(ScnElementTest, WithoutDictionaryTheDefaultsApply) {
-    std::string bytes = test::EventBytes(0xDF, 30, 0, {0x05, 0x03, 0x01, 0x09, 0x05, 0x07});
-    const std::string hex = BytesToHex(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     test::ScopedHost host(nullptr, nullptr, '.');
-    EXPECT_EQ(CreateScnElement(Descriptor(kDateType, VAL_DATE, 4), hex, nullptr)->ASCIIString(), "01/03/2005");
+    EXPECT_EQ(CreateScnElement(Descriptor(kDateType, VAL_DATE, 4), kMarch1st, nullptr)->ASCIIString(), "01/03/2005");
     EXPECT_EQ(CreateScnElement(Descriptor(kMesType, VAL_BAT2, 10, 0, 2), HexWithWord(1234), nullptr)->ASCIIString(),
               "12.34");
 }

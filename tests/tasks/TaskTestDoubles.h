@@ -2,12 +2,15 @@
 // Stand-ins for the run's reader and beacon list, the progress window and the main
 // window, recording what the task runs asked of them.
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "Common/DateTime.h"
+#include "Common/MessageBoxes.h"
 #include "Common/UUtils.h"
 #include "tasks/TaskServices.h"
 
@@ -26,11 +29,8 @@ public:
     int ReadFile(const std::string& path) override {
         calls.push_back("read " + path.substr(path.rfind('/') + 1));
         if (onRead) return onRead(path);
-        const std::string upper = ToUpperAscii(path);
-        for (const char* ext : {".CNRS", ".NASA", ".DCP", ".BRU", ".GOES"})
-            if (upper.size() > std::string_view(ext).size() &&
-                upper.compare(upper.size() - std::string_view(ext).size(), std::string::npos, ext) == 0)
-                return 0;
+        for (const char* mask : {"*.CNRS", "*.NASA", "*.DCP", "*.BRU", "*.GOES"})
+            if (MatchesMask(path, mask)) return 0;
         return -1;
     }
     void FlushAll() override { calls.push_back("flush"); }
@@ -71,6 +71,29 @@ public:
     void SetSelectedBeacon(int index) override { calls.push_back("beacon " + std::to_string(index)); }
     void SetSelectedBlock(int index) override { calls.push_back("block " + std::to_string(index)); }
     void RefreshDay() override { calls.push_back("refresh"); }
+};
+
+// The doubles above installed as the run's services, for the tasks' own Execute; the
+// clock is given back too.
+class TaskRunTest : public ::testing::Test {
+protected:
+    FakeStore store;
+    RecordingProgress progress;
+    RecordingMainWindow mainWindow;
+    RecordingMessageBoxes boxes;
+    ScopedMessageBoxes scopedBoxes{boxes};
+
+    void SetUp() override {
+        SetTaskStoreForTesting(&store);
+        SetMainWindowHook(&mainWindow);
+        SetTaskProgress(&progress);
+    }
+    void TearDown() override {
+        SetTaskStoreForTesting(nullptr);
+        SetMainWindowHook(nullptr);
+        SetTaskProgress(nullptr);
+        SetClockForTesting(std::nullopt);
+    }
 };
 
 [[nodiscard]] inline TDateTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {

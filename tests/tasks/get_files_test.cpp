@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "Common/FileUtil.h"
-#include "Common/MessageBoxes.h"
-#include "Common/UUtils.h"
 #include "tasks/TaskGetFilesRun.h"
 #include "tasks/UTaskGetFiles.h"
 #include "tests/support/TempDir.h"
@@ -16,46 +14,39 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-class GetFilesTest : public ::testing::Test {
+class GetFilesTest : public test::TaskRunTest {
 protected:
     test::TempDir dir;
-    test::FakeStore store;
-    test::RecordingProgress progress;
-    test::RecordingMainWindow mainWindow;
-    RecordingMessageBoxes boxes;
-    ScopedMessageBoxes scopedBoxes{boxes};
 
-    void Put(const std::string& name) { test::WriteText(dir.File(name), "content of " + name); }
+    void Put(std::initializer_list<const char*> names) {
+        for (const char* name : names) test::WriteText(dir.File(name), std::string("content of ") + name);
+    }
     [[nodiscard]] bool Present(const std::string& name) const { return FileExists(dir.File(name)); }
-    TGetFilesResult Collect(std::string_view mask, bool deleteAfter, std::string folder = "") {
-        TGetFilesRun run(folder.empty() ? dir.Path() : folder, std::string(mask), deleteAfter, store, &mainWindow);
+    TGetFilesResult Collect(std::string_view mask, bool deleteAfter) {
+        TGetFilesRun run(dir.Path(), std::string(mask), deleteAfter, store, &mainWindow);
         return run.Execute(progress);
     }
 };
 
-TEST_F(GetFilesTest, CollectsTheMatchingFilesStoresThemOnceAndDeletesThem) {
-    for (const char* name : {"b.CNRS", "a.CNRS", "c.cnrs", "notes.txt"}) Put(name);
-    const TGetFilesResult result = Collect("*.CNRS", true);
+// A file the reader does not recognise is not ours to delete.
+TEST_F(GetFilesTest, StoresTheRecognisedFilesOnceAndDeletesThem) {
+    Put({"b.CNRS", "a.CNRS", "c.cnrs", "notes.txt"});
+    const TGetFilesResult result = Collect("*.*", true);
 
-    EXPECT_EQ(progress.maximum, 4);
+    EXPECT_EQ(progress.maximum, 5);
     EXPECT_EQ(progress.labels, (Strings{"Préparation de la liste des fichiers...", "Ajout du fichier a.CNRS",
                                         "Ajout du fichier b.CNRS", "Ajout du fichier c.cnrs",
-                                        "Sauvegarde des fichiers et création K7..."}));
-    EXPECT_EQ(progress.positions, (std::vector<int>{0, 1, 2, 4}));
+                                        "Ajout du fichier notes.txt", "Sauvegarde des fichiers et création K7..."}));
+    EXPECT_EQ(progress.positions, (std::vector<int>{0, 1, 2, 3, 5}));
     EXPECT_FALSE(progress.cancelEnabled);
-    EXPECT_EQ(store.calls, (Strings{"read a.CNRS", "read b.CNRS", "read c.cnrs", "flush"}));
+    EXPECT_EQ(store.calls, (Strings{"read a.CNRS", "read b.CNRS", "read c.cnrs", "read notes.txt", "flush"}));
     EXPECT_EQ(mainWindow.calls, (Strings{"unlock", "beacon -1", "block -1", "refresh"}));
-    EXPECT_EQ(result.ReadFiles.size(), 3u);
+    EXPECT_EQ(result.ReadFiles, (Strings{"a.CNRS", "b.CNRS", "c.cnrs"}));
+    EXPECT_EQ(result.UnrecognisedFiles, Strings{"notes.txt"});
     EXPECT_EQ(result.CloseCountdown, 1);
     EXPECT_FALSE(Present("a.CNRS") || Present("b.CNRS") || Present("c.cnrs"));
     EXPECT_TRUE(Present("notes.txt"));
     EXPECT_TRUE(boxes.shown.empty());
-}
-
-TEST_F(GetFilesTest, WithoutDeletionTheFilesStay) {
-    Put("a.CNRS");
-    (void)Collect("*.CNRS", false);
-    EXPECT_TRUE(Present("a.CNRS"));
 }
 
 TEST_F(GetFilesTest, NoFolderOrNoFileReportsNothingFoundAndStoresNothing) {
@@ -69,34 +60,23 @@ TEST_F(GetFilesTest, NoFolderOrNoFileReportsNothingFoundAndStoresNothing) {
         EXPECT_EQ(progress.labels.back(), "Aucun fichier trouvé ou répertoire incorrect!");
         EXPECT_TRUE(store.calls.empty());
     }
-    Put("a.BRU");
+    Put({"a.BRU"});
     EXPECT_TRUE(Collect("*.CNRS", true).NothingFound);
     EXPECT_TRUE(mainWindow.calls.empty());
 }
 
 TEST_F(GetFilesTest, ACancelStillStoresWhatWasReadAndLeavesTheRest) {
-    for (const char* name : {"a.CNRS", "b.CNRS", "c.CNRS"}) Put(name);
+    Put({"a.CNRS", "b.CNRS", "c.CNRS"});
     progress.cancelAfterChecks = 1;  // Cancel clicked while the first file is read
     const TGetFilesResult result = Collect("*.CNRS", true);
     EXPECT_TRUE(result.Cancelled);
     EXPECT_EQ(store.calls, (Strings{"read a.CNRS", "flush"}));
     EXPECT_FALSE(Present("a.CNRS"));
-    EXPECT_TRUE(Present("b.CNRS"));
-    EXPECT_TRUE(Present("c.CNRS"));
-}
-
-TEST_F(GetFilesTest, UnrecognisedFilesAreNotDeleted) {
-    Put("a.DCP");
-    Put("readme.txt");
-    const TGetFilesResult result = Collect("*.*", true);
-    EXPECT_EQ(result.UnrecognisedFiles, Strings{"readme.txt"});
-    EXPECT_FALSE(Present("a.DCP"));
-    EXPECT_TRUE(Present("readme.txt"));
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(Present("b.CNRS") && Present("c.CNRS"));
 }
 
 TEST_F(GetFilesTest, AFileThatFailsToReadIsReportedKeptAndTheOthersGoOn) {
-    for (const char* name : {"a.CNRS", "bad.CNRS", "c.CNRS"}) Put(name);
+    Put({"a.CNRS", "bad.CNRS", "c.CNRS"});
     store.onRead = [](const std::string& path) -> int {
         if (path.find("bad") != std::string::npos) throw FileError("Permission refusée");
         return 0;
@@ -111,29 +91,23 @@ TEST_F(GetFilesTest, AFileThatFailsToReadIsReportedKeptAndTheOthersGoOn) {
     EXPECT_NE(warnings[0].find("bad.CNRS : Permission refusée"), std::string::npos);
 }
 
-TEST_F(GetFilesTest, ARunStartsOnlyOnce) {
-    Put("a.CNRS");
+TEST_F(GetFilesTest, ARunStartsOnlyOnceAndWithoutDeletionTheFilesStay) {
+    Put({"a.CNRS"});
     TGetFilesRun run(dir.Path(), "*.CNRS", false, store, nullptr);
     EXPECT_FALSE(run.Execute(progress).Skipped);
     EXPECT_TRUE(run.Execute(progress).Skipped);
     EXPECT_EQ(store.calls, (Strings{"read a.CNRS", "flush"}));
+    EXPECT_TRUE(Present("a.CNRS"));
 }
 
-TEST_F(GetFilesTest, ExecuteClearsTheDueCallAndUsesTheInstalledServices) {
-    Put("x.GOES");
+TEST_F(GetFilesTest, TaskExecuteClearsTheDueCallAndUsesTheInstalledServices) {
+    Put({"x.GOES"});
     TTaskGetFiles task;
     task.InputDirectory = dir.Path().substr(0, dir.Path().size() - 1);  // without the trailing "/"
     task.ImportationMask = "*.GOES";
     task.SupprAfterAdd = true;
     task.DueCall = 45000;
-    SetTaskStoreForTesting(&store);
-    SetMainWindowHook(&mainWindow);
-    {
-        ScopedTaskProgress scoped(progress);
-        task.Execute();
-    }
-    SetTaskStoreForTesting(nullptr);
-    SetMainWindowHook(nullptr);
+    task.Execute();
     EXPECT_EQ(task.DueCall, 0);
     EXPECT_EQ(store.calls, (Strings{"read x.GOES", "flush"}));
     EXPECT_EQ(progress.maximum, 2);
@@ -141,27 +115,20 @@ TEST_F(GetFilesTest, ExecuteClearsTheDueCallAndUsesTheInstalledServices) {
     EXPECT_EQ(mainWindow.calls.back(), "refresh");
 }
 
-TEST(GetFilesParams, MaskChoicesBothWays) {
-    EXPECT_EQ(MaskChoiceOf("*.CNRS"), TMaskChoice::Cnrs);
-    EXPECT_EQ(MaskChoiceOf("*.DCP"), TMaskChoice::Dcp);
-    EXPECT_EQ(MaskChoiceOf("*.BRU"), TMaskChoice::Bru);
-    EXPECT_EQ(MaskChoiceOf("*.*"), TMaskChoice::All);
-    EXPECT_EQ(MaskChoiceOf("*.GOES"), TMaskChoice::Other);
-    EXPECT_EQ(MaskChoiceOf("A*.CNRS"), TMaskChoice::Other);
-    for (auto choice : {TMaskChoice::Cnrs, TMaskChoice::Dcp, TMaskChoice::Bru, TMaskChoice::All})
-        EXPECT_EQ(MaskChoiceOf(MaskOfChoice(choice)), choice);
+TEST(GetFilesParams, MaskChoicesAndStoredMask) {
+    const std::pair<const char*, TMaskChoice> masks[] = {
+        {"*.CNRS", TMaskChoice::Cnrs}, {"*.DCP", TMaskChoice::Dcp}, {"*.BRU", TMaskChoice::Bru},
+        {"*.*", TMaskChoice::All}};
+    for (const auto& [mask, choice] : masks) {
+        EXPECT_EQ(MaskChoiceOf(mask), choice) << mask;
+        EXPECT_EQ(MaskOfChoice(choice), mask) << mask;
+    }
+    for (const char* other : {"*.GOES", "A*.CNRS"}) EXPECT_EQ(MaskChoiceOf(other), TMaskChoice::Other) << other;
     EXPECT_EQ(MaskOfChoice(TMaskChoice::Other), "*.*");
-    EXPECT_TRUE(MaskEditable(TMaskChoice::Other));
-    EXPECT_FALSE(MaskEditable(TMaskChoice::All));
-    EXPECT_STREQ(kMaskChoiceNames[static_cast<int>(TMaskChoice::Bru)], "Fichiers BRU");
-}
 
-TEST(GetFilesParams, StoringPutsTheMaskInUpperCase) {
     TTaskGetFiles task;
-    TGetFilesParams params = LoadGetFilesParams(task);
-    EXPECT_EQ(params.Mask, "*.*");
-    params = {"/in", "a*.cnrs", true};
-    StoreGetFilesParams(params, task);
+    EXPECT_EQ(LoadGetFilesParams(task).Mask, "*.*");
+    StoreGetFilesParams({"/in", "a*.cnrs", true}, task);  // stored in upper case
     EXPECT_EQ(task.ImportationMask, "A*.CNRS");
     EXPECT_EQ(task.InputDirectory, "/in");
     EXPECT_TRUE(task.SupprAfterAdd);

@@ -9,10 +9,10 @@
 #include <stdexcept>
 
 #include "Common/UUtils.h"
-#include "tests/tasks/TaskTestDoubles.h"
 #include "tasks/UTaskGetFiles.h"
 #include "tasks/UTaskMakeK7.h"
 #include "tasks/UTasks.h"
+#include "tests/tasks/TaskTestDoubles.h"
 
 namespace skylog {
 namespace {
@@ -23,11 +23,7 @@ constexpr double kMinute = 1.0 / 1440;
 constexpr double kHour = 1.0 / 24;
 constexpr double kTolerance = 1e-9;
 
-class ScheduleTest : public ::testing::Test {
-protected:
-    void SetNow(TDateTime now) { SetClockForTesting(now); }
-    void TearDown() override { SetClockForTesting(std::nullopt); }
-};
+using ScheduleTest = test::TaskRunTest;  // gives the clock back after each test
 
 // Counts its runs; may run something of its own inside.
 class CountingTask : public TTask {
@@ -41,45 +37,38 @@ public:
     }
 };
 
-TEST_F(ScheduleTest, SingleCallComesDueOnceAndEndsFinished) {
+TEST(CatchUpSchedule, EdgeCases) {
     const TDateTime now = At(2024, 5, 10, 10, 30);
-    SetNow(now);
-    TTask task;
-    task.NextCall = now - kMinute;
-    EXPECT_TRUE(task.IsCallDue());
-    EXPECT_DOUBLE_EQ(task.DueCall, now - kMinute);
-    EXPECT_EQ(task.NextCall, 0);
-    EXPECT_EQ(NextCallString(task), "Annulée (Tâches non actives)");
-    task.Execute();
-    EXPECT_EQ(task.DueCall, 0);
-    EXPECT_EQ(NextCallString(task), "Terminée");
-    EXPECT_FALSE(task.IsCallDue());
-}
+    struct Case {
+        TDateTime next;
+        double period;
+        TDateTime wantNext, wantDue;
+    };
+    const Case cases[] = {
+        {now, kHour, now, 0},                      // due only once now has passed it
+        {now + kMinute, kHour, now + kMinute, 0},  // in the future
+        {0, kHour, 0, 0},                          // no further call
+        // Below a minute, or negative (hand-edited): a single call.
+        {now - 400, 1e-12, 0, now - 400},
+        {now - 400, 30.0 / 86400, 0, now - 400},
+        {now - 400, -1.0, 0, now - 400},
+        {now - 400, -1e-9, 0, now - 400},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        TDateTime next = cases[i].next, due = 0;
+        CatchUpSchedule(next, due, cases[i].period, now);
+        EXPECT_EQ(next, cases[i].wantNext) << "case " << i;
+        EXPECT_EQ(due, cases[i].wantDue) << "case " << i;
+    }
+    // A minute read back from "00:01:00" may miss 1/1440 by a rounding step: still periodic.
+    EXPECT_FALSE(IsSingleCallPeriod(*ParseTimeHMS("00:01:00")));
+    EXPECT_FALSE(IsSingleCallPeriod(kMinute));
 
-TEST_F(ScheduleTest, MissedHourlyCallsCollapseIntoOneOnTheGrid) {
-    SetNow(At(2024, 5, 10, 10, 30));
-    TTask task;
-    task.Periodicity = kHour;
-    task.NextCall = At(2024, 5, 10, 8, 0);
-    EXPECT_TRUE(task.IsCallDue());
-    EXPECT_NEAR(task.DueCall, At(2024, 5, 10, 10, 0), kTolerance);
-    EXPECT_NEAR(task.NextCall, At(2024, 5, 10, 11, 0), kTolerance);
-    EXPECT_EQ(NextCallString(task), "10/05/2024 11:00:00");
-}
-
-TEST_F(ScheduleTest, NextCallEqualToNowChangesNothing) {
-    const TDateTime now = At(2024, 5, 10, 10, 30);
-    SetNow(now);
-    TTask task;
-    task.Periodicity = kHour;
-    task.NextCall = now;
-    EXPECT_FALSE(task.IsCallDue());
-    EXPECT_EQ(task.NextCall, now);
-    EXPECT_EQ(task.DueCall, 0);
-
-    task.NextCall = now + kMinute;  // in the future: nothing either
-    EXPECT_FALSE(task.IsCallDue());
-    EXPECT_EQ(task.NextCall, now + kMinute);
+    // A century of missed minutes is computed, not stepped.
+    TDateTime next = At(1924, 5, 10, 10, 0), due = 0;
+    CatchUpSchedule(next, due, kMinute, now + 30.0 / 86400);
+    EXPECT_NEAR(next, At(2024, 5, 10, 10, 31), 1e-6);
+    EXPECT_NEAR(next - due, kMinute, 1e-9);
 }
 
 TEST_F(ScheduleTest, SwitchingAutomaticModeOnDropsMissedCallsAndRunsAtTheNextGridPoint) {
@@ -87,39 +76,38 @@ TEST_F(ScheduleTest, SwitchingAutomaticModeOnDropsMissedCallsAndRunsAtTheNextGri
     auto* task = static_cast<CountingTask*>(list.Add(std::make_unique<CountingTask>()));
     task->Periodicity = kHour;
     task->NextCall = At(2024, 5, 10, 8, 0);
+    TTask* missed = list.Add(std::make_unique<TTask>());
+    missed->NextCall = At(2024, 5, 10, 9, 0);  // a single call that came while inactive
 
-    SetNow(At(2024, 5, 10, 10, 30));
+    SetClockForTesting(At(2024, 5, 10, 10, 30));
     list.UpdateCalls();
+    EXPECT_EQ(NextCallString(*missed), "Annulée (Tâches non actives)");
     list.CancelDueCalls();
+    EXPECT_EQ(NextCallString(*missed), "Terminée");
     list.ExecuteDueTasks();
     EXPECT_EQ(task->runs, 0);
 
-    SetNow(At(2024, 5, 10, 10, 59, 59));
+    SetClockForTesting(At(2024, 5, 10, 10, 59, 59));
     list.ExecuteDueTasks();
     EXPECT_EQ(task->runs, 0);
 
-    SetNow(At(2024, 5, 10, 11, 0, 1));  // the first tick after 11:00
+    SetClockForTesting(At(2024, 5, 10, 11, 0, 1));  // the first tick after 11:00
     list.ExecuteDueTasks();
     EXPECT_EQ(task->runs, 1);
     EXPECT_EQ(task->DueCall, 0);
     EXPECT_NEAR(task->NextCall, At(2024, 5, 10, 12, 0), kTolerance);
+    EXPECT_EQ(NextCallString(*task), "10/05/2024 12:00:00");
     list.ExecuteDueTasks();
     EXPECT_EQ(task->runs, 1);
 }
 
-TEST_F(ScheduleTest, PeriodicityStrings) {
+TEST(TaskSchedule, PeriodicityStrings) {
     TTask task;
     const std::pair<double, const char*> cases[] = {
-        {0, "Appel unique"},
-        {30 * kMinute, "Toutes les 30 minutes"},
-        {13 * kMinute, "Toutes les 13 minutes"},
-        {3 * kHour, "Toutes les 3 heures"},
-        {kHour, "Toutes les 1 heures"},
-        {1, "Tous les 1 jours"},
-        {2.5, "Tous les 2 jours"},
-        {30.0 / 86400, "Appel unique"},  // below a minute: runs once
-        {-2, "Appel unique"},
-    };
+        {0, "Appel unique"}, {-2, "Appel unique"}, {30.0 / 86400, "Appel unique"},  // below a minute: once
+        {30 * kMinute, "Toutes les 30 minutes"}, {13 * kMinute, "Toutes les 13 minutes"},
+        {kHour, "Toutes les 1 heures"},          {3 * kHour, "Toutes les 3 heures"},
+        {1, "Tous les 1 jours"},                 {2.5, "Tous les 2 jours"}};
     for (const auto& [period, text] : cases) {
         task.Periodicity = period;
         EXPECT_EQ(task.PeriodicityString(), text) << period;
@@ -129,15 +117,14 @@ TEST_F(ScheduleTest, PeriodicityStrings) {
 // The stepping rule as first written, with its count of steps.
 int stepCatchUp(TDateTime& nextCall, TDateTime& dueCall, double period, TDateTime now) {
     int steps = 0;
-    while (nextCall < now) {
+    for (; nextCall < now; ++steps) {
         dueCall = nextCall;
         nextCall += period;
-        ++steps;
     }
     return steps;
 }
 
-TEST_F(ScheduleTest, ComputedCatchUpMatchesSteppingForManyRandomCases) {
+TEST(CatchUpSchedule, ComputedCatchUpMatchesSteppingForManyRandomCases) {
     std::mt19937_64 random(20240510);
     std::uniform_real_distribution<double> start(36000, 50000);
     std::uniform_int_distribution<int> minutes(1, 20000);
@@ -154,19 +141,17 @@ TEST_F(ScheduleTest, ComputedCatchUpMatchesSteppingForManyRandomCases) {
             stepCatchUp(grid, unused, period, now);
             now = grid;
         }
-        TDateTime steppedNext = first, steppedDue = 0;
+        TDateTime steppedNext = first, steppedDue = 0, next = first, due = 0;
         const int stepCount = stepCatchUp(steppedNext, steppedDue, period, now);
-        TDateTime next = first, due = 0;
         CatchUpSchedule(next, due, period, now);
-
-        // The defining property holds exactly for the computed values.
         if (stepCount == 0) {
-            EXPECT_EQ(next, first);
-            EXPECT_EQ(due, 0);
+            EXPECT_EQ(next, first) << "case " << i;
+            EXPECT_EQ(due, 0) << "case " << i;
             continue;
         }
-        ASSERT_LT(due, now);
-        ASSERT_GE(next, now);
+        // The defining property holds exactly for the computed values.
+        ASSERT_LT(due, now) << "case " << i;
+        ASSERT_GE(next, now) << "case " << i;
         // Stepping accumulates rounding; when now lies within that rounding of a grid
         // point the two may pick neighbouring points, both correct.
         if (std::fabs(steppedNext - now) < 1e-7 || std::fabs(next - now) < 1e-7) continue;
@@ -177,47 +162,8 @@ TEST_F(ScheduleTest, ComputedCatchUpMatchesSteppingForManyRandomCases) {
     EXPECT_GT(compared, 4000);
 }
 
-TEST_F(ScheduleTest, TinyOrNegativePeriodCountsAsASingleCall) {
-    const TDateTime now = At(2024, 5, 10, 10, 30);
-    for (double period : {1e-12, 30.0 / 86400, -1.0, -1e-9}) {
-        TDateTime next = now - 400, due = 0;
-        CatchUpSchedule(next, due, period, now);
-        EXPECT_EQ(next, 0) << period;
-        EXPECT_EQ(due, now - 400) << period;
-    }
-}
-
-TEST_F(ScheduleTest, CatchUpOverAHundredYearsOfMinutesIsImmediate) {
-    const TDateTime now = At(2024, 5, 10, 10, 30, 30);
-    TDateTime next = At(1924, 5, 10, 10, 0), due = 0;
-    CatchUpSchedule(next, due, kMinute, now);
-    EXPECT_LT(due, now);
-    EXPECT_GE(next, now);
-    EXPECT_NEAR(next - due, kMinute, 1e-9);
-    EXPECT_NEAR(next, At(2024, 5, 10, 10, 31), 1e-6);
-}
-
-TEST_F(ScheduleTest, PeriodReadBackFromOneMinuteIsStillPeriodic) {
-    const auto minute = ParseTimeHMS("00:01:00");
-    ASSERT_TRUE(minute);
-    EXPECT_FALSE(IsSingleCallPeriod(*minute));
-    EXPECT_FALSE(IsSingleCallPeriod(kMinute));
-    EXPECT_TRUE(IsSingleCallPeriod(0));
-}
-
-TEST_F(ScheduleTest, CancelDueCallsKeepsTheScheduleAndDropsPendingCalls) {
-    SetNow(At(2024, 5, 10, 10, 30));
-    TTasksList list;
-    auto* missed = list.Add(std::make_unique<TTask>());
-    missed->NextCall = At(2024, 5, 10, 9, 0);  // a single call that came while inactive
-    list.UpdateCalls();
-    EXPECT_EQ(NextCallString(*missed), "Annulée (Tâches non actives)");
-    list.CancelDueCalls();
-    EXPECT_EQ(NextCallString(*missed), "Terminée");
-}
-
-TEST_F(ScheduleTest, ATickDuringARunningTaskStartsNothing) {
-    SetNow(At(2024, 5, 10, 10, 30));
+TEST_F(ScheduleTest, ATickDuringARunningTaskStartsNothingAndAFailureReleasesTheGuard) {
+    SetClockForTesting(At(2024, 5, 10, 10, 30));
     TTasksList list;
     auto* first = static_cast<CountingTask*>(list.Add(std::make_unique<CountingTask>()));
     auto* second = static_cast<CountingTask*>(list.Add(std::make_unique<CountingTask>()));
@@ -233,40 +179,11 @@ TEST_F(ScheduleTest, ATickDuringARunningTaskStartsNothing) {
     EXPECT_EQ(first->runs, 1);
     EXPECT_EQ(second->runs, 1);
     EXPECT_FALSE(list.Running());
-}
 
-TEST_F(ScheduleTest, AFailingTaskReleasesTheGuard) {
-    SetNow(At(2024, 5, 10, 10, 30));
-    TTasksList list;
-    auto* task = static_cast<CountingTask*>(list.Add(std::make_unique<CountingTask>()));
-    task->NextCall = At(2024, 5, 10, 10, 0);
-    task->during = [] { throw std::runtime_error("disk full"); };
+    first->NextCall = At(2024, 5, 10, 10, 15);
+    first->during = [] { throw std::runtime_error("disk full"); };
     EXPECT_THROW(list.ExecuteDueTasks(), std::runtime_error);
     EXPECT_FALSE(list.Running());
-}
-
-TEST(TaskTypes, CreateTaskAndTypeNames) {
-    EXPECT_EQ(TTasksList::AvailableTasks, 2);
-    EXPECT_EQ(TTasksList::TaskTypeName(0), "Ajout de fichiers balise");
-    EXPECT_EQ(TTasksList::TaskTypeName(1), "Reconstruction des fichiers K7");
-    EXPECT_EQ(TTasksList::TaskTypeName(2), "");
-    EXPECT_EQ(TTasksList::TaskTypeName(-1), "");
-    EXPECT_EQ(TTasksList::CreateTask(7), nullptr);
-
-    const auto collect = TTasksList::CreateTask(0);
-    ASSERT_NE(collect, nullptr);
-    EXPECT_EQ(collect->Type, 0);
-    EXPECT_EQ(collect->ImageIndex, 4);
-    EXPECT_TRUE(collect->HasConfig);
-    EXPECT_EQ(static_cast<TTaskGetFiles&>(*collect).ImportationMask, "*.*");
-
-    const auto rebuild = TTasksList::CreateTask(1);
-    ASSERT_NE(rebuild, nullptr);
-    EXPECT_EQ(rebuild->Type, 1);
-    EXPECT_EQ(rebuild->ImageIndex, 5);
-    EXPECT_EQ(static_cast<TTaskMakeK7&>(*rebuild).NbDayToBuild, 3);
-    EXPECT_EQ(rebuild->Description(),
-              "Reconstruit les fichiers .K7 des jours précédents avec les dernières données");
 }
 
 TEST(TaskTypes, AssignCopiesOnlyTheParametersOfTheSameType) {
@@ -276,22 +193,20 @@ TEST(TaskTypes, AssignCopiesOnlyTheParametersOfTheSameType) {
     source.ImportationMask = "*.BRU";
     source.NextCall = 45000;
     source.Periodicity = 1;
-
     TTaskGetFiles copy;
     copy.Assign(source);
     EXPECT_EQ(copy.InputDirectory, "/in");
     EXPECT_TRUE(copy.SupprAfterAdd);
     EXPECT_EQ(copy.ImportationMask, "*.BRU");
-    EXPECT_EQ(copy.NextCall, 0);
+    EXPECT_EQ(copy.NextCall, 0);  // never the schedule
     EXPECT_EQ(copy.Periodicity, 0);
 
-    TTaskMakeK7 other;
-    other.Assign(source);
-    EXPECT_EQ(other.NbDayToBuild, 3);
-    TTaskMakeK7 rebuild;
+    TTaskMakeK7 rebuild, other;
     rebuild.NbDayToBuild = 8;
     rebuild.FromSpecialDate = true;
     rebuild.SpecialDate = 38786;
+    other.Assign(source);
+    EXPECT_EQ(other.NbDayToBuild, 3);
     other.Assign(rebuild);
     EXPECT_EQ(other.NbDayToBuild, 8);
     EXPECT_TRUE(other.FromSpecialDate);

@@ -122,25 +122,17 @@ private:
                 for (int k = 0; k < 3; ++k) Put(f.offset + k, 0);
                 break;
             case FieldKind::Word: {
+                // Phase 0 takes bytes 0 and 1 of a group and keeps byte 2, phase 1 pairs the
+                // kept byte with byte 0 of the next group, phase 2 takes its bytes 1 and 2.
                 uint8_t g[3];
                 Group(g);
-                int value = 0;
-                if (phase_ == 0) {
-                    value = g[0] * 256 + g[1];
-                    kept_ = g[2];
-                    phase_ = 1;
-                    index_ = 2;
-                    pos_ += 4;
-                } else if (phase_ == 1) {
-                    value = kept_ * 256 + g[0];
-                    phase_ = 2;
-                    index_ = 1;
-                } else {
-                    value = g[1] * 256 + g[2];
-                    phase_ = 0;
-                    index_ = 0;
-                    pos_ += 4;
-                }
+                const int value = phase_ == 0   ? g[0] * 256 + g[1]
+                                  : phase_ == 1 ? kept_ * 256 + g[0]
+                                                : g[1] * 256 + g[2];
+                if (phase_ == 0) kept_ = g[2];
+                if (phase_ != 1) pos_ += 4;
+                index_ = 2 - phase_;
+                phase_ = (phase_ + 1) % 3;
                 Put(f.offset, static_cast<uint8_t>(value >> 8));
                 Put(f.offset + 1, static_cast<uint8_t>(value & 0xFF));
                 break;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 
 #include "Common/UUtils.h"
 #include "tools/gen/GenFormat.h"
@@ -9,100 +9,51 @@
 namespace skylog::gen {
 namespace {
 
-TDateTime March7At140210() { return *EncodeDateTime(2005, 3, 7, 14, 2, 10); }
+const TDateTime kMarch7 = *EncodeDateTime(2005, 3, 7, 14, 2, 10);
 
 // Lines of a file, cut as the reader cuts them: at LF or NUL, CRs dropped, empty lines gone.
-StringList Lines(const std::string& bytes) {
-    StringList lines;
-    std::string current;
-    for (char c : bytes) {
-        if (c == '\n' || c == '\0') {
-            if (!current.empty()) lines.push_back(current);
-            current.clear();
-        } else if (c != '\r') {
-            current.push_back(c);
-        }
-    }
-    if (!current.empty()) lines.push_back(current);
-    return lines;
+StringList Lines(std::string bytes) {
+    std::replace(bytes.begin(), bytes.end(), '\0', '\n');
+    std::erase(bytes, '\r');
+    return Split(bytes, '\n', kSplitMerge);
 }
 
-TEST(StationHeaders, AtHeaderHasEightFieldsAndTheChosenDateOrder) {
-    const std::string dayFirst = AtHeaderLine("4711", March7At140210(), 118, true);
-    EXPECT_EQ(dayFirst, "4711-ALL           0 at 07/03/05 14:02:10 UTC 118BT o");
-    const StringList fields = Split(dayFirst, ' ', kSplitMerge);
-    ASSERT_EQ(fields.size(), 8u);
-    EXPECT_EQ(fields[2], "at");
-    EXPECT_EQ(AtHeaderLine("4711", March7At140210(), 118, false), "4711-ALL           0 at 03/07/05 14:02:10 UTC 118BT o");
-    EXPECT_EQ(Split(AtHeaderLine("4711", March7At140210(), 1, true, 'o', HeaderDefect::BadDate), ' ', kSplitMerge)[3],
-              "31/02/05");
-    EXPECT_EQ(Split(AtHeaderLine("4711", March7At140210(), 1, true, 'o', HeaderDefect::BadTime), ' ', kSplitMerge)[4],
-              "25:02:10");
-}
-
-TEST(StationHeaders, GoesHeaderIs37CharactersAndParsesBack) {
-    const std::string header = GoesHeader("CE1234A6", March7At140210(), 'G', 118);
-    ASSERT_EQ(header.size(), kGoesHeaderLength);
-    char address[9] = {}, source[3] = {};
-    int year = 0, dayNumber = 0, hour = 0, minute = 0, second = 0, s8 = 0, s9 = 0, s12 = 0, length = 0;
-    char reception = 0, c10 = 0, c11 = 0, c13 = 0;
-    const int read = std::sscanf(header.c_str(), "%8s%02d%03d%02d%02d%02d%c%02d%02d%c%c%03d%c%02s%05d", address, &year,
-                                 &dayNumber, &hour, &minute, &second, &reception, &s8, &s9, &c10, &c11, &s12, &c13,
-                                 source, &length);
-    ASSERT_EQ(read, 15);
-    EXPECT_STREQ(address, "CE1234A6");
-    EXPECT_EQ(year, 5);
-    EXPECT_EQ(dayNumber, 66);  // 7 March 2005
-    EXPECT_EQ(hour, 14);
-    EXPECT_EQ(minute, 2);
-    EXPECT_EQ(second, 10);
-    EXPECT_EQ(reception, 'G');
-    EXPECT_EQ(length, 118);
-    EXPECT_THROW((void)GoesHeader("SHORT", March7At140210(), 'G', 1), std::invalid_argument);
-}
-
-TEST(StationHeaders, BruProgLineSplitsIntoFiveFields) {
-    const std::string line = BruProgLine(12, "Lampedusa", March7At140210());
-    const StringList fields = Split(line, ' ', kSplitMerge);
-    ASSERT_EQ(fields.size(), 5u);
-    EXPECT_EQ(fields[0], "Prog:");
-    EXPECT_EQ(fields[2], "Lampedusa");
-    EXPECT_EQ(fields[3], "07/03/05");
-    EXPECT_EQ(fields[4], "14-02-10");
-    EXPECT_THROW((void)BruProgLine(1, "Two words", March7At140210()), std::invalid_argument);
+TEST(StationHeaders, HeaderLinesByteForByte) {
+    const std::string at = "4711-ALL           0 at ";
+    EXPECT_EQ(AtHeaderLine("4711", kMarch7, 118, true), at + "07/03/05 14:02:10 UTC 118BT o");
+    EXPECT_EQ(AtHeaderLine("4711", kMarch7, 118, false), at + "03/07/05 14:02:10 UTC 118BT o");
+    EXPECT_EQ(AtHeaderLine("4711", kMarch7, 1, true, 'x', HeaderDefect::BadDate), at + "31/02/05 14:02:10 UTC 1BT x");
+    EXPECT_EQ(AtHeaderLine("4711", kMarch7, 1, true, 'o', HeaderDefect::BadTime), at + "07/03/05 25:02:10 UTC 1BT o");
+    // Address, two-digit year and day number (66 for 7 March), time, reception, the fixed
+    // signal fields, five-digit length: 37 characters.
+    EXPECT_EQ(GoesHeader("CE1234A6", kMarch7, 'G', 118), "CE1234A605066140210G44+0NN195EDB00118");
+    EXPECT_EQ(GoesHeader("CE1234A6", kMarch7, '?', 7, HeaderDefect::BadTime), "CE1234A605066250210?44+0NN195EDB00007");
+    EXPECT_EQ(BruProgLine(12, "Lampedusa", kMarch7, HeaderDefect::BadDate), "Prog: 12 Lampedusa 31/02/05 14-02-10");
+    EXPECT_THROW((void)GoesHeader("SHORT", kMarch7, 'G', 1), std::invalid_argument);
+    EXPECT_THROW((void)BruProgLine(1, "Two words", kMarch7), std::invalid_argument);
 }
 
 StationMessage Message(std::string body) {
-    StationMessage m;
-    m.beaconNumber = "CE1234A6";
-    m.beaconName = "Lampedusa";
-    m.date = March7At140210();
-    m.body = std::move(body);
-    return m;
+    return {.beaconNumber = "CE1234A6", .beaconName = "Lampedusa", .date = kMarch7, .body = std::move(body)};
 }
 
 TEST(StationFiles, CnrsFileHasNameLineHeaderAndWrappedBody) {
     const std::string body = std::string(150, 'A') + std::string(kEndMarker);
     const StationMessage messages[] = {Message(body), Message(body)};
-    FileStyle style;
-    style.lineWidth = 69;
-    const StringList lines = Lines(WriteStationFile(StationFormat::Cnrs, messages, style));
+    const StringList lines = Lines(WriteStationFile(StationFormat::Cnrs, messages, FileStyle{}));
     ASSERT_EQ(lines.size(), 1u + 2 * 4);
     EXPECT_EQ(lines[0], "0000CE1234A6 F/Lampedusa");
     EXPECT_EQ(lines[1].substr(0, 12), "CE1234A6-ALL");
     EXPECT_EQ(lines[2].size(), 69u);
     EXPECT_EQ(lines[2] + lines[3] + lines[4], body);
-    const StringList nasa = Lines(WriteStationFile(StationFormat::Nasa, messages, style));
-    EXPECT_EQ(nasa[0], "0000CE1234A6 NASA/Lampedusa");
+    EXPECT_EQ(Lines(WriteStationFile(StationFormat::Nasa, messages, FileStyle{}))[0], "0000CE1234A6 NASA/Lampedusa");
 }
 
 TEST(StationFiles, LineEndsAreAsAsked) {
     const StationMessage messages[] = {Message("ABC")};
-    FileStyle style;
-    style.lineEnd = LineEnd::CrLf;
-    EXPECT_EQ(WriteStationFile(StationFormat::Bru, messages, style), "Prog: 1 Lampedusa 07/03/05 14-02-10\r\nABC\r\n");
-    style.lineEnd = LineEnd::Nul;
-    EXPECT_EQ(WriteStationFile(StationFormat::Bru, messages, style),
+    EXPECT_EQ(WriteStationFile(StationFormat::Bru, messages, FileStyle{.lineEnd = LineEnd::CrLf}),
+              "Prog: 1 Lampedusa 07/03/05 14-02-10\r\nABC\r\n");
+    EXPECT_EQ(WriteStationFile(StationFormat::Bru, messages, FileStyle{.lineEnd = LineEnd::Nul}),
               std::string("Prog: 1 Lampedusa 07/03/05 14-02-10\0ABC\0", 40));
 }
 
@@ -116,69 +67,37 @@ TEST(StationFiles, HighBitsComeOffAgainWhenBit7IsCleared) {
     EXPECT_EQ(Lines(bytes)[1], m.body);
 }
 
-TEST(StationFiles, GoesBodyFollowsTheHeaderAndEndsWithXStar) {
-    const std::string data = std::string(100, 'C');
-    StationMessage m = Message(data + std::string(kEndMarker) + "QQ");
-    const StationMessage messages[] = {m};
-    FileStyle style;
-    style.lineWidth = 69;
-    const StringList lines = Lines(WriteStationFile(StationFormat::Goes, messages, style));
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].substr(0, kGoesHeaderLength), GoesHeader("CE1234A6", m.date, 'G', int(m.body.size())));
-    EXPECT_EQ(lines[0].substr(kGoesHeaderLength), data.substr(0, 69));
-    EXPECT_EQ(lines[1], data.substr(69) + " X*QQ");
-}
-
-TEST(StationFiles, GoesThreeCharacterEndLine) {
-    const std::string data = std::string(30, 'D');
-    StationMessage m = Message(data + std::string(kEndMarker));
-    m.goesEnd = GoesEndStyle::ThreeCharLine;
-    const StationMessage messages[] = {m};
-    const StringList lines = Lines(WriteStationFile(StationFormat::Goes, messages, FileStyle{}));
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].substr(kGoesHeaderLength), data.substr(0, 28));
-    EXPECT_EQ(lines[1], "DD ");
-}
-
-TEST(StationFiles, GoesMessageWithoutEndMarkerGetsNoEndMark) {
-    StationMessage m = Message(std::string(20, 'E') + "\x04]Jd");
-    const StationMessage messages[] = {m};
-    const StringList lines = Lines(WriteStationFile(StationFormat::Goes, messages, FileStyle{}));
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].substr(kGoesHeaderLength), m.body);
+// The end marker becomes " X*" (bytes after it follow the mark) or a last line of two
+// characters and a space; a body without it gets no mark. A body starting with DEL (cyclic
+// number 63) starts on the next line: the reader strips control characters after the header.
+TEST(StationFiles, GoesMessagesInLinesAsTheReaderCutsThem) {
+    using enum GoesEndStyle;
+    const std::string end(kEndMarker);
+    struct Case {
+        std::string body;
+        GoesEndStyle style;
+        StringList lines;  // after the header
+    };
+    const Case cases[] = {
+        {std::string(100, 'C') + end + "QQ", XStar, {std::string(69, 'C'), std::string(31, 'C') + " X*QQ"}},
+        {std::string(30, 'D') + end, ThreeCharLine, {std::string(28, 'D'), "DD "}},
+        {std::string(20, 'E') + "\x04]Jd", XStar, {std::string(20, 'E') + "\x04]Jd"}},
+        {"\x7f" + std::string(20, 'F') + end, XStar, {"", "\x7f" + std::string(20, 'F') + " X*"}}};
+    for (const Case& c : cases) {
+        StationMessage m = Message(c.body);
+        m.goesEnd = c.style;
+        const StationMessage messages[] = {m};
+        StringList lines = Lines(WriteStationFile(StationFormat::Goes, messages, FileStyle{}));
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines[0].substr(0, kGoesHeaderLength), GoesHeader(m.beaconNumber, kMarch7, 'G', int(c.body.size())));
+        lines[0].erase(0, kGoesHeaderLength);
+        EXPECT_EQ(lines, c.lines) << c.body;
+    }
 }
 
 TEST(StationFiles, WrappingNeverLeavesALineReadingVgtm) {
-    const StringList lines = WrapBody("ABCDEFGHVGTM", 4);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1], "EFGHVGTM");
-    EXPECT_EQ(WrapBody("ABCDEFGH", 0).size(), 1u);
-}
-
-TEST(StationFiles, FormatNamesAndExtensions) {
-    for (StationFormat format : AllFormats()) {
-        EXPECT_EQ(ParseFormatName(FormatName(format)), format);
-        EXPECT_EQ(FormatExtension(format), "." + ToUpperAscii(FormatName(format)));
-    }
-    EXPECT_FALSE(ParseFormatName("txt").has_value());
-}
-
-}  // namespace
-}  // namespace skylog::gen
-
-namespace skylog::gen {
-namespace {
-
-TEST(StationFiles, GoesBodyStartingWithDelStartsOnTheNextLine) {
-    // Cyclic number 63 is DEL, a control character the reader would strip after the header.
-    StationMessage m;
-    m.beaconNumber = "CE1234A6";
-    m.date = *EncodeDateTime(2005, 3, 7, 14, 2, 10);
-    m.body = "\x7f" + std::string(20, 'F') + std::string(kEndMarker);
-    const StationMessage messages[] = {m};
-    const std::string bytes = WriteStationFile(StationFormat::Goes, messages, FileStyle{});
-    EXPECT_EQ(bytes, GoesHeader(m.beaconNumber, m.date, 'G', int(m.body.size())) + "\r\n\x7f" + std::string(20, 'F') +
-                         " X*\r\n");
+    EXPECT_EQ(WrapBody("ABCDEFGHVGTM", 4), (StringList{"ABCD", "EFGHVGTM"}));
+    EXPECT_EQ(WrapBody("ABCDEFGH", 0), StringList{"ABCDEFGH"});
 }
 
 }  // namespace
