@@ -11,12 +11,6 @@ namespace skylog {
 
 namespace fs = std::filesystem;
 
-int32_t ExpandYear(int32_t year) {
-    if (year >= 0 && year <= 80) return year + 2000;
-    if (year >= 81 && year <= 99) return year + 1900;
-    return year;
-}
-
 StringList Split(std::string_view text, char separator, int flags) {
     StringList fields;
     std::string current;
@@ -61,9 +55,7 @@ uint16_t HexToWord(std::string_view text) {
     return static_cast<uint16_t>(value);
 }
 
-uint8_t ByteToBCD(uint8_t value) { return static_cast<uint8_t>((value / 10) * 16 + value % 10); }
 
-uint8_t BCDToByte(uint8_t value) { return static_cast<uint8_t>((value >> 4) * 10 + (value & 0x0F)); }
 
 std::string BytesToHex(const uint8_t* data, size_t size) {
     std::string out(size * 2, '0');

@@ -17,7 +17,11 @@ namespace skylog {
 using StringList = std::vector<std::string>;
 
 // 0..80 -> 2000..2080, 81..99 -> 1981..1999, anything else unchanged.
-[[nodiscard]] int32_t ExpandYear(int32_t year);
+[[nodiscard]] inline int32_t ExpandYear(int32_t year) {
+    if (year >= 0 && year <= 80) return year + 2000;
+    if (year >= 81 && year <= 99) return year + 1900;
+    return year;
+}
 
 constexpr int kSplitMerge = 1;  // flag bit 0: runs of separators count as one
 // Without merging, every separator closes a field (even an empty one); the last field
@@ -95,8 +99,11 @@ bool WordToHex(uint16_t value, char out[4]);
     return static_cast<uint8_t>(HexDigitValue(text[0]) * 16 + HexDigitValue(text[1]));
 }
 [[nodiscard]] uint16_t HexToWord(std::string_view text);
-[[nodiscard]] uint8_t ByteToBCD(uint8_t value);
-[[nodiscard]] uint8_t BCDToByte(uint8_t value);
+// Inline, as ExpandYear: decoding calls them for every date and time of every scenario.
+[[nodiscard]] inline uint8_t ByteToBCD(uint8_t value) { return static_cast<uint8_t>((value / 10) * 16 + value % 10); }
+[[nodiscard]] inline uint8_t BCDToByte(uint8_t value) {
+    return static_cast<uint8_t>((value >> 4) * 10 + (value & 0x0F));
+}
 
 // Uppercase hex of a byte sequence, two characters per byte.
 [[nodiscard]] std::string BytesToHex(const uint8_t* data, size_t size);

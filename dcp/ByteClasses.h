@@ -40,12 +40,31 @@ class TByteClasses {
     // Entries from .. to - 1 take the class; whole bytes are written at once.
     void SetRange(size_t from, size_t to, uint8_t byteClass) {
         if (from >= to) return;
-        if ((from & 1) != 0) Set(from++, byteClass);
-        if (((to - from) & 1) != 0) Set(--to, byteClass);
-        const auto both = static_cast<uint8_t>((byteClass & 0x0F) * 0x11);
-        // memset: a loop of byte stores would read packed_ again after each (a byte
-        // may alias anything), one byte at a time.
-        if (to > from) std::memset(packed_.get() + from / 2, both, (to - from) / 2);
+        // Through a local pointer: a store through packed_ would make the compiler read
+        // packed_ again after it (a byte may alias anything).
+        uint8_t* const packed = packed_.get();
+        const auto low = static_cast<uint8_t>(byteClass & 0x0F);
+        if ((from & 1) != 0) {
+            packed[from / 2] = static_cast<uint8_t>((packed[from / 2] & 0x0F) | low << 4);
+            ++from;
+        }
+        if (((to - from) & 1) != 0) {
+            --to;
+            packed[to / 2] = static_cast<uint8_t>((packed[to / 2] & 0xF0) | low);
+        }
+        const auto both = static_cast<uint8_t>(low * 0x11);
+        // Most ranges are a scenario field of a few characters, for which a call to
+        // memset costs more than the stores (written out: a loop would become one).
+        const size_t pairs = (to - from) / 2;
+        uint8_t* const first = packed + from / 2;
+        if (pairs > 4) {
+            std::memset(first, both, pairs);
+            return;
+        }
+        if (pairs > 0) first[0] = both;
+        if (pairs > 1) first[1] = both;
+        if (pairs > 2) first[2] = both;
+        if (pairs > 3) first[3] = both;
     }
     // count entries, all of the given class.
     void assign(size_t count, uint8_t byteClass) {
