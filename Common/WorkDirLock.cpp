@@ -17,6 +17,7 @@ struct LockState {
     std::recursive_mutex mutex;  // keeps threads of one process in order too
     int depth = 0;
     int fd = -1;
+    uint64_t hold = 0;  // counts the outermost takings
 };
 LockState& state() {
     static LockState s;
@@ -28,6 +29,7 @@ TWorkDirLock::TWorkDirLock(const std::string& workDir) {
     LockState& s = state();
     s.mutex.lock();
     if (s.depth++ > 0) return;
+    ++s.hold;
     // No working directory yet (a bare test of one object): nothing to share.
     if (workDir.empty()) return;
     if (!DirectoryExists(workDir)) ForceDirectories(workDir);
@@ -44,6 +46,8 @@ TWorkDirLock::TWorkDirLock(const std::string& workDir) {
     while (::flock(s.fd, LOCK_EX) != 0 && errno == EINTR) {
     }
 }
+
+uint64_t TWorkDirLock::HoldNumber() { return state().hold; }
 
 TWorkDirLock::~TWorkDirLock() {
     LockState& s = state();

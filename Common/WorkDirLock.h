@@ -5,6 +5,7 @@
 // lock (saying so on a terminal) rather than failing. Re-entrant within a process:
 // only the outermost holder takes the lock.
 
+#include <cstdint>
 #include <string>
 
 namespace skylog {
@@ -15,6 +16,11 @@ public:
     ~TWorkDirLock();
     TWorkDirLock(const TWorkDirLock&) = delete;
     TWorkDirLock& operator=(const TWorkDirLock&) = delete;
+
+    // Tells one outermost taking of the lock from another (never 0), for work done once
+    // while the lock is held: nothing another program does can undo it meanwhile. Only
+    // for a thread that holds the lock.
+    [[nodiscard]] static uint64_t HoldNumber();
 
     // Name of the lock file inside the working directory.
     static constexpr const char* kLockFileName = ".skylog.lock";

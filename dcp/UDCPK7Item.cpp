@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -73,22 +74,44 @@ bool mergeWithDisk(const TK7File& item, std::string diskBytes, TK7File& merged) 
 
 // Temporary files of an atomic write of this file that a killed process left behind.
 // Only called under the working directory lock, when no write of the file can be
-// under way.
+// under way. A folder is listed once while the lock is held, not once for every file
+// of a flush: nobody else can leave a temporary file in it meanwhile, and this
+// process's own come after the listing.
 void removeStaleTemporaries(const std::string& path) {
-    const std::string prefix = "." + ExtractFileName(path) + ".tmp";
+    struct Listings {
+        uint64_t hold = 0;
+        // Folder -> names of the temporary files found in it ("." + file + ".tmp" + 6).
+        std::unordered_map<std::string, std::vector<std::string>> folders;
+    };
+    static thread_local Listings listings;
     constexpr size_t kRandomPart = 6;  // mkstemp's XXXXXX
-    // readdir rather than std::filesystem: every K7 file of a flush lists its folder.
-    const std::string folder = ExtractFileDir(path);
-    DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (listing == nullptr) return;
-    std::vector<std::string> stale;
-    while (const dirent* entry = ::readdir(listing)) {
-        const std::string_view name = entry->d_name;
-        if (name.size() == prefix.size() + kRandomPart && name.starts_with(prefix))
-            stale.push_back(IncludeBackslash(folder) + std::string(name));
+    constexpr std::string_view kTmp = ".tmp";
+    const uint64_t hold = TWorkDirLock::HoldNumber();
+    if (listings.hold != hold) {
+        listings.hold = hold;
+        listings.folders.clear();
     }
-    ::closedir(listing);
-    for (const std::string& file : stale) ::unlink(file.c_str());
+    const std::string folder = ExtractFileDir(path);
+    auto [found, added] = listings.folders.try_emplace(folder);
+    std::vector<std::string>& temporaries = found->second;
+    if (added) {
+        // readdir rather than std::filesystem: a flush lists many folders.
+        DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
+        if (listing == nullptr) return;
+        while (const dirent* entry = ::readdir(listing)) {
+            const std::string_view name = entry->d_name;
+            if (name.size() > 1 + kTmp.size() + kRandomPart && name.front() == '.' &&
+                name.substr(name.size() - kRandomPart - kTmp.size(), kTmp.size()) == kTmp)
+                temporaries.emplace_back(name);
+        }
+        ::closedir(listing);
+    }
+    const std::string prefix = "." + ExtractFileName(path) + std::string(kTmp);
+    std::erase_if(temporaries, [&](const std::string& name) {
+        if (name.size() != prefix.size() + kRandomPart || !name.starts_with(prefix)) return false;
+        ::unlink((IncludeBackslash(folder) + name).c_str());
+        return true;
+    });
 }
 
 }  // namespace

@@ -67,15 +67,26 @@ void TDCPList::SaveToFile() {
     ini.UpdateFile();
 }
 
+namespace {
+
+// The last characters first: every message header is looked up, and the numbers and
+// names of a network often differ only at their end. Most beacons are passed over
+// without a call to compare the whole text.
+bool SameText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && (a.empty() || a.back() == b.back()) && a == b;
+}
+
+}  // namespace
+
 TDCP* TDCPList::FindByNumber(std::string_view number) const {
     for (const auto& beacon : Beacons)
-        if (beacon->Number == number) return beacon.get();
+        if (SameText(beacon->Number, number)) return beacon.get();
     return nullptr;
 }
 
 TDCP* TDCPList::FindByName(std::string_view name) const {
     for (const auto& beacon : Beacons)
-        if (beacon->Name == name) return beacon.get();
+        if (SameText(beacon->Name, name)) return beacon.get();
     return nullptr;
 }
 

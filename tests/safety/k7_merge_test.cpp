@@ -27,8 +27,8 @@ protected:
         programs_.push_back(std::make_unique<TDCPList>(dir_.File("DcpList.inf")));
         return *programs_.back();
     }
-    static TK7File& FileOf(TDCPList& list, uint8_t code = 0xA0) {
-        return *list.GetK7Item(At(2005, 3, 7), 45, code)->K7File;
+    static TK7File& FileOf(TDCPList& list, uint8_t code = 0xA0, int32_t instrument = 45) {
+        return *list.GetK7Item(At(2005, 3, 7), instrument, code)->K7File;
     }
     // An event of type 0x10 whose one data byte is the given value.
     static void AddEvent(TK7File& file, uint8_t value) {
@@ -114,6 +114,18 @@ TEST_F(K7MergeTest, StaleTemporaryFilesOfTheFileGoAtTheNextWrite) {
     a.FlushAll();
     EXPECT_FALSE(FileExists(stale));
     EXPECT_TRUE(FileExists(otherFiles));  // another file's: its own next write removes it
+    EXPECT_TRUE(FileExists(notATemporary));
+
+    // The folder is listed once per flush: the second file of the same flush still
+    // finds its own stale temporaries, and a later flush finds new ones.
+    const std::string staleAgain = folder + ".P045_20050307.K7.tmpXy34Zw";
+    WriteText(staleAgain, "cut short");
+    TDCPList& b = Program();
+    AddEvent(FileOf(b), 4);
+    AddEvent(FileOf(b, 0xA0, 46), 5);
+    b.FlushAll();
+    EXPECT_FALSE(FileExists(staleAgain));
+    EXPECT_FALSE(FileExists(otherFiles));
     EXPECT_TRUE(FileExists(notATemporary));
 }
 
