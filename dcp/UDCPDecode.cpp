@@ -6,6 +6,9 @@
 #include <cstring>
 #include <span>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "Common/RunObjects.h"
 #include "Common/UUtils.h"
@@ -48,6 +51,17 @@ bool IsScenarioMarker(uint8_t byte) { return byte >= kFirstScenarioMarker && byt
 int32_t NextScenarioMarker(const uint8_t* body, int32_t from, int32_t end) {
     constexpr uint64_t kBit6 = 0x4040404040404040ull;
     int32_t i = from;
+#if defined(__SSE2__)
+    // Sixteen at a time: shifted left by one, bit 6 of each byte is the bit that
+    // movemask reads.
+    for (; end - i >= 16; i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(body + i));
+        const unsigned clear = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi16(chunk, 1))) & 0xFFFFu;
+        if (clear == 0) continue;
+        for (int32_t k = __builtin_ctz(clear); k < 16; ++k)
+            if (IsScenarioMarker(body[i + k])) return i + k;
+    }
+#endif
     while (i < end) {
         if (end - i >= 8) {
             uint64_t word = 0;
@@ -103,7 +117,11 @@ void TDCPDataBloc::Decode(TDCPDataBloc* next) {
         CyclicNumber = -1;
     }
     bool outOfRangeReported = false;
-    for (int32_t i = 1; i < kHeadLength; ++i) {
+    // Usually every parameter byte is a 6-bit character: their classes are set at once.
+    bool allSixBit = true;
+    for (int32_t i = 1; i < kHeadLength; ++i) allSixBit = allSixBit && IsSixBit(b[i]);
+    if (allSixBit) ByteStatus.SetRange(1, kHeadLength, kByteParameter);
+    for (int32_t i = 1; i < kHeadLength && !allSixBit; ++i) {
         if (IsSixBit(b[i])) {
             ByteStatus.Set(static_cast<size_t>(i), kByteParameter);
         } else {

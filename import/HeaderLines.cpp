@@ -90,20 +90,36 @@ std::string_view GoesHeaderBodyText(std::string_view line) {
 
 namespace {
 
-// value as printf's "%0<width>d" writes it: zeros after the sign up to the width.
-void AppendPadded(std::string& out, int32_t value, int width) {
-    char digits[16];
-    int count = 0;
-    auto magnitude = static_cast<uint32_t>(value);
-    if (value < 0) magnitude = 0u - magnitude;
-    do {
-        digits[count++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0) out += '-';
-    for (int pad = width - count - (value < 0 ? 1 : 0); pad > 0; --pad) out += '0';
-    while (count > 0) out += digits[--count];
-}
+// Characters written into a fixed buffer, then appended at once.
+class TCharBuffer {
+public:
+    void Put(char c) { text_[size_++] = c; }
+    void Put(std::string_view text) {
+        for (char c : text) Put(c);
+    }
+    // value as printf's "%0<width>d" writes it (width at most 2): zeros after the sign
+    // up to the width.
+    void PutPadded(int32_t value, int width) {
+        char digits[16];
+        int count = 0;
+        auto magnitude = static_cast<uint32_t>(value);
+        if (value < 0) magnitude = 0u - magnitude;
+        do {
+            digits[count++] = static_cast<char>('0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude != 0);
+        if (value < 0) Put('-');
+        for (int pad = width - count - (value < 0 ? 1 : 0); pad > 0; --pad) Put('0');
+        while (count > 0) Put(digits[--count]);
+    }
+    [[nodiscard]] std::string_view View() const { return {text_, size_}; }
+
+private:
+    // Room for the fields of a header: seven numbers of at most eleven characters
+    // (sign and ten digits) with their separators and words.
+    char text_[128];
+    size_t size_ = 0;
+};
 
 }  // namespace
 
@@ -112,24 +128,25 @@ void AppendPadded(std::string& out, int32_t value, int width) {
 std::string BuildAtHeader(std::string_view number, int32_t year, int32_t month, int32_t day,
                           int32_t hour, int32_t minute, int32_t second, bool dayFirst,
                           int32_t length, bool goodReception) {
+    TCharBuffer fields;
+    fields.PutPadded(dayFirst ? day : month, 2);
+    fields.Put('/');
+    fields.PutPadded(dayFirst ? month : day, 2);
+    fields.Put('/');
+    fields.PutPadded(year % 100, 2);
+    fields.Put(' ');
+    fields.PutPadded(hour, 2);
+    fields.Put(':');
+    fields.PutPadded(minute, 2);
+    fields.Put(':');
+    fields.PutPadded(second, 2);
+    fields.Put(" UTC ");
+    fields.PutPadded(length, 1);
+    fields.Put("BT ");
+    fields.Put(goodReception ? 'o' : 'x');
     std::string header;
-    header.reserve(number.size() + kBuiltHeaderMiddle.size() + 40);
-    header.append(number).append(kBuiltHeaderMiddle);
-    AppendPadded(header, dayFirst ? day : month, 2);
-    header += '/';
-    AppendPadded(header, dayFirst ? month : day, 2);
-    header += '/';
-    AppendPadded(header, year % 100, 2);
-    header += ' ';
-    AppendPadded(header, hour, 2);
-    header += ':';
-    AppendPadded(header, minute, 2);
-    header += ':';
-    AppendPadded(header, second, 2);
-    header += " UTC ";
-    AppendPadded(header, length, 1);
-    header += "BT ";
-    header += goodReception ? 'o' : 'x';
+    header.reserve(number.size() + kBuiltHeaderMiddle.size() + fields.View().size());
+    header.append(number).append(kBuiltHeaderMiddle).append(fields.View());
     return header;
 }
 
