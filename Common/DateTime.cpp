@@ -58,27 +58,28 @@ int DaysInMonth(int year, int month) {
 }
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& out) {
-    if (year < 1 || year > 9999 || month < 1 || month > 12) return false;
-    if (day < 1 || day > DaysInMonth(year, month)) return false;
-    long days = kDaysBeforeMonth[month - 1] + (month > 2 && IsLeapYear(year) ? 1 : 0);
-    long y = year - 1;
-    days += day + y * 365 + y / 4 - y / 100 + y / 400;
+    // The month encoded last: the dates of a file's messages and of their scenarios
+    // and events are mostly in one month.
+    struct Month {
+        int year = 0, month = 0;
+        long daysBefore = 0;  // days up to the month's first, as counted below
+        int length = 0;
+    };
+    static thread_local Month last;
+    if (year != last.year || month != last.month) {
+        if (year < 1 || year > 9999 || month < 1 || month > 12) return false;
+        const long y = year - 1;
+        last = {year, month,
+                kDaysBeforeMonth[month - 1] + (month > 2 && IsLeapYear(year) ? 1 : 0) + y * 365 + y / 4 - y / 100 +
+                    y / 400,
+                DaysInMonth(year, month)};
+    }
+    if (day < 1 || day > last.length) return false;
     // days counts 0001-01-01 as day 1; the epoch 1899-12-30 is day kDateDelta.
-    out = static_cast<double>(days - kDateDelta);
+    out = static_cast<double>(last.daysBefore + day - kDateDelta);
     return true;
 }
 
-bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime& out) {
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
-        msec < 0 || msec > 999)
-        return false;
-    out = (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + msec) / kMSecsPerDay;
-    return true;
-}
-
-TDateTime CombineDateTime(TDateTime date, TDateTime timeOfDay) {
-    return date < 0 ? date - timeOfDay : date + timeOfDay;
-}
 
 std::optional<TDateTime> EncodeDateTime(int year, int month, int day, int hour, int minute,
                                         int second) {
@@ -148,13 +149,6 @@ TimeParts DecodeTime(TDateTime value) {
 
 // splitDays without rounding the milliseconds: they make a whole day exactly when the
 // fraction reaches half a millisecond below one. Called for every event of an import.
-TDateTime DateOf(TDateTime value) {
-    const double whole = std::trunc(value);
-    const double frac = std::fabs(value - whole);
-    long days = static_cast<long>(whole);
-    if (frac * kMSecsPerDay >= kMSecsPerDay - 0.5) days += value < 0 ? -1 : 1;
-    return static_cast<double>(days);
-}
 
 std::string FormatDateDMY(TDateTime value) {
     DateParts d = DecodeDate(value);

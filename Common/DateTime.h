@@ -4,6 +4,7 @@
 // whole days. Dates before the epoch are negative with a positive time fraction
 // taken as an absolute value, as the files written by earlier installations expect.
 
+#include <cmath>
 #include <functional>
 #include <optional>
 #include <string>
@@ -23,7 +24,13 @@ constexpr double kMSecsPerDay = 86400000.0;
 // Refuses dates and times that do not exist (no wrap-around): month 13, 30 February,
 // hour 24, minute 60.
 [[nodiscard]] bool TryEncodeDate(int year, int month, int day, TDateTime& out);
-[[nodiscard]] bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime& out);
+[[nodiscard]] inline bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime& out) {
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
+        msec < 0 || msec > 999)
+        return false;
+    out = (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + msec) / kMSecsPerDay;
+    return true;
+}
 [[nodiscard]] std::optional<TDateTime> EncodeDateTime(int year, int month, int day, int hour = 0,
                                                       int minute = 0, int second = 0);
 
@@ -36,10 +43,21 @@ struct TimeParts {
 [[nodiscard]] DateParts DecodeDate(TDateTime value);
 [[nodiscard]] TimeParts DecodeTime(TDateTime value);
 
-// Whole day of a date-time (the time of day cut off).
-[[nodiscard]] TDateTime DateOf(TDateTime value);
+// Whole day of a date-time (the time of day cut off). A time of day that rounds to
+// midnight (within half a millisecond) belongs to the next day.
+[[nodiscard]] inline TDateTime DateOf(TDateTime value) {
+    const double whole = std::trunc(value);
+    const double frac = std::fabs(value - whole);
+    long days = static_cast<long>(whole);
+    if (frac * kMSecsPerDay >= kMSecsPerDay - 0.5) days += value < 0 ? -1 : 1;
+    return static_cast<double>(days);
+}
 // Adds a time of day to a date, the way the day-count representation combines them.
-[[nodiscard]] TDateTime CombineDateTime(TDateTime date, TDateTime timeOfDay);
+[[nodiscard]] inline TDateTime CombineDateTime(TDateTime date, TDateTime timeOfDay) {
+    return date < 0 ? date - timeOfDay : date + timeOfDay;
+}
+// The encoders, the day cut and the combination are inline: reading a message calls
+// them for its header, its head times and every scenario and event it carries.
 
 // Fixed forms used in files: "dd/mm/yyyy", "hh:nn:ss".
 [[nodiscard]] std::string FormatDateDMY(TDateTime value);

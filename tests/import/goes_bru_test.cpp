@@ -29,7 +29,8 @@ std::string GoesLine(std::string_view body = "", char reception = 'G', std::stri
 // that matter: a width of two counts the sign, numbers skip white space, a literal does not.
 TEST(ScanThreeNumbers, ReadsLikeSscanf) {
     std::vector<std::string> texts = {"3/7/5", " 3/ 7/\t5", "+3/-7/2005", "03-07-05", "03/07/", "123/4/5",
-                                      "03 /07/05", "-/07/05", ""};
+                                      "03 /07/05", "-/07/05", "", "03/07/05", "12/31/99 UTC", "00/00/00",
+                                      "03/07/0", "03/07/5x", "03/0a/05"};
     std::mt19937 rng(7);
     const char* spaces[] = {"", "", " ", "\t "};
     const char* signs[] = {"", "", "+", "-"};
