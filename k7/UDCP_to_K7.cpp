@@ -397,7 +397,9 @@ bool TDCP_to_K7::ReadField(TDCP_Scn& layout, const TDCP_ScnDesc& run, int32_t re
         case kScnDate: {
             if (!cursor.CharsFit(3)) return false;
             const int32_t yearCode = (((cursor.Char(0) - kSixBitBase) % 20) + 20) % 20;
-            const int32_t year = ChooseScenarioYear(yearCode, reading.referenceYear);
+            if (yearCode != yearChoice_.yearCode || reading.referenceYear != yearChoice_.referenceYear)
+                yearChoice_ = {yearCode, reading.referenceYear, ChooseScenarioYear(yearCode, reading.referenceYear)};
+            const int32_t year = yearChoice_.year;
             const int32_t month = cursor.Char(1) - kSixBitBase;
             const int32_t day = cursor.Char(2) - kSixBitBase;
             TDateTime date = 0;

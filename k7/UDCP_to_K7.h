@@ -131,6 +131,14 @@ private:
         int32_t year = 0;
     };
     mutable YearOfDate yearCache_;
+    // The year chosen last for a scenario year code: the scenarios of a run of messages
+    // carry the same code and reference year.
+    struct YearChoice {
+        int32_t yearCode = -1;
+        int32_t referenceYear = 0;
+        int32_t year = 0;
+    };
+    mutable YearChoice yearChoice_;
 };
 
 }  // namespace skylog
