@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "Common/Settings.h"
@@ -159,16 +160,31 @@ int32_t TScnCursor::ReadWordTriples(uint8_t* out, int32_t maxTriples) {
     if (Phase != 0 || Position < 0 || maxTriples <= 0 || Position + 8 > limit) return 0;
     const int32_t count = std::min(maxTriples, (limit - Position) / 8);
     const uint8_t* chars = &block.Body[static_cast<size_t>(Position)];
-    std::array<uint8_t, 3> first{};
+    uint32_t firstGroup = 0;  // the three bytes of the last triple's first group
     for (int32_t k = 0; k < count; ++k, chars += 8, out += 6) {
-        first = UnpackGroup(chars);
-        const auto second = UnpackGroup(chars + 4);
-        out[0] = first[0];
-        out[1] = first[1];
-        out[2] = first[2];
-        out[3] = second[0];
-        out[4] = second[1];
-        out[5] = second[2];
+        // The two groups as 24-bit numbers, their bytes big-endian.
+        uint64_t word = 0;
+        std::memcpy(&word, chars, sizeof word);
+        constexpr uint64_t kTopBits = 0xC0C0C0C0C0C0C0C0ull, kSixBitTop = 0x4040404040404040ull;
+        uint64_t groups = 0;
+        if ((word & kTopBits) == kSixBitTop) {
+            // Eight 6-bit characters, the usual case, packed with a few word operations
+            // (byte k of word is chars[k]): pairs of characters first (a << 6 | b in each
+            // 16-bit lane), then pairs of pairs (24 bits in each 32-bit lane).
+            word &= ~kTopBits;
+            constexpr uint64_t kLowOfPairs = 0x003F003F003F003Full, kLowOfQuads = 0x0000FFFF0000FFFFull;
+            const uint64_t pairs = (word & kLowOfPairs) << 6 | (word >> 8 & kLowOfPairs);
+            groups = (pairs & kLowOfQuads) << 12 | (pairs >> 16 & kLowOfQuads);
+        } else {
+            // Other characters give what UnpackGroup's arithmetic gives them.
+            const auto a = UnpackGroup(chars), b = UnpackGroup(chars + 4);
+            groups = uint64_t{a[0]} << 16 | uint64_t{a[1]} << 8 | a[2] | uint64_t{b[0]} << 48 | uint64_t{b[1]} << 40 |
+                     uint64_t{b[2]} << 32;
+        }
+        firstGroup = static_cast<uint32_t>(groups & 0xFFFFFF);
+        // The six bytes in memory order: first group then second, each big-endian.
+        const uint64_t bytes = __builtin_bswap64(uint64_t{firstGroup} << 40 | (groups >> 32 & 0xFFFFFF) << 16);
+        std::memcpy(out, &bytes, 6);
     }
     // Classes: four characters of first words, four of later words, per triple.
     const int32_t end = Position + 8 * count;
@@ -205,7 +221,7 @@ int32_t TScnCursor::ReadWordTriples(uint8_t* out, int32_t maxTriples) {
             mark(from + 4, from + 8, kByteLaterWords);
         }
     }
-    Kept = first[2];
+    Kept = static_cast<uint8_t>(firstGroup);
     ByteIndex = 0;
     Position = end;
     return count;
