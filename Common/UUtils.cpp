@@ -178,6 +178,14 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 std::optional<int32_t> ParseInt32(std::string_view text) {
+    // Up to nine plain digits, the usual text (the byte count of every message header),
+    // cannot overflow and need no trimming.
+    if (!text.empty() && text.size() <= 9 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        int32_t value = 0;
+        for (const char c : text) value = value * 10 + (c - '0');
+        return value;
+    }
     std::string trimmed = Trim(text);
     std::string_view t = trimmed;
     // One sign at most: from_chars would take the '-' of "+-5".

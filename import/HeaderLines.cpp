@@ -33,12 +33,20 @@ std::string_view TrimLeftControl(std::string_view text) {
 
 void SplitFields(std::string_view line, std::vector<std::string_view>& fields) {
     fields.clear();
-    size_t pos = SkipSpaces(line, 0);
-    while (pos < line.size()) {
-        const size_t end = FieldEnd(line, pos);
-        fields.push_back(line.substr(pos, end - pos));
-        pos = SkipSpaces(line, end);
+    // One pass over the line: its fields are a few characters each, too short for a
+    // call to look for the next space to pay.
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    const char* start = nullptr;  // of the field being read
+    for (const char* p = begin; p != end; ++p) {
+        if (*p == ' ') {
+            if (start != nullptr) fields.emplace_back(start, static_cast<size_t>(p - start));
+            start = nullptr;
+        } else if (start == nullptr) {
+            start = p;
+        }
     }
+    if (start != nullptr) fields.emplace_back(start, static_cast<size_t>(end - start));
 }
 
 bool IsAtHeaderCandidate(std::string_view line) {

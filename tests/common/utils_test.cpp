@@ -91,7 +91,10 @@ TEST(ParseInt32, WholeTextOnly) {
     EXPECT_EQ(ParseInt32(" 42 "), 42);
     EXPECT_EQ(ParseInt32("-7"), -7);
     EXPECT_EQ(ParseInt32("+7"), 7);
-    for (const char* bad : {"4x", "", "99999999999", "+", "+-5", "--5", "+ 5"})
+    EXPECT_EQ(ParseInt32("007"), 7);
+    EXPECT_EQ(ParseInt32("999999999"), 999999999);
+    EXPECT_EQ(ParseInt32("2147483647"), 2147483647);
+    for (const char* bad : {"4x", "", "99999999999", "2147483648", "+", "+-5", "--5", "+ 5"})
         EXPECT_FALSE(ParseInt32(bad).has_value()) << bad;
 }
 
