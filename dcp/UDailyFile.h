@@ -101,6 +101,7 @@ private:
     [[nodiscard]] static bool holdsSpacelessLine(const std::string& path, const Entry& entry,
                                                  std::string_view header);
     std::unordered_map<std::string, Entry> files_;
+    std::string writeBuffer_;  // records copied together for one write, kept for the next
 };
 
 }  // namespace skylog
