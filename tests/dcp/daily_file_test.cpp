@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
+
+#include "dcp/LineSet.h"
 #include "Common/FileUtil.h"
 #include "Common/UUtils.h"
 #include "dcp/UDailyFile.h"
@@ -155,6 +159,40 @@ TEST_F(DailyFileTest, IndexFindsLinesWithAndWithoutSpaces) {
     EXPECT_TRUE(index.Contains(path, "h2 AT x utc"));
     EXPECT_TRUE(index.Contains(path, "BodyNoSpace"));
     EXPECT_FALSE(index.Contains(path, ""));  // no empty line in the file
+}
+
+// Records of several megabytes go out in several writes, whole and in order, after the
+// line break a file without one at its end needs; a write that fails cuts the file back
+// to what it held.
+TEST_F(DailyFileTest, LargeAppendsAreWholeAndAFailedOneLeavesTheFileAsItWas) {
+    ForceDirectories(dir_.Path() + "DataDCP/x");
+    const std::string path = DailyFile("x");
+    WriteText(path, header_ + "\r\nNoLineEndAtTheEnd");
+    std::vector<std::string> records;
+    for (int i = 0; i < 12000; ++i)
+        records.push_back(Record("4711 0 at 07/03/05 " + std::to_string(i) + " UTC 300BT o", std::string(300, 'A' + i % 26)));
+    std::vector<std::string_view> pieces(records.begin(), records.end());
+    std::string expected = header_ + "\r\nNoLineEndAtTheEnd\r\n";
+    for (const std::string& record : records) expected += record;
+    ASSERT_GT(expected.size(), size_t{3} << 20);
+
+    TDailyFileIndex index;
+    TLineSet lines;
+    ASSERT_TRUE(index.Append(path, pieces, lines));
+    EXPECT_EQ(ReadText(path), expected);
+
+    // A file size limit makes the write fail whoever runs the test.
+    struct rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit limited = saved;
+    limited.rlim_cur = expected.size() + (size_t{3} << 19);
+    auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    TLineSet moreLines;
+    EXPECT_THROW((void)index.Append(path, pieces, moreLines), FileError);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(ReadText(path), expected);
 }
 
 }  // namespace
