@@ -169,7 +169,7 @@ void TDailyAppends::appendDue() {
 
 void TDailyAppends::append(File& file) {
     if (file.blocks.empty()) return;
-    // The records go out as pieces of their blocks, without being copied together.
+    // The records are handed over as pieces of their blocks, not built one by one.
     std::vector<std::string_view> pieces;
     pieces.reserve(4 * file.blocks.size());
     for (const TDCPDataBloc* block : file.blocks)
