@@ -212,9 +212,9 @@ bool TDailyFileIndex::Append(const std::string& path, std::span<const std::strin
     add(separator);
     for (size_t i = 0; i < pieces.size(); ++i) {
         if (i + kFetchAhead < pieces.size()) {
+            constexpr size_t kLine = 64;
             const std::string_view ahead = pieces[i + kFetchAhead];
-            __builtin_prefetch(ahead.data());
-            if (ahead.size() > 64) __builtin_prefetch(ahead.data() + 64);
+            for (size_t at = 0; at < ahead.size(); at += kLine) __builtin_prefetch(ahead.data() + at);
         }
         add(pieces[i]);
     }
