@@ -23,10 +23,9 @@ constexpr size_t kMaxPendingBytes = size_t{1} << 20;
 // Requests from memory what gathering a block's record reads (see VisitFetchingAhead):
 // the header and the whole body, which the test for line breaks reads through.
 void fetchRecordParts(const TDCPDataBloc& block) {
-    constexpr size_t kLine = 64;
     __builtin_prefetch(block.Header.data());
     const std::string_view body = block.RecordBody();
-    for (size_t at = 0; at < body.size(); at += kLine) __builtin_prefetch(body.data() + at);
+    PrefetchRange(body.data(), body.size());
 }
 
 bool holdsLineBreak(std::string_view text) {

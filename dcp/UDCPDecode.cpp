@@ -269,11 +269,7 @@ void TDCP::DecodeAll() {
         // in date order no longer in memory order: the next ones are asked for ahead
         // (see VisitFetchingAhead).
         if (i >= from + 8) __builtin_prefetch(Blocks[i - 8].get());
-        if (i >= from + 4) {
-            // The whole body: decoding reads it through.
-            const std::vector<uint8_t>& body = Blocks[i - 4]->Body;
-            for (size_t at = 0; at < body.size(); at += 64) __builtin_prefetch(body.data() + at);
-        }
+        if (i >= from + 4) PrefetchRange(Blocks[i - 4]->Body.data(), Blocks[i - 4]->Body.size());
         TDCPDataBloc* next = i + 1 < Blocks.size() ? Blocks[i + 1].get() : nullptr;
         if (Blocks[i]->Decoded) continue;
         Blocks[i]->Decode(next);

@@ -211,11 +211,7 @@ bool TDailyFileIndex::Append(const std::string& path, std::span<const std::strin
     };
     add(separator);
     for (size_t i = 0; i < pieces.size(); ++i) {
-        if (i + kFetchAhead < pieces.size()) {
-            constexpr size_t kLine = 64;
-            const std::string_view ahead = pieces[i + kFetchAhead];
-            for (size_t at = 0; at < ahead.size(); at += kLine) __builtin_prefetch(ahead.data() + at);
-        }
+        if (i + kFetchAhead < pieces.size()) PrefetchRange(pieces[i + kFetchAhead].data(), pieces[i + kFetchAhead].size());
         add(pieces[i]);
     }
     writeOut();
