@@ -15,6 +15,30 @@ namespace skylog {
 
 namespace fs = std::filesystem;
 
+std::string SystemErrorText(int error) {
+    // The usual reasons in French, like the rest of the messages; the system's own
+    // text (in the C locale, English) only for the rare others.
+    switch (error) {
+        case ENOENT: return "fichier ou répertoire introuvable";
+        case EACCES:
+        case EPERM: return "accès refusé";
+        case EISDIR: return "c'est un répertoire";
+        case ENOTDIR: return "un élément du chemin n'est pas un répertoire";
+        case ENOSPC: return "plus de place sur le disque";
+        case EDQUOT: return "quota de disque dépassé";
+        case EROFS: return "système de fichiers en lecture seule";
+        case EIO: return "erreur d'entrée-sortie";
+        case ENAMETOOLONG: return "nom trop long";
+        case ELOOP: return "trop de liens symboliques";
+        case EMFILE:
+        case ENFILE: return "trop de fichiers ouverts";
+        case EBUSY:
+        case ETXTBSY: return "fichier occupé";
+        case EEXIST: return "le fichier existe déjà";
+        default: return std::strerror(error);
+    }
+}
+
 bool FileExists(std::string_view path) {
     std::error_code ec;
     return !path.empty() && fs::is_regular_file(fs::path(std::string(path)), ec);
@@ -48,9 +72,14 @@ std::string ReadFileBytes(std::string_view path) {
 size_t ReadFileInto(std::string_view path, std::string& buffer) {
     const std::string name(path);
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw FileError("Impossible de lire le fichier " + name);
+    if (fd < 0) throw FileError("Impossible de lire le fichier " + name + " : " + SystemErrorText(errno));
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) > buffer.size()) {
+    const bool known = ::fstat(fd, &info) == 0;
+    if (known && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        throw FileError("Impossible de lire le fichier " + name + " : c'est un répertoire");
+    }
+    if (known && S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) > buffer.size()) {
         // A fresh buffer of the exact size: growing the old one would copy its bytes,
         // only to be overwritten, and double its capacity.
         std::string larger;
@@ -67,8 +96,9 @@ size_t ReadFileInto(std::string_view path, std::string& buffer) {
                                : ::read(fd, buffer.data() + filled, buffer.size() - filled);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
+            const int err = errno;
             ::close(fd);
-            throw FileError("Erreur de lecture du fichier " + name);
+            throw FileError("Erreur de lecture du fichier " + name + " : " + SystemErrorText(err));
         }
         if (n == 0) break;
         if (full) buffer.append(spare, static_cast<size_t>(n));
@@ -87,7 +117,7 @@ thread_local TAtomicWriteBatch* activeBatch = nullptr;
 constexpr size_t kSyncWholeFileSystemFrom = 8;
 
 FileError writeError(const std::string& target, int err) {
-    return FileError("Impossible d'écrire le fichier " + target + " : " + std::strerror(err));
+    return FileError("Impossible d'écrire le fichier " + target + " : " + SystemErrorText(err));
 }
 
 // Flushes an already closed file; 0 or an errno.
@@ -110,7 +140,7 @@ void WriteFileAtomic(std::string_view path, std::string_view bytes) {
     name.push_back('\0');
     int fd = mkstemp(name.data());
     if (fd < 0)
-        throw FileError("Impossible de créer le fichier " + target + " : " + std::strerror(errno));
+        throw FileError("Impossible de créer le fichier " + target + " : " + SystemErrorText(errno));
     const std::string tmpPath(name.data());
     size_t written = 0;
     while (written < bytes.size()) {
@@ -145,7 +175,7 @@ void WriteFileAtomic(std::string_view path, std::string_view bytes) {
     if (::rename(tmpPath.c_str(), target.c_str()) != 0) {
         int err = errno;
         ::unlink(tmpPath.c_str());
-        throw FileError("Impossible de remplacer le fichier " + target + " : " + std::strerror(err));
+        throw FileError("Impossible de remplacer le fichier " + target + " : " + SystemErrorText(err));
     }
 }
 
@@ -215,7 +245,7 @@ void TAtomicWriteBatch::CommitFiles(std::vector<PendingFile> files) {
         ::unlink(file.temp.c_str());
         if (firstError.empty())
             firstError = (errors[i] != 0 ? "Impossible d'écrire le fichier " : "Impossible de remplacer le fichier ") +
-                         file.target + " : " + std::strerror(err);
+                         file.target + " : " + SystemErrorText(err);
     }
     if (!firstError.empty()) throw FileError(firstError);
 }

@@ -15,6 +15,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Why a system call failed, from its errno, for the messages.
+[[nodiscard]] std::string SystemErrorText(int error);
+
 [[nodiscard]] bool FileExists(std::string_view path);
 [[nodiscard]] bool DirectoryExists(std::string_view path);
 // Creates the folder with every missing parent; true when it exists afterwards.

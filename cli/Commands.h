@@ -1,15 +1,19 @@
 #pragma once
 // Sub-commands of the skylog program. Each cmd_*.cpp file registers its commands
-// with a static SKYLOG_COMMAND object; main() dispatches on the first words.
+// with a static Registrar object, under the name of their entry in the help table
+// (cli/Help.h); main() dispatches on the first words and parses the options that the
+// entry lists before calling the handler.
 
 #include <functional>
-#include <iosfwd>
 #include <string>
-#include <vector>
+#include <string_view>
+
+#include "cli/Args.h"
 
 namespace skylog::cli {
 
-// Exit status conventions: 0 success, 1 a file could not be read or written, 2 usage.
+// Exit status conventions: 0 success, 1 a file could not be read or written or a
+// value was refused, 2 usage.
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
@@ -19,20 +23,20 @@ struct Options {
     std::string hostData;  // --host-data DIR
 };
 
-using Handler = std::function<int(const std::vector<std::string>& args, const Options& options)>;
+// A handler may throw UsageError (exit 2) or FileError (exit 1); main() reports them.
+using Handler = std::function<int(const Args& args, const Options& options)>;
 
 struct Command {
-    std::string name;   // "import", "k7 dump", "tasks add" ...
-    std::string usage;  // one line for the help text
+    const CommandHelp* help;
     Handler handler;
     bool needsRun = true;  // compose a run (settings, working directory, lists) first
 };
 
-void Register(Command command);
+void Register(std::string_view name, Handler handler, bool needsRun);
 
 struct Registrar {
-    Registrar(std::string name, std::string usage, Handler handler, bool needsRun = true) {
-        Register(Command{std::move(name), std::move(usage), std::move(handler), needsRun});
+    Registrar(std::string_view name, Handler handler, bool needsRun = true) {
+        Register(name, std::move(handler), needsRun);
     }
 };
 

@@ -11,8 +11,6 @@
 namespace skylog::cli {
 namespace {
 
-constexpr const char* kUsage = "beacons list";
-
 std::string dateTimeText(TDateTime value) { return FormatDateDMY(value) + ' ' + FormatTimeHMS(value); }
 
 // The base time is kept in seconds and shown as minutes and seconds, as the beacon
@@ -21,11 +19,8 @@ std::string baseTimeText(int32_t seconds) {
     return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
 }
 
-int list(const std::vector<std::string>& args, const Options&) {
-    if (!args.empty()) {
-        std::cerr << "usage: skylog " << kUsage << '\n';
-        return kExitUsage;
-    }
+int list(const Args& args, const Options&) {
+    args.ExpectPositional(0, 0);
     TDCPList* beacons = Run().Beacons;
     if (beacons == nullptr) {
         std::cerr << "skylog: aucune liste de balises\n";
@@ -43,7 +38,7 @@ int list(const std::vector<std::string>& args, const Options&) {
     return kExitOk;
 }
 
-Registrar listCommand("beacons list", kUsage, list);
+Registrar listCommand("beacons list", list);
 
 }  // namespace
 }  // namespace skylog::cli

@@ -16,24 +16,19 @@ TSkylogSettings loadStored() {
     return settings;
 }
 
-int show(const std::vector<std::string>& args, const Options&) {
-    if (!args.empty()) {
-        std::cerr << "usage: skylog config show\n";
-        return kExitUsage;
-    }
+int show(const Args& args, const Options&) {
+    args.ExpectPositional(0, 0);
     for (const auto& [name, value] : loadStored().NameValues()) std::cout << name << '=' << value << '\n';
     return kExitOk;
 }
 
-int set(const std::vector<std::string>& args, const Options&) {
-    if (args.size() != 2) {
-        std::cerr << "usage: skylog config set NAME VALUE\n";
-        return kExitUsage;
-    }
+int set(const Args& args, const Options&) {
+    args.ExpectPositional(2, 2);
+    const std::string& name = args.Positional()[0];
+    const std::string& value = args.Positional()[1];
     TSkylogSettings settings = loadStored();
-    if (!settings.SetValue(args[0], args[1])) {
-        std::cerr << "skylog: paramètre inconnu ou valeur invalide : " << args[0] << '=' << args[1]
-                  << '\n';
+    if (!settings.SetValue(name, value)) {
+        std::cerr << "skylog: paramètre inconnu ou valeur invalide : " << name << '=' << value << '\n';
         return kExitUsage;
     }
     TSettingsStore store(SettingsFilePath());
@@ -42,8 +37,8 @@ int set(const std::vector<std::string>& args, const Options&) {
     return kExitOk;
 }
 
-Registrar showCommand("config show", "config show", show, false);
-Registrar setCommand("config set", "config set NAME VALUE", set, false);
+Registrar showCommand("config show", show, false);
+Registrar setCommand("config set", set, false);
 
 }  // namespace
 }  // namespace skylog::cli

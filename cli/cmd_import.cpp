@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -19,7 +20,6 @@
 namespace skylog::cli {
 namespace {
 
-constexpr const char* kUsage = "import FILE...";
 // The store is written and emptied every so many files, as the main window does, so
 // that a long list of files does not hold every message in memory.
 constexpr size_t kFilesPerFlush = 50;
@@ -63,23 +63,9 @@ bool flush(TDCPList& beacons) {
     }
 }
 
-int importFiles(const std::vector<std::string>& args, const Options&) {
-    std::vector<std::string> files;
-    bool optionsEnded = false;
-    for (const std::string& arg : args) {
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            std::cerr << "skylog: option inconnue : " << arg << "\nusage: skylog " << kUsage << '\n';
-            return kExitUsage;
-        } else {
-            files.push_back(arg);
-        }
-    }
-    if (files.empty()) {
-        std::cerr << "usage: skylog " << kUsage << '\n';
-        return kExitUsage;
-    }
+int importFiles(const Args& args, const Options&) {
+    args.ExpectPositional(1, SIZE_MAX);
+    const std::vector<std::string>& files = args.Positional();
     TDecodFile* reader = Run().Reader;
     TDCPList* beacons = Run().Beacons;
     if (reader == nullptr || beacons == nullptr) {
@@ -125,7 +111,7 @@ int importFiles(const std::vector<std::string>& args, const Options&) {
     return status;
 }
 
-Registrar reg("import", kUsage, importFiles);
+Registrar reg("import", importFiles);
 
 }  // namespace
 }  // namespace skylog::cli

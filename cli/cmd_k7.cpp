@@ -13,8 +13,6 @@
 namespace skylog::cli {
 namespace {
 
-constexpr const char* kUsage = "k7 dump FILE [--hex]";
-
 std::string headerDateText(TDateTime value, bool withSeconds) {
     if (value == 0) return "aucune";
     std::string text = FormatShortDate(value) + " " + FormatLongTime(value);
@@ -22,26 +20,10 @@ std::string headerDateText(TDateTime value, bool withSeconds) {
     return text;
 }
 
-int dump(const std::vector<std::string>& args, const Options&) {
-    std::string path;
-    bool hex = false;
-    for (const std::string& arg : args) {
-        if (arg == "--hex") {
-            hex = true;
-        } else if (!arg.empty() && arg[0] == '-') {
-            std::cerr << "skylog: option inconnue : " << arg << "\nusage: skylog " << kUsage << '\n';
-            return kExitUsage;
-        } else if (path.empty()) {
-            path = arg;
-        } else {
-            std::cerr << "skylog: un seul fichier attendu\nusage: skylog " << kUsage << '\n';
-            return kExitUsage;
-        }
-    }
-    if (path.empty()) {
-        std::cerr << "usage: skylog " << kUsage << '\n';
-        return kExitUsage;
-    }
+int dump(const Args& args, const Options&) {
+    args.ExpectPositional(1, 1);
+    const std::string& path = args.Positional()[0];
+    const bool hex = args.Has("--hex");
     if (!FileExists(path)) {
         std::cerr << "skylog: fichier introuvable : " << path << '\n';
         return kExitFailure;
@@ -69,7 +51,7 @@ int dump(const std::vector<std::string>& args, const Options&) {
     return kExitOk;
 }
 
-Registrar dumpCommand("k7 dump", kUsage, dump, false);
+Registrar dumpCommand("k7 dump", dump, false);
 
 }  // namespace
 }  // namespace skylog::cli

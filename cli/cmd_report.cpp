@@ -3,8 +3,10 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "Common/DateTime.h"
+#include "Common/NearestName.h"
 #include "Common/RunObjects.h"
 #include "Common/UUtils.h"
 #include "cli/Commands.h"
@@ -13,49 +15,6 @@
 
 namespace skylog::cli {
 namespace {
-
-constexpr const char* kUsage = "report --day YYYY-MM-DD [--beacon NAME] [--days-before N] [--tsv]";
-
-struct ReportArgs {
-    TDateTime day = 0;
-    std::string beacon;
-    bool hasBeacon = false;
-    int daysBefore = 0;
-    bool tsv = false;
-};
-
-bool parseArgs(const std::vector<std::string>& args, ReportArgs& out) {
-    bool hasDay = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& v) {
-            if (i + 1 >= args.size()) return false;
-            v = args[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--day") {
-            if (!value(v)) return false;
-            auto d = ParseIsoDate(v);
-            if (!d) return false;
-            out.day = *d;
-            hasDay = true;
-        } else if (a == "--beacon") {
-            if (!value(out.beacon)) return false;
-            out.hasBeacon = true;
-        } else if (a == "--days-before") {
-            if (!value(v)) return false;
-            auto n = ParseInt32(v);
-            if (!n || *n < 0) return false;
-            out.daysBefore = *n;
-        } else if (a == "--tsv") {
-            out.tsv = true;
-        } else {
-            return false;
-        }
-    }
-    return hasDay;
-}
 
 std::string statusDigits(const TDCPDataBloc& block) {
     std::string digits;
@@ -94,35 +53,37 @@ void printText(const TDCP& beacon, std::ostream& out) {
     }
 }
 
-int report(const std::vector<std::string>& args, const Options&) {
-    ReportArgs r;
-    if (!parseArgs(args, r)) {
-        std::cerr << "usage: skylog " << kUsage << '\n';
-        return kExitUsage;
+// The index of the beacon of that name; an unknown name is a usage error that names
+// the beacon probably meant (another case, one letter off).
+int beaconIndex(const TDCPList& list, const std::string& name) {
+    std::vector<std::string> names;
+    for (size_t i = 0; i < list.Count(); ++i) {
+        if (list.Beacons[i]->Name == name) return static_cast<int>(i);
+        names.push_back(list.Beacons[i]->Name);
     }
+    std::string message = "balise inconnue : " + name;
+    if (const auto near = NearestName(name, names, 1)) message += " (vouliez-vous dire " + *near + " ?)";
+    throw UsageError(message);
+}
+
+int report(const Args& args, const Options&) {
+    args.ExpectPositional(0, 0);
+    const TDateTime day = *args.Date("--day");
+    const auto beacon = args.Text("--beacon");
+    const int daysBefore = args.Count("--days-before").value_or(0);
+    if (args.Has("--days-before") && !beacon) throw UsageError("--days-before ne s'emploie qu'avec --beacon");
+    const bool tsv = args.Has("--tsv");
     TDCPList& list = *Run().Beacons;
-    int index = -1;
-    if (r.hasBeacon) {
-        for (size_t i = 0; i < list.Count(); ++i)
-            if (list.Beacons[i]->Name == r.beacon) {
-                index = static_cast<int>(i);
-                break;
-            }
-        if (index < 0) {
-            std::cerr << "skylog: balise inconnue : " << r.beacon << '\n';
-            return kExitUsage;
-        }
-    }
+    const int index = beacon ? beaconIndex(list, *beacon) : -1;
     list.ClearAll();
     // As the main window: the whole list loads the shown day; one beacon may include
     // the days before it, newest first.
-    const int days = r.hasBeacon ? r.daysBefore : 0;
-    for (int i = 0; i <= days; ++i) list.LoadDay(r.day - i, index);
+    for (int i = 0; i <= daysBefore; ++i) list.LoadDay(day - i, index);
 
     std::ostringstream out;
     for (size_t i = 0; i < list.Count(); ++i) {
         if (index >= 0 && static_cast<int>(i) != index) continue;
-        if (r.tsv)
+        if (tsv)
             printTsv(*list.Beacons[i], out);
         else
             printText(*list.Beacons[i], out);
@@ -132,7 +93,7 @@ int report(const std::vector<std::string>& args, const Options&) {
     return kExitOk;
 }
 
-Registrar reportCommand("report", kUsage, report);
+Registrar reportCommand("report", report);
 
 }  // namespace
 }  // namespace skylog::cli

@@ -25,16 +25,6 @@
 namespace skylog::cli {
 namespace {
 
-constexpr const char* kUsageList = "tasks list";
-constexpr const char* kUsageRun = "tasks run";
-constexpr const char* kUsageAddCollect =
-    "tasks add collect --dir DIR [--mask MASK] [--delete] --at \"YYYY-MM-DD hh:mm\" [--every N{m,h,d}]";
-constexpr const char* kUsageAddRebuild =
-    "tasks add rebuild-k7 [--days N] [--from YYYY-MM-DD] --at \"YYYY-MM-DD hh:mm\" [--every N{m,h,d}]";
-constexpr const char* kUsageRemove = "tasks remove INDEX";
-constexpr const char* kUsageCollect = "collect --dir DIR [--mask MASK] [--delete]";
-constexpr const char* kUsageRebuild = "rebuild-k7 [--days N] [--from YYYY-MM-DD]";
-
 // The task's step and bar on one terminal line, rewritten in place.
 class TerminalProgress : public ITaskProgress {
 public:
@@ -71,44 +61,6 @@ private:
     int position_ = 0;
 };
 
-int usage(const char* text, const std::string& problem = {}) {
-    if (!problem.empty()) std::cerr << "skylog: " << problem << '\n';
-    std::cerr << "usage: skylog " << text << '\n';
-    return kExitUsage;
-}
-
-// Options of the form --name [value]; flags take no value.
-struct ParsedOptions {
-    std::vector<std::pair<std::string, std::string>> values;
-    std::string error;
-    [[nodiscard]] std::optional<std::string> Get(std::string_view name) const {
-        for (const auto& [key, value] : values)
-            if (key == name) return value;
-        return std::nullopt;
-    }
-    [[nodiscard]] bool Has(std::string_view name) const { return Get(name).has_value(); }
-};
-
-ParsedOptions parseOptions(const std::vector<std::string>& args, const std::vector<std::string>& withValue,
-                           const std::vector<std::string>& flags) {
-    ParsedOptions parsed;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool takesValue = std::find(withValue.begin(), withValue.end(), arg) != withValue.end();
-        const bool isFlag = std::find(flags.begin(), flags.end(), arg) != flags.end();
-        if (!takesValue && !isFlag) {
-            parsed.error = "argument inattendu : " + arg;
-            return parsed;
-        }
-        if (takesValue && i + 1 >= args.size()) {
-            parsed.error = arg + " demande une valeur";
-            return parsed;
-        }
-        parsed.values.emplace_back(arg, takesValue ? args[++i] : std::string());
-    }
-    return parsed;
-}
-
 // --every N{m,h,d}, with the bounds of the task editor (59 minutes, 23 hours, 1000
 // days), so that the period shows and edits back as it was given.
 std::optional<double> parsePeriod(std::string_view text) {
@@ -134,54 +86,43 @@ void saveTasks(TTasksList& list) {
 
 // ---- collection and rebuild parameters, shared by "tasks add" and the direct runs ----
 
-// Fills the task from --dir, --mask, --delete; an error text when they are wrong.
-std::string collectParameters(const ParsedOptions& options, TTaskGetFiles& task) {
-    const auto folder = options.Get("--dir");
-    if (!folder || folder->empty()) return "--dir est obligatoire";
-    TGetFilesParams params{*folder, options.Get("--mask").value_or("*.*"), options.Has("--delete")};
-    if (params.Mask.empty()) return "--mask ne peut pas être vide";
+// Fills the task from --dir, --mask, --delete.
+void collectParameters(const Args& args, TTaskGetFiles& task) {
+    const std::string folder = args.Text("--dir").value_or("");
+    if (folder.empty()) throw UsageError("--dir ne peut pas être vide");
+    TGetFilesParams params{folder, args.Text("--mask").value_or("*.*"), args.Has("--delete")};
+    if (params.Mask.empty()) throw UsageError("--mask ne peut pas être vide");
     StoreGetFilesParams(params, task);
-    return {};
 }
 
-std::string rebuildParameters(const ParsedOptions& options, TTaskMakeK7& task) {
+void rebuildParameters(const Args& args, TTaskMakeK7& task) {
     int32_t days = task.NbDayToBuild;
-    if (const auto text = options.Get("--days")) {
-        if (const auto error = DayCountError(*text)) return *error;
+    if (const auto text = args.Text("--days")) {
+        if (const auto error = DayCountError(*text)) throw UsageError("--days : " + *error);
         days = *ParseInt32(Trim(*text));
     }
-    TDateTime from = 0;
-    if (const auto text = options.Get("--from")) {
-        const auto date = ParseIsoDate(*text);
-        if (!date) return "date illisible : " + *text;
-        from = *date;
-    }
-    StoreMakeK7Params(days, from != 0, from, task);
-    return {};
+    const auto from = args.Date("--from");
+    StoreMakeK7Params(days, from.has_value(), from.value_or(0), task);
 }
 
-// --at and --every; an error text when they are wrong.
-std::string scheduleParameters(const ParsedOptions& options, TTask& task) {
-    const auto at = options.Get("--at");
-    if (!at) return "--at est obligatoire";
-    const auto next = ParseIsoDateTime(*at);
-    if (!next) return "date et heure illisibles : " + *at;
-    if (*next < CurrentDateTime()) return "La date du prochain lancement est dans le passé!";
+// --at and --every.
+void scheduleParameters(const Args& args, TTask& task) {
+    const TDateTime next = *args.DateTime("--at");
+    if (next < CurrentDateTime()) throw UsageError("--at : La date du prochain lancement est dans le passé!");
     double period = 0;
-    if (const auto every = options.Get("--every")) {
+    if (const auto every = args.Text("--every")) {
         const auto parsed = parsePeriod(*every);
-        if (!parsed) return "périodicité illisible : " + *every + " (1-59m, 1-23h ou 1-1000d)";
+        if (!parsed) throw UsageError("--every : périodicité illisible : " + *every + " (1-59m, 1-23h ou 1-1000d)");
         period = *parsed;
     }
-    task.NextCall = *next;
+    task.NextCall = next;
     task.Periodicity = period;
-    return {};
 }
 
 // ---- handlers ----
 
-int listTasks(const std::vector<std::string>& args, const Options&) {
-    if (!args.empty()) return usage(kUsageList, "argument inattendu : " + args[0]);
+int listTasks(const Args& args, const Options&) {
+    args.ExpectPositional(0, 0);
     const TTasksList& list = *taskList();
     // Shown as stored: listing must not move a schedule nor drop a pending call.
     for (size_t i = 0; i < list.Count(); ++i) {
@@ -192,8 +133,8 @@ int listTasks(const std::vector<std::string>& args, const Options&) {
     return kExitOk;
 }
 
-int runDueTasks(const std::vector<std::string>& args, const Options&) {
-    if (!args.empty()) return usage(kUsageRun, "argument inattendu : " + args[0]);
+int runDueTasks(const Args& args, const Options&) {
+    args.ExpectPositional(0, 0);
     TTasksList& list = *taskList();
     {
         TerminalProgress progress;
@@ -204,13 +145,11 @@ int runDueTasks(const std::vector<std::string>& args, const Options&) {
     return kExitOk;
 }
 
-int addTask(std::unique_ptr<TTask> task, const ParsedOptions& options, const char* usageText) {
-    std::string error = scheduleParameters(options, *task);
-    if (error.empty()) {
-        if (auto* collect = dynamic_cast<TTaskGetFiles*>(task.get())) error = collectParameters(options, *collect);
-        if (auto* rebuild = dynamic_cast<TTaskMakeK7*>(task.get())) error = rebuildParameters(options, *rebuild);
-    }
-    if (!error.empty()) return usage(usageText, error);
+int addTask(std::unique_ptr<TTask> task, const Args& args) {
+    args.ExpectPositional(0, 0);
+    scheduleParameters(args, *task);
+    if (auto* collect = dynamic_cast<TTaskGetFiles*>(task.get())) collectParameters(args, *collect);
+    if (auto* rebuild = dynamic_cast<TTaskMakeK7*>(task.get())) rebuildParameters(args, *rebuild);
     TTasksList& list = *taskList();
     const TTask* added = list.Add(std::move(task));
     saveTasks(list);
@@ -219,34 +158,26 @@ int addTask(std::unique_ptr<TTask> task, const ParsedOptions& options, const cha
     return kExitOk;
 }
 
-int addCollectTask(const std::vector<std::string>& args, const Options&) {
-    const ParsedOptions options = parseOptions(args, {"--dir", "--mask", "--at", "--every"}, {"--delete"});
-    if (!options.error.empty()) return usage(kUsageAddCollect, options.error);
-    return addTask(std::make_unique<TTaskGetFiles>(), options, kUsageAddCollect);
-}
+int addCollectTask(const Args& args, const Options&) { return addTask(std::make_unique<TTaskGetFiles>(), args); }
 
-int addRebuildTask(const std::vector<std::string>& args, const Options&) {
-    const ParsedOptions options = parseOptions(args, {"--days", "--from", "--at", "--every"}, {});
-    if (!options.error.empty()) return usage(kUsageAddRebuild, options.error);
-    return addTask(std::make_unique<TTaskMakeK7>(), options, kUsageAddRebuild);
-}
+int addRebuildTask(const Args& args, const Options&) { return addTask(std::make_unique<TTaskMakeK7>(), args); }
 
-int removeTask(const std::vector<std::string>& args, const Options&) {
-    if (args.size() != 1) return usage(kUsageRemove);
+int removeTask(const Args& args, const Options&) {
+    args.ExpectPositional(1, 1);
+    const std::string& text = args.Positional()[0];
     TTasksList& list = *taskList();
-    const auto index = ParseInt32(args[0]);
+    const auto index = ParseInt32(text);
     if (!index || *index < 0 || static_cast<size_t>(*index) >= list.Count())
-        return usage(kUsageRemove, "pas de tâche " + args[0] + " (" + std::to_string(list.Count()) + " tâches)");
+        throw UsageError("pas de tâche " + text + " (" + std::to_string(list.Count()) + " tâches)");
     list.Delete(static_cast<size_t>(*index));
     saveTasks(list);
     return kExitOk;
 }
 
-int collectNow(const std::vector<std::string>& args, const Options&) {
-    const ParsedOptions options = parseOptions(args, {"--dir", "--mask"}, {"--delete"});
-    if (!options.error.empty()) return usage(kUsageCollect, options.error);
+int collectNow(const Args& args, const Options&) {
+    args.ExpectPositional(0, 0);
     TTaskGetFiles task;
-    if (std::string error = collectParameters(options, task); !error.empty()) return usage(kUsageCollect, error);
+    collectParameters(args, task);
     // The run cannot tell a mistyped folder from an empty one; here that is a failure.
     if (!DirectoryExists(task.InputDirectory)) {
         std::cerr << "skylog: répertoire introuvable : " << task.InputDirectory << '\n';
@@ -267,11 +198,10 @@ int collectNow(const std::vector<std::string>& args, const Options&) {
     return result.FailedFiles.empty() ? kExitOk : kExitFailure;
 }
 
-int rebuildNow(const std::vector<std::string>& args, const Options&) {
-    const ParsedOptions options = parseOptions(args, {"--days", "--from"}, {});
-    if (!options.error.empty()) return usage(kUsageRebuild, options.error);
+int rebuildNow(const Args& args, const Options&) {
+    args.ExpectPositional(0, 0);
     TTaskMakeK7 task;
-    if (std::string error = rebuildParameters(options, task); !error.empty()) return usage(kUsageRebuild, error);
+    rebuildParameters(args, task);
     TMakeK7Result result;
     {
         TerminalProgress progress;
@@ -280,13 +210,13 @@ int rebuildNow(const std::vector<std::string>& args, const Options&) {
     return result.Failures.empty() ? kExitOk : kExitFailure;
 }
 
-Registrar regList("tasks list", kUsageList, listTasks);
-Registrar regRun("tasks run", kUsageRun, runDueTasks);
-Registrar regAddCollect("tasks add collect", kUsageAddCollect, addCollectTask);
-Registrar regAddRebuild("tasks add rebuild-k7", kUsageAddRebuild, addRebuildTask);
-Registrar regRemove("tasks remove", kUsageRemove, removeTask);
-Registrar regCollect("collect", kUsageCollect, collectNow);
-Registrar regRebuild("rebuild-k7", kUsageRebuild, rebuildNow);
+Registrar regList("tasks list", listTasks);
+Registrar regRun("tasks run", runDueTasks);
+Registrar regAddCollect("tasks add collect", addCollectTask);
+Registrar regAddRebuild("tasks add rebuild-k7", addRebuildTask);
+Registrar regRemove("tasks remove", removeTask);
+Registrar regCollect("collect", collectNow);
+Registrar regRebuild("rebuild-k7", rebuildNow);
 
 }  // namespace
 }  // namespace skylog::cli

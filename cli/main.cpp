@@ -1,8 +1,10 @@
 // skylog: the engine without windows, for scripts, cron and systemd timers.
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -10,9 +12,12 @@
 
 #include "Common/FileUtil.h"
 #include "Common/MessageBoxes.h"
+#include "Common/NearestName.h"
 #include "Common/RunObjects.h"
 #include "Common/UUtils.h"
+#include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/Help.h"
 #include "cli/HostDataLocation.h"
 #include "dcp/UDCPList.h"
 #include "k7/HostDataLoader.h"
@@ -35,22 +40,14 @@ std::vector<Command>& registry() {
     return commands;
 }
 
-void printUsage(std::ostream& out) {
-    out << "usage: skylog [--workdir DIR] [--host-data DIR] COMMAND [ARGS...]\n\ncommands:\n";
-    std::vector<Command> sorted = registry();
-    std::sort(sorted.begin(), sorted.end(),
-              [](const Command& a, const Command& b) { return a.name < b.name; });
-    for (const Command& c : sorted) out << "  skylog " << c.usage << '\n';
-    out << "\nenvironment: SKYLOG_SETTINGS (settings file), SKYLOG_NOW (fixed clock, "
-           "\"YYYY-MM-DD hh:mm:ss\"), SKYLOG_HOST_DATA (host data folder)\n";
-}
+StringList nameWords(const Command& c) { return Split(c.help->name, ' ', kSplitMerge); }
 
 // The longest registered name made of the first words of the arguments.
 const Command* findCommand(const std::vector<std::string>& words, size_t& used) {
     const Command* best = nullptr;
     size_t bestWords = 0;
     for (const Command& c : registry()) {
-        std::vector<std::string> parts = Split(c.name, ' ', kSplitMerge);
+        const StringList parts = nameWords(c);
         if (parts.size() > words.size() || parts.size() <= bestWords) continue;
         if (std::equal(parts.begin(), parts.end(), words.begin())) {
             best = &c;
@@ -60,56 +57,151 @@ const Command* findCommand(const std::vector<std::string>& words, size_t& used) 
     used = bestWords;
     return best;
 }
+
+// Words that name no command: says which word is wrong and the command probably
+// meant, then the commands of the group that the first words did name.
+int unknownCommand(const std::vector<std::string>& words) {
+    size_t known = 0;  // leading words that begin some command's name
+    for (const Command& c : registry()) {
+        const StringList parts = nameWords(c);
+        size_t same = 0;
+        while (same < parts.size() && same < words.size() && parts[same] == words[same]) ++same;
+        known = std::max(known, same);
+    }
+    std::string group;
+    for (size_t i = 0; i < known; ++i) group += (i == 0 ? "" : " ") + words[i];
+    std::vector<std::string> next;  // the words that may follow the group
+    for (const Command& c : registry()) {
+        const StringList parts = nameWords(c);
+        if (parts.size() > known && std::equal(words.begin(), words.begin() + static_cast<std::ptrdiff_t>(known),
+                                               parts.begin()))
+            next.push_back(parts[known]);
+    }
+    if (known == words.size()) {
+        std::cerr << "skylog: " << group << " demande une sous-commande\n";
+    } else {
+        std::cerr << "skylog: " << (known == 0 ? "commande inconnue : " : "sous-commande inconnue : ")
+                  << (known == 0 ? "" : group + " ") << words[known];
+        if (const auto near = NearestName(words[known], next))
+            std::cerr << " (vouliez-vous dire « skylog " << (known == 0 ? "" : group + " ") << *near << " » ?)";
+        std::cerr << '\n';
+    }
+    if (known == 0)
+        PrintProgramUsage(std::cerr);
+    else
+        PrintGroupHelp(group, std::cerr);
+    return kExitUsage;
+}
+
+// The help of the command, or of the group, that the words name.
+int printHelp(const std::vector<std::string>& words) {
+    if (words.empty()) {
+        PrintGeneralHelp(std::cout);
+        return kExitOk;
+    }
+    size_t used = 0;
+    const Command* command = findCommand(words, used);
+    if (command != nullptr && used == words.size()) {
+        PrintCommandHelp(*command->help, std::cout);
+        return kExitOk;
+    }
+    std::string group;
+    for (const std::string& word : words) group += (group.empty() ? "" : " ") + word;
+    for (const Command& c : registry())
+        if (c.help->name.substr(0, group.size() + 1) == group + " ") {
+            PrintGroupHelp(group, std::cout);
+            return kExitOk;
+        }
+    return unknownCommand(words);
+}
+
+int helpCommand(const Args& args, const Options&) { return printHelp(args.Positional()); }
+Registrar helpRegistrar("help", helpCommand, false);
+
+// A --workdir that names no folder is created, and said so first: a mistyped path
+// then shows instead of silently becoming a new, empty working directory.
+bool prepareWorkDir(const std::string& dir) {
+    if (dir.empty() || DirectoryExists(dir)) return true;
+    std::cerr << "skylog: répertoire de travail créé : " << dir << '\n';
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (!DirectoryExists(dir)) {
+        std::cerr << "skylog: impossible de créer le répertoire de travail " << dir << " : "
+                  << SystemErrorText(error ? error.value() : ENOTDIR) << '\n';
+        return false;
+    }
+    return true;
+}
 }  // namespace
 
-void Register(Command command) { registry().push_back(std::move(command)); }
+void Register(std::string_view name, Handler handler, bool needsRun) {
+    const CommandHelp* help = FindCommandHelp(name);
+    if (help == nullptr) {
+        // A programming error, caught by any run of the program.
+        std::cerr << "skylog: command without a help entry: " << name << '\n';
+        std::abort();
+    }
+    registry().push_back(Command{help, std::move(handler), needsRun});
+}
 
 int Main(int argc, char** argv) {
     Options options;
     std::vector<std::string> words;
+    bool help = false;
     // The global options may stand before or after the command words
     // ("skylog import --workdir DIR FILE..."), but not after "--".
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--") optionsEnded = true;
-        if ((arg == "--workdir" || arg == "--host-data") && !optionsEnded) {
-            if (i + 1 >= argc) {
+        const std::string name = arg.substr(0, arg.find('='));
+        if (optionsEnded) {
+            words.push_back(std::move(arg));
+        } else if (name == "--workdir" || name == "--host-data") {
+            std::string& value = name == "--workdir" ? options.workDir : options.hostData;
+            if (name.size() < arg.size()) {
+                value = arg.substr(name.size() + 1);
+            } else if (i + 1 < argc) {
+                value = argv[++i];
+            } else {
                 std::cerr << "skylog: " << arg << " demande une valeur\n";
                 return kExitUsage;
             }
-            (arg == "--workdir" ? options.workDir : options.hostData) = argv[++i];
-        } else if ((arg == "-h" || arg == "--help") && words.empty()) {
-            printUsage(std::cout);
+        } else if (arg == "-h" || arg == "--help") {
+            help = true;
+        } else if (arg == "--version") {
+            std::cout << "skylog " << SKYLOG_VERSION << '\n';
             return kExitOk;
         } else {
             words.push_back(std::move(arg));
         }
     }
-    size_t used = 0;
-    const Command* command = findCommand(words, used);
-    if (!command) {
-        if (!words.empty()) std::cerr << "skylog: commande inconnue : " << words[0] << "\n\n";
-        printUsage(std::cerr);
+    if (help) return printHelp(words);
+    if (words.empty()) {
+        PrintProgramUsage(std::cerr);
         return kExitUsage;
     }
-    std::vector<std::string> args(words.begin() + static_cast<std::ptrdiff_t>(used), words.end());
+    size_t used = 0;
+    const Command* command = findCommand(words, used);
+    if (!command) return unknownCommand(words);
+    const std::vector<std::string> rest(words.begin() + static_cast<std::ptrdiff_t>(used), words.end());
 
     if (const char* now = std::getenv("SKYLOG_NOW"); now && *now) {
-        auto fixed = ParseIsoDateTime(now);
-        if (!fixed) {
-            std::cerr << "skylog: SKYLOG_NOW illisible : " << now << '\n';
+        if (const auto problem = IsoDateTimeProblem(now)) {
+            std::cerr << "skylog: SKYLOG_NOW : " << *problem << '\n';
             return kExitUsage;
         }
-        SetClockForTesting(fixed);
+        SetClockForTesting(ParseIsoDateTime(now));
     }
 
     ConsoleMessageBoxes boxes(false);
     ScopedMessageBoxes scope(boxes);
     try {
+        const Args args(*command->help, rest);
         std::unique_ptr<HostDataSet> host = LoadHostData(HostDataFolder(options.hostData, argv[0]));
         InstallHostData(*host);
         if (!command->needsRun) return command->handler(args, options);
+        if (!prepareWorkDir(options.workDir)) return kExitFailure;
         TSkylogOptions runOptions;
         if (!options.workDir.empty()) runOptions.workDirOverride = options.workDir;
         int status = kExitOk;
@@ -121,6 +213,9 @@ int Main(int argc, char** argv) {
             if (Run().Beacons != nullptr) Run().Beacons->AbandonContentAtExit();
         }
         return status;
+    } catch (const UsageError& e) {
+        std::cerr << "skylog: " << e.what() << "\nusage: skylog " << Synopsis(*command->help) << '\n';
+        return kExitUsage;
     } catch (const std::exception& e) {
         std::cerr << "skylog: " << e.what() << '\n';
         return kExitFailure;

@@ -103,7 +103,7 @@ private:
 };
 
 [[noreturn]] void throwWriteError(const std::string& path, int error) {
-    throw FileError("Écriture impossible dans le fichier " + path + " : " + std::strerror(error));
+    throw FileError("Écriture impossible dans le fichier " + path + " : " + SystemErrorText(error));
 }
 
 }  // namespace

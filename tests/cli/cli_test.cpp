@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "tests/support/TempDir.h"
 
@@ -52,6 +53,20 @@ protected:
     }
 
     int ImportSample() { return Skylog("import '" + dir.File("in") + "'/*"); }
+
+    // Each run of the table: its exit status, and a text that its standard error (or
+    // standard output, for the help) must hold.
+    struct Expected {
+        std::string args;
+        int status;
+        std::string holds;
+    };
+    void ExpectRuns(const std::vector<Expected>& cases, const std::string& stream) {
+        for (const Expected& c : cases) {
+            EXPECT_EQ(Skylog(c.args), c.status) << c.args << '\n' << err;
+            EXPECT_NE(stream.find(c.holds), std::string::npos) << c.args << '\n' << stream;
+        }
+    }
 
     TempDir dir;
     std::string out, err;
@@ -99,12 +114,37 @@ TEST_F(Cli, GlobalOptionsMayFollowTheCommand) {
     EXPECT_TRUE(fs::exists(dir.File("wd/DataDCP")));
 }
 
-TEST_F(Cli, UsageErrors) {
-    EXPECT_EQ(Skylog("import"), 2);
-    EXPECT_EQ(Skylog("report"), 2);
-    EXPECT_EQ(Skylog("report --day 2005-02-30"), 2);
-    EXPECT_EQ(Skylog("nonsense"), 2);
-    EXPECT_EQ(Skylog("k7 dump '" + dir.File("none.K7") + "'"), 1);
+TEST_F(Cli, HelpAndVersion) {
+    ExpectRuns({{"--version", 0, "skylog " SKYLOG_VERSION "\n"},
+                {"help", 0, "tasks add rebuild-k7  Schedules"},
+                {"help report", 0, "usage: skylog report --day YYYY-MM-DD [--beacon NAME]"},
+                {"tasks add collect --help", 0, "example:\n  skylog tasks add collect --dir"},
+                {"-h k7 dump", 0, "--hex"},
+                {"help tasks", 0, "skylog tasks remove INDEX"}},
+               out);
+}
+
+TEST_F(Cli, MistakesAreNamedWithWhatWasMeant) {
+    ExpectRuns({{"improt x", 2, "skylog: commande inconnue : improt (vouliez-vous dire « skylog import » ?)\n"},
+                {"tasks lst", 2, "sous-commande inconnue : tasks lst (vouliez-vous dire « skylog tasks list » ?)"},
+                {"tasks", 2, "skylog: tasks demande une sous-commande\n"},
+                {"report --dya 2005-03-07", 2, "option inconnue : --dya (vouliez-vous dire --day ?)\nusage: skylog report"},
+                {"import --wrokdir x", 2, "(vouliez-vous dire --workdir ?)"},
+                {"report --day 2005-02-31", 2,
+                 "--day : date inexistante : 2005-02-31 (forme attendue AAAA-MM-JJ, par exemple 2005-03-07)"},
+                {"report --day 07/03/2005", 2, "--day : date illisible : 07/03/2005"},
+                {"rebuild-k7 --from 2005-13-01", 2, "--from : date inexistante"},
+                {"tasks add rebuild-k7 --from 7.3.2005 --at '2030-01-01 10:00'", 2, "--from : date illisible"},
+                {"tasks add collect --dir x --at '2030-02-30 10:00'", 2, "--at : date et heure inexistantes"},
+                {"tasks add collect --dir x --at demain", 2, "--at : date et heure illisibles"},
+                {"report --day 2005-03-07 --days-before 1", 2, "--days-before ne s'emploie qu'avec --beacon"},
+                {"report --day 2005-03-07 --beacon avignon", 2, "balise inconnue : avignon (vouliez-vous dire Avignon ?)"},
+                {"report --day 2005-03-07 --beacon Avignn", 2, "(vouliez-vous dire Avignon ?)"},
+                {"report --day 2005-03-07 --beacon Paris", 2, "balise inconnue : Paris\n"},
+                {"report --tsv", 2, "option obligatoire absente : --day"},
+                {"import", 2, "argument manquant"},
+                {"k7 dump '" + dir.File("none.K7") + "'", 1, "introuvable"}},
+               err);
 }
 
 // Two automatic-mode ticks with a fixed clock: the single-call collection runs once,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Common/Encoding.h"
+#include "Common/NearestName.h"
 #include "Common/UUtils.h"
 #include "tests/support/TempDir.h"
 
@@ -16,6 +17,17 @@ TEST(ExpandYear, TwoDigitYearsAndOthers) {
     const std::pair<int, int> cases[] = {{0, 2000}, {80, 2080},   {81, 1981}, {99, 1999},
                                          {100, 100}, {2005, 2005}, {-1, -1}};
     for (const auto& [year, expanded] : cases) EXPECT_EQ(ExpandYear(year), expanded) << year;
+}
+
+TEST(NearestName, TyposWithinReachAndOthersNot) {
+    const std::vector<std::string> names = {"WorkDir", "LUImpDir", "LimitPasse", "LimitFutur", "list", "run"};
+    const std::pair<const char*, const char*> cases[] = {
+        {"WorkDri", "WorkDir"},   {"workdir", "WorkDir"}, {"LimitFutr", "LimitFutur"}, {"LimtPase", "LimitPasse"},
+        {"lst", "list"},          {"rnu", "run"},         {"ls", ""},                  {"Limit", ""},
+        {"LimitFuturs", "LimitFutur"}, {"", ""}};
+    for (const auto& [typed, meant] : cases) EXPECT_EQ(NearestName(typed, names).value_or(""), meant) << typed;
+    EXPECT_EQ(NearestName("Avignn", {"Avignon", "Paris"}, 1).value_or(""), "Avignon");
+    EXPECT_FALSE(NearestName("Avgnn", {"Avignon"}, 1));
 }
 
 TEST(Split, WithAndWithoutMerging) {

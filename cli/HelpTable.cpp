@@ -1,0 +1,171 @@
+// The help of every command. A new command adds its entry here; its handler is
+// registered under the same name (cli/Commands.h), and the program refuses to start
+// when a command has no entry.
+
+#include <algorithm>
+
+#include "cli/Help.h"
+
+namespace skylog::cli {
+namespace {
+
+constexpr OptionHelp kGlobal[] = {
+    {"--workdir", "DIR", "working directory of this run only (created when missing, and said so)"},
+    {"--host-data", "DIR", "folder of the instrument types and event dictionary"},
+    {"--help", "", "this help, or the help of the command (also -h)"},
+    {"--version", "", "the program's version"},
+};
+
+constexpr OptionHelp kReport[] = {
+    {"--day", "YYYY-MM-DD", "the day to show", true, ValueKind::Date},
+    {"--beacon", "NAME", "only this beacon"},
+    {"--days-before", "N", "with --beacon: also the N days before, newest first", false, ValueKind::Count},
+    {"--tsv", "", "one tab-separated line per message, for scripts"},
+};
+
+constexpr OptionHelp kK7Dump[] = {
+    {"--hex", "", "also each event's bytes in hexadecimal"},
+};
+
+constexpr OptionHelp kCollect[] = {
+    {"--dir", "DIR", "folder whose files are read", true},
+    {"--mask", "MASK", "file names to read, with * and ?, any case (default *.*)"},
+    {"--delete", "", "delete each file once its messages are stored"},
+};
+
+constexpr OptionHelp kRebuild[] = {
+    {"--days", "N", "number of days rebuilt (default 3)"},
+    {"--from", "YYYY-MM-DD", "first day rebuilt (default: the N days before today)", false, ValueKind::Date},
+};
+
+constexpr OptionHelp kSchedule[] = {
+    {"--at", "\"YYYY-MM-DD hh:mm\"", "first call; not in the past", true, ValueKind::DateTime},
+    {"--every", "N{m,h,d}", "period: 1-59m, 1-23h or 1-1000d (default: a single call)"},
+};
+
+constexpr OptionHelp kAddCollect[] = {kCollect[0], kCollect[1], kCollect[2], kSchedule[0], kSchedule[1]};
+constexpr OptionHelp kAddRebuild[] = {kRebuild[0], kRebuild[1], kSchedule[0], kSchedule[1]};
+
+constexpr CommandHelp kCommands[] = {
+    {"import", "FILE...",
+     "Reads ground-station files, stores their messages and K7 files.",
+     {},
+     "import /srv/balises/arrivee/*.CNRS",
+     "Formats by extension: .CNRS, .NASA, .DCP, .GOES, .BRU.\n"
+     "Each reader error is one line on standard output (PATH: Ligne N, E=code, message);\n"
+     "the count of files, messages and errors goes to standard error. Importing the same\n"
+     "files again changes nothing."},
+    {"report", "", "Prints a stored day: statistics, every message and its errors.",
+     kReport, "report --day 2005-03-07 --beacon Avignon --days-before 1", ""},
+    {"k7 dump", "FILE", "Prints a K7 file's instrument, header dates and events.", kK7Dump,
+     "k7 dump DataK7/2005_03_07/P034_20050307.K7", ""},
+    {"beacons list", "", "Lists the configured beacons and their associations.", {}, "beacons list", ""},
+    {"config show", "", "Prints the twelve settings as NAME=VALUE lines.", {}, "config show",
+     "docs/settings.md describes each setting."},
+    {"config set", "NAME VALUE", "Changes one setting in the settings file.", {}, "config set LimitFutur 7",
+     "Values are refused outside their meaning (a negative limit, an interval below one\n"
+     "minute); booleans are 0 or 1."},
+    {"tasks list", "",
+     "Lists the scheduled tasks and their parameters.",
+     {}, "tasks list",
+     "One line per task, tab-separated: index, name, next call, period, then the folder\n"
+     "and mask of a collection or the days of a rebuild."},
+    {"tasks run", "", "Runs every task whose call has come.", {}, "tasks run",
+     "One tick of the automatic mode: run it every minute from a systemd timer or cron\n"
+     "(docs/scheduling.md)."},
+    {"tasks add collect", "", "Schedules a collection of a folder's files.", kAddCollect,
+     "tasks add collect --dir /srv/balises/arrivee --mask '*.CNRS' --at \"2024-05-10 08:00\" --every 1h", ""},
+    {"tasks add rebuild-k7", "", "Schedules a rebuild of the K7 files of previous days.", kAddRebuild,
+     "tasks add rebuild-k7 --days 3 --at \"2024-05-11 02:30\" --every 1d", ""},
+    {"tasks remove", "INDEX", "Removes a scheduled task.", {}, "tasks remove 1",
+     "INDEX is the first column of tasks list."},
+    {"collect", "", "Collects the files of a folder at once.", kCollect,
+     "collect --dir /srv/balises/arrivee --mask '*.CNRS' --delete", ""},
+    {"rebuild-k7", "", "Rebuilds the K7 files of previous days at once.", kRebuild,
+     "rebuild-k7 --days 5 --from 2024-05-01", ""},
+    {"help", "[COMMAND]", "Prints this help or the help of one command.", {}, "help tasks add collect",
+     ""},
+};
+
+constexpr std::string_view kProgramSynopsis = "skylog [--workdir DIR] [--host-data DIR] COMMAND [ARGS...]";
+constexpr std::string_view kEnvironment =
+    "environment:\n"
+    "  SKYLOG_SETTINGS   the settings file\n"
+    "  SKYLOG_HOST_DATA  the host data folder\n"
+    "  SKYLOG_NOW        a fixed clock, \"YYYY-MM-DD hh:mm:ss\" (tests)\n";
+
+void printOptions(std::span<const OptionHelp> options, std::ostream& out) {
+    size_t width = 0;
+    for (const OptionHelp& o : options) width = std::max(width, o.name.size() + 1 + o.value.size());
+    for (const OptionHelp& o : options) {
+        std::string left(o.name);
+        if (!o.value.empty()) left += ' ' + std::string(o.value);
+        out << "  " << left << std::string(width - left.size() + 2, ' ') << o.text << '\n';
+    }
+}
+
+bool inGroup(std::string_view name, std::string_view group) {
+    return name == group || (name.size() > group.size() && name.substr(0, group.size()) == group &&
+                             name[group.size()] == ' ');
+}
+
+}  // namespace
+
+std::span<const CommandHelp> CommandHelpTable() { return kCommands; }
+std::span<const OptionHelp> GlobalOptionHelp() { return kGlobal; }
+
+const CommandHelp* FindCommandHelp(std::string_view name) {
+    for (const CommandHelp& c : kCommands)
+        if (c.name == name) return &c;
+    return nullptr;
+}
+
+const OptionHelp* FindOption(const CommandHelp& command, std::string_view name) {
+    for (const OptionHelp& o : command.options)
+        if (o.name == name) return &o;
+    return nullptr;
+}
+
+std::string Synopsis(const CommandHelp& command) {
+    std::string text(command.name);
+    if (!command.arguments.empty()) text += ' ' + std::string(command.arguments);
+    for (const OptionHelp& o : command.options) {
+        std::string option(o.name);
+        if (!o.value.empty()) option += ' ' + std::string(o.value);
+        text += o.required ? ' ' + option : " [" + option + ']';
+    }
+    return text;
+}
+
+void PrintGeneralHelp(std::ostream& out) {
+    out << "usage: " << kProgramSynopsis << "\n\ncommands:\n";
+    size_t width = 0;
+    for (const CommandHelp& c : kCommands) width = std::max(width, c.name.size());
+    for (const CommandHelp& c : kCommands)
+        out << "  " << c.name << std::string(width - c.name.size() + 2, ' ') << c.summary << '\n';
+    out << "\noptions of every command:\n";
+    printOptions(kGlobal, out);
+    out << '\n' << kEnvironment << "\n'skylog help COMMAND' or 'skylog COMMAND --help' shows a command's options.\n";
+}
+
+void PrintProgramUsage(std::ostream& out) {
+    out << "usage: " << kProgramSynopsis << "\n       ('skylog help' lists the commands)\n";
+}
+
+void PrintCommandHelp(const CommandHelp& command, std::ostream& out) {
+    out << "usage: skylog " << Synopsis(command) << "\n\n" << command.summary << '\n';
+    if (!command.details.empty()) out << '\n' << command.details << '\n';
+    if (!command.options.empty()) {
+        out << "\noptions:\n";
+        printOptions(command.options, out);
+    }
+    out << "\nexample:\n  skylog " << command.example << '\n';
+}
+
+void PrintGroupHelp(std::string_view group, std::ostream& out) {
+    out << "commands of skylog " << group << ":\n";
+    for (const CommandHelp& c : kCommands)
+        if (inGroup(c.name, group)) out << "  skylog " << Synopsis(c) << "\n      " << c.summary << '\n';
+}
+
+}  // namespace skylog::cli
