@@ -18,9 +18,9 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/Help.h"
-#include "cli/HostDataLocation.h"
 #include "dcp/UDCPList.h"
 #include "k7/HostDataLoader.h"
+#include "k7/HostDataLocation.h"
 #include "plugin/USkylog.h"
 
 #if defined(SKYLOG_WITH_MIMALLOC)

@@ -1,6 +1,9 @@
 #include "plugin/USkylog.h"
 
 #include <exception>
+#include <filesystem>
+
+#include <unistd.h>
 
 #include "Common/FileUtil.h"
 #include "Common/MessageBoxes.h"
@@ -15,7 +18,12 @@
 namespace skylog {
 
 std::string TSkylog::DefaultWorkDir(const std::string& hostFileName) {
-    return IncludeBackslash(ExtractFileDir(hostFileName)) + "Skylog/";
+    const std::string folder = IncludeBackslash(ExtractFileDir(hostFileName));
+    // A host installed in a system folder cannot keep data beside itself: the user's
+    // data folder takes its place.
+    if (!folder.empty() && DirectoryExists(folder) && ::access(folder.c_str(), W_OK) != 0)
+        return IncludeBackslash(ExtractFileDir(DefaultHostFileName())) + "Skylog/";
+    return folder + "Skylog/";
 }
 
 TSkylog::TSkylog(TSkylogOptions options)
@@ -76,6 +84,11 @@ TSkylog::~TSkylog() {
     managers_.reset();
 }
 
-std::string TSkylog::HelpFile() const { return ExtractFileDir(hostFileName_) + "/Skylog.chm"; }
+// The manual is installed beside the host: PREFIX/bin/<host> and
+// PREFIX/share/doc/skylog/html/ (the build tree has the same shape).
+std::string TSkylog::HelpFile() const {
+    const std::filesystem::path host(ExtractFileDir(hostFileName_));
+    return (host / ".." / kManualPath).lexically_normal().string();
+}
 
 }  // namespace skylog

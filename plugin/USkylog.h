@@ -26,6 +26,9 @@ struct TSkylogOptions {
     std::optional<std::string> workDirOverride;
 };
 
+// The manual, relative to the prefix under which the host's folder lies.
+inline constexpr const char* kManualPath = "share/doc/skylog/html/index.html";
+
 class TSkylog {
 public:
     // Reads the settings, creates the working directory when it is missing, then
@@ -39,10 +42,12 @@ public:
     TSkylog(const TSkylog&) = delete;
     TSkylog& operator=(const TSkylog&) = delete;
 
+    // The manual beside the host's installation, whatever the working directory.
     [[nodiscard]] std::string HelpFile() const;
     [[nodiscard]] const std::string& SettingsFile() const { return settingsFile_; }
 
-    // The default of WorkDir: the host file's folder + "/Skylog/".
+    // The default of WorkDir: the host file's folder + "/Skylog/", or the user's data
+    // folder + "/skylog/Skylog/" when the host's folder is not writable.
     [[nodiscard]] static std::string DefaultWorkDir(const std::string& hostFileName);
 
 private:

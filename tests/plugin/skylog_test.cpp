@@ -33,7 +33,7 @@ TEST_F(SkylogRun, FirstRunCreatesWorkDirThenWritesSettingsAndListsAtItsEnd) {
         EXPECT_NE(skylog::Run().Beacons, nullptr);
         EXPECT_NE(skylog::Run().Tasks, nullptr);
         EXPECT_NE(skylog::Run().Reader, nullptr);
-        EXPECT_EQ(run.HelpFile(), dir.File("host/Skylog.chm"));
+        EXPECT_EQ(run.HelpFile(), dir.File("share/doc/skylog/html/index.html"));
     }
     EXPECT_EQ(skylog::Run().Beacons, nullptr);
     const std::string conf = test::ReadText(dir.File("config/Skylog.conf"));

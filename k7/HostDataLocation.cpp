@@ -1,11 +1,11 @@
-#include "cli/HostDataLocation.h"
+#include "k7/HostDataLocation.h"
 
 #include <cstdlib>
 #include <filesystem>
 
 #include "Common/FileUtil.h"
 
-namespace skylog::cli {
+namespace skylog {
 
 std::string HostDataFolder(const std::string& option, const char* argv0) {
     if (!option.empty()) return option;
@@ -20,4 +20,4 @@ std::string HostDataFolder(const std::string& option, const char* argv0) {
     return SKYLOG_SOURCE_DIR "/sample/host";
 }
 
-}  // namespace skylog::cli
+}  // namespace skylog

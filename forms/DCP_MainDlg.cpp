@@ -1,0 +1,499 @@
+#include "forms/DCP_MainDlg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeView>
+#include <exception>
+
+#include "Common/MessageBoxes.h"
+#include "Common/RunObjects.h"
+#include "Common/Settings.h"
+#include "Common/UUtils.h"
+#include "dcp/UDCPList.h"
+#include "dcp/UDCPReport.h"
+#include "forms/AboutDlg.h"
+#include "forms/FormsSupport.h"
+#include "forms/MainModels.h"
+#include "forms/MainViewModel.h"
+#include "forms/SimpleMemoDlg.h"
+#include "import/UDecodFile.h"
+#include "tasks/UTasks.h"
+
+namespace skylog::forms {
+namespace {
+
+constexpr int kClockPanelWidth = 70;
+constexpr const char* kGeometryName = "MainWindowGeometry";
+constexpr const char* kMaximizedName = "MainWindowMaximized";
+
+// The hourglass for as long as an operation lasts, whatever way it ends.
+struct TWaitCursor {
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+QStringList defaultChooseFiles(QWidget* parent, const QString& folder) {
+    return QFileDialog::getOpenFileNames(parent, QStringLiteral("Ajouter des fichiers"), folder,
+                                         QStringLiteral("Fichiers AERONET (*.CNRS, *.NASA, *.DCP) (*.CNRS *.NASA *.DCP);;"
+                                                        "Fichiers Emulation Balise (*.BRU) (*.BRU);;"
+                                                        "Fichiers Goes US (*.GOES) (*.GOES)"));
+}
+
+void selectRow(QAbstractItemView* view, int row) {
+    const QSignalBlocker blocker(view->selectionModel());
+    view->selectionModel()->clearSelection();
+    if (row >= 0 && row < view->model()->rowCount())
+        view->selectionModel()->select(view->model()->index(row, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+int selectedRow(const QAbstractItemView* view) {
+    const QModelIndexList rows = view->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+}  // namespace
+
+TDCP_MainFrm::TDCP_MainFrm(TMainFrmContext context, QWidget* parent)
+    : QMainWindow(parent, Qt::Window), context_(std::move(context)), help_(context_.HelpFile, context_.HelpOpener),
+      beaconModel_(new TBeaconListModel(this)), blocModel_(new TBlocListModel(this)),
+      eventModel_(new TEventListModel(this)), statisticsModel_(new TStatisticsModel(this)) {
+    setObjectName(QStringLiteral("TDCP_MainFrm"));
+    setWindowTitle(Q(kMainCaption));
+    setWindowIcon(FormsIcon("skylog"));
+    setAcceptDrops(true);
+    if (!context_.ChooseFiles) context_.ChooseFiles = defaultChooseFiles;
+    buildMenus();
+    buildToolBar();
+
+    auto* top = new QSplitter(Qt::Horizontal);
+    top->setObjectName(QStringLiteral("TopSplitter"));
+    top->addWidget(buildBeaconPane());
+    top->addWidget(buildBlocPane());
+    top->setStretchFactor(0, 3);
+    top->setStretchFactor(1, 2);
+    auto* main = new QSplitter(Qt::Vertical);
+    main->setObjectName(QStringLiteral("MainSplitter"));
+    main->addWidget(top);
+    main->addWidget(buildDetailsPane());
+    main->setStretchFactor(0, 3);
+    main->setStretchFactor(1, 2);
+    setCentralWidget(main);
+
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusText_ = new QLabel(this);
+    statusText_->setObjectName(QStringLiteral("StatusText"));
+    clock_ = new QLabel(this);
+    clock_->setObjectName(QStringLiteral("StatusClock"));
+    clock_->setFixedWidth(kClockPanelWidth);
+    clock_->setAlignment(Qt::AlignCenter);
+    statusBar()->addWidget(statusText_, 1);  // all of the bar but the clock's panel
+    statusBar()->addPermanentWidget(clock_);
+    resize(1000, 700);
+    restoreGeometryFromSettings();
+
+    // Construction: today, nothing selected, tool bar without captions.
+    currentDate_ = DateOf(CurrentDateTime());
+    SetDCPLocked(false);
+    SetShowToolBarCaption(false);
+    ShowDate();
+    RefreshDay();
+    paramAsLatLon_ = context_.Settings && context_.Settings->ParamAsLatLon;
+    applyViewState();
+    if (context_.Tasks) {
+        context_.Tasks->UpdateCalls();
+        context_.Tasks->CancelDueCalls();
+    }
+    automodeAction_->setChecked(context_.Settings && context_.Settings->Automode);
+
+    SetMainWindowHook(this);
+    timer_ = new QTimer(this);
+    timer_->setObjectName(QStringLiteral("AutoModeTimer"));
+    timer_->setInterval(1000);
+    connect(timer_, &QTimer::timeout, this, &TDCP_MainFrm::OnTimer);
+    timer_->start();
+}
+
+TDCP_MainFrm::~TDCP_MainFrm() {
+    if (MainWindowHook() == this) SetMainWindowHook(nullptr);
+}
+
+// ---- Views ----------------------------------------------------------------------------
+
+TDCP* TDCP_MainFrm::selectedBeaconObject() const {
+    if (!context_.Beacons) return nullptr;
+    const int index = EffectiveIndex(selectedBeacon_, context_.Beacons->Count());
+    return index < 0 ? nullptr : context_.Beacons->Beacons[static_cast<size_t>(index)].get();
+}
+
+TDCPDataBloc* TDCP_MainFrm::selectedBlockObject() const {
+    const TDCP* beacon = selectedBeaconObject();
+    if (!beacon) return nullptr;
+    const int index = EffectiveIndex(selectedBlock_, beacon->Blocks.size());
+    return index < 0 ? nullptr : beacon->Blocks[static_cast<size_t>(index)].get();
+}
+
+// A file that cannot be read stops the refresh; what was loaded is shown.
+void TDCP_MainFrm::RefreshDay() {
+    try {
+        refreshDay();
+    } catch (const std::exception& e) {
+        ShowWarning(e.what());
+        ShowBlocList();
+    }
+}
+
+void TDCP_MainFrm::refreshDay() {
+    const TWaitCursor wait;
+    // The views let go of the blocks before the beacon list drops them.
+    blocModel_->Show(nullptr);
+    eventModel_->Show(nullptr);
+    TDCPList* beacons = context_.Beacons;
+    if (beacons) {
+        beacons->ClearAll();
+        if (!dcpLocked_) {
+            beacons->LoadDay(currentDate_, -1);
+        } else if (selectedBeacon_ >= 0) {
+            const int daysBefore = DaysBeforeOf(S(daysBefore_->currentText()));
+            for (int i = 0; i <= daysBefore; ++i) beacons->LoadDay(currentDate_ - i, selectedBeacon_);
+        }
+    }
+    if (!dcpLocked_) {
+        const QSignalBlocker blocker(choice_);
+        choice_->clear();
+        if (beacons)
+            for (const auto& beacon : beacons->Beacons) choice_->addItem(Q(beacon->Name));
+        beaconModel_->Show(beacons, currentDate_);
+        selectRow(beaconView_, selectedBeacon_);
+    } else {
+        std::vector<std::string> labels, values;
+        if (const TDCP* beacon = selectedBeaconObject()) {
+            messageCount_->setText(QString::number(beacon->Blocks.size()));
+            BuildReport(*beacon, labels, values);
+        }
+        statisticsModel_->Show(std::move(labels), std::move(values));
+    }
+    ShowBlocList();
+}
+
+void TDCP_MainFrm::ShowDate() {
+    const TDateFieldTexts texts = DateFieldTexts(currentDate_);
+    dayEdit_->setText(Q(texts.Day));
+    monthEdit_->setText(Q(texts.Month));
+    yearEdit_->setText(Q(texts.Year));
+}
+
+void TDCP_MainFrm::ShowBlocList() {
+    if (selectedBeacon_ == -1) {
+        SetDCPLocked(false);
+        blocModel_->Show(nullptr);
+    } else {
+        blocModel_->Show(selectedBeaconObject());
+        selectRow(blocView_, EffectiveIndex(selectedBlock_, static_cast<size_t>(blocModel_->rowCount())));
+    }
+    ShowBlocDetails();
+}
+
+void TDCP_MainFrm::ShowBlocDetails() {
+    const TDCPDataBloc* block = selectedBlockObject();
+    headerEdit_->setText(block ? Q(block->Header) : Q(kNoBlockHeader));
+    const TGeneralParamTexts params = GeneralParamTexts(block, Host().InstrumentTypes);
+    cycle_->setText(Q(params.Cycle));
+    instrumentId_->setText(Q(params.InstrumentId));
+    instrumentType_->setText(Q(params.InstrumentTypeName));
+    instrumentTime_->setText(Q(params.InstrumentTime));
+    instrumentNumber_->setText(Q(params.InstrumentNumber));
+    dcpTime_->setText(Q(params.DCPTime));
+    latitude_->setText(Q(params.Latitude));
+    longitude_->setText(Q(params.Longitude));
+    country_->setText(Q(params.Country));
+    district_->setText(Q(params.District));
+    QStringList errors;
+    if (block)
+        for (const std::string& line : BlocErrorLines(*block)) errors.append(Q(line));
+    errorMemo_->setPlainText(errors.join(QLatin1Char('\n')));
+    eventModel_->Show(block);
+    applyViewState();
+}
+
+void TDCP_MainFrm::applyViewState() {
+    const TDCPDataBloc* block = selectedBlockObject();
+    const TMainViewState state =
+        ViewStateOf(dcpLocked_, selectedBeacon_, block ? std::optional<size_t>(block->Errors.size()) : std::nullopt,
+                    paramAsLatLon_);
+    beaconView_->setVisible(state.BeaconListVisible);
+    selectionGroup_->setVisible(state.SingleBeaconVisible);
+    toggleButton_->setEnabled(state.ToggleEnabled);
+    toggleButton_->setText(Q(state.ToggleText));
+    voirCorpsButton_->setEnabled(state.VoirCorpsEnabled);
+    paramsGroup_->setVisible(state.GeneralParamsVisible);
+    latLonPanel_->setVisible(state.LatLonVisible);
+    countryPanel_->setVisible(!state.LatLonVisible);
+    errorPanel_->setVisible(state.ErrorReportVisible);
+}
+
+// ---- State ----------------------------------------------------------------------------
+
+void TDCP_MainFrm::SetDCPLocked(bool locked) {
+    dcpLocked_ = locked;
+    if (locked) {
+        const QSignalBlocker blocker(choice_);
+        choice_->setCurrentIndex(selectedBeacon_ < choice_->count() ? selectedBeacon_ : -1);
+    }
+    applyViewState();
+}
+
+void TDCP_MainFrm::SetSelectedBeacon(int index) { selectedBeacon_ = index; }
+
+void TDCP_MainFrm::SetSelectedBlock(int index) { selectedBlock_ = index; }
+
+void TDCP_MainFrm::SetParamAsLatLon(bool on) {
+    if (on == paramAsLatLon_) return;
+    paramAsLatLon_ = on;
+    applyViewState();
+}
+
+void TDCP_MainFrm::SetShowToolBarCaption(bool on) {
+    showToolBarCaption_ = on;
+    toolBar_->setToolButtonStyle(on ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    toolBar_->adjustSize();
+    captionsAction_->setChecked(on);
+}
+
+void TDCP_MainFrm::beaconSelectionChanged() {
+    const int row = selectedRow(beaconView_);
+    if (row == -1) selectedBlock_ = -1;
+    if (row == selectedBeacon_) return;
+    selectedBeacon_ = row;
+    ShowBlocList();
+}
+
+void TDCP_MainFrm::blocSelectionChanged() {
+    const int row = selectedRow(blocView_);
+    if (row == selectedBlock_) return;
+    selectedBlock_ = row;
+    ShowBlocDetails();
+}
+
+void TDCP_MainFrm::choiceActivated(int index) {
+    selectedBeacon_ = index;
+    RefreshDay();
+}
+
+void TDCP_MainFrm::toggleDCPLocked() {
+    SetDCPLocked(!dcpLocked_);
+    RefreshDay();
+}
+
+// ---- Day ------------------------------------------------------------------------------
+
+void TDCP_MainFrm::stepDay(int days) {
+    currentDate_ += days;
+    ShowDate();
+    RefreshDay();
+}
+
+// Leaving a field reads the three; Enter reads them and shows the day. The warning's
+// box takes the focus from the field: that second leave is not read again.
+void TDCP_MainFrm::readDateFields(bool thenRefresh) {
+    if (readingDate_) return;
+    readingDate_ = true;
+    const std::optional<TDateTime> date =
+        ReadDateFields({S(dayEdit_->text()), S(monthEdit_->text()), S(yearEdit_->text())});
+    if (date)
+        currentDate_ = *date;
+    else
+        ShowWarning(kInvalidDate);
+    ShowDate();
+    readingDate_ = false;
+    if (thenRefresh) RefreshDay();
+}
+
+bool TDCP_MainFrm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut &&
+        (watched == dayEdit_ || watched == monthEdit_ || watched == yearEdit_))
+        readDateFields(false);
+    if (event->type() == QEvent::Resize && watched == statisticsView_->viewport()) {
+        const int width = StatisticsColumnWidth(statisticsView_->width());
+        statisticsView_->header()->resizeSection(0, width);
+        statisticsView_->header()->resizeSection(1, width);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Adding files ---------------------------------------------------------------------
+
+void TDCP_MainFrm::addFilesCommand() {
+    const QString folder = context_.Settings ? Q(context_.Settings->LUImpDir) : QString();
+    const QStringList files = context_.ChooseFiles(this, folder);
+    if (files.isEmpty()) return;
+    if (context_.Settings) context_.Settings->LUImpDir = S(QFileInfo(files.first()).absolutePath());
+    AddFiles(files);
+}
+
+void TDCP_MainFrm::AddFiles(const QStringList& files) {
+    if (!context_.Reader || !context_.Beacons || files.isEmpty() || addingFiles_) return;
+    addingFiles_ = true;
+    // The lists let go of the blocks that reading replaces and saving drops.
+    blocModel_->Show(nullptr);
+    eventModel_->Show(nullptr);
+    bool completed = false;
+    {
+        const TWaitCursor wait;
+        try {
+            const size_t count = static_cast<size_t>(files.size());
+            for (size_t k = 1; k <= count; ++k) {
+                const std::string path = S(files[static_cast<qsizetype>(k - 1)]);
+                statusText_->setText(Q(AddingFileStatus(path, k, count)));
+                statusText_->repaint();
+                if (context_.Reader->ReadFile(path) == -1) ShowWarning(UnknownFormatWarning(path));
+                if (!context_.Reader->Errors.empty()) ShowErrorReport(true);
+                if (k % kFilesPerSave == 0) {
+                    context_.Beacons->FlushAll();
+                    context_.Beacons->ClearAll();
+                }
+            }
+            selectedBlock_ = -1;
+            context_.Beacons->FlushAll();
+            completed = true;
+        } catch (const std::exception&) {
+        }
+    }
+    addingFiles_ = false;
+    if (completed)
+        RefreshDay();
+    else
+        ShowWarning(kUnexpectedImportError);
+    statusText_->clear();
+}
+
+void TDCP_MainFrm::ShowErrorReport(bool autoClose) {
+    TSimpleMemoFrm report(this);
+    report.setWindowTitle(Q(kErrorReportCaption));
+    report.SetLines(context_.Reader ? ErrorReportLines(context_.Reader->Errors) : ErrorReportLines({}));
+    report.SetCloseTimer(autoClose);
+    report.exec();
+}
+
+void TDCP_MainFrm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TDCP_MainFrm::dropEvent(QDropEvent* event) {
+    QStringList files;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile()) files.append(url.toLocalFile());
+    if (files.isEmpty()) return;
+    event->acceptProposedAction();
+    // After the drop has returned to the file manager.
+    QTimer::singleShot(0, this, [this, files] { AddFiles(files); });
+}
+
+// ---- Commands -------------------------------------------------------------------------
+
+void TDCP_MainFrm::notYet() { ShowInformation(kNotYet); }
+
+void TDCP_MainFrm::properties() {
+    if (selectedRow(beaconView_) >= 0) notYet();
+}
+
+void TDCP_MainFrm::voirCorps() {
+    if (selectedBlockObject()) notYet();
+}
+
+void TDCP_MainFrm::generalConfiguration() { notYet(); }
+
+void TDCP_MainFrm::toggleAutomode() {
+    if (context_.Tasks) {
+        context_.Tasks->UpdateCalls();
+        context_.Tasks->CancelDueCalls();
+    }
+    if (context_.Settings) context_.Settings->Automode = !context_.Settings->Automode;
+    automodeAction_->setChecked(context_.Settings && context_.Settings->Automode);
+}
+
+void TDCP_MainFrm::showHelp() { (void)help_.ShowHelp(); }
+
+void TDCP_MainFrm::showAbout() {
+    TAboutBox box(context_.HostVersion, this);
+    box.exec();
+}
+
+// A tick during an addition of files runs no task: a task's refresh would drop the
+// blocks read and not yet saved.
+void TDCP_MainFrm::OnTimer() {
+    if (context_.Settings && context_.Settings->Automode && context_.Tasks && !addingFiles_)
+        context_.Tasks->ExecuteDueTasks();
+    clock_->setText(Q(FormatLongTime(CurrentDateTime())));
+}
+
+// ---- Window ---------------------------------------------------------------------------
+
+void TDCP_MainFrm::ShowModal() {
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    modalLoop_ = nullptr;
+}
+
+void TDCP_MainFrm::closeEvent(QCloseEvent* event) {
+    saveGeometryToSettings();
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted() && modalLoop_) modalLoop_->quit();
+}
+
+void TDCP_MainFrm::restoreGeometryFromSettings() {
+    if (context_.SettingsFile.empty()) return;
+    const TSettingsStore store(context_.SettingsFile);
+    const QStringList parts = Q(store.ReadString(kGeometryName, "")).split(QLatin1Char(','));
+    if (parts.size() == 4) {
+        bool ok[4];
+        const QRect rect(parts[0].toInt(&ok[0]), parts[1].toInt(&ok[1]), parts[2].toInt(&ok[2]),
+                         parts[3].toInt(&ok[3]));
+        if (ok[0] && ok[1] && ok[2] && ok[3] && rect.width() > 100 && rect.height() > 100) setGeometry(rect);
+    }
+    if (store.ReadBool(kMaximizedName, false)) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TDCP_MainFrm::saveGeometryToSettings() const {
+    if (context_.SettingsFile.empty()) return;
+    try {
+        TSettingsStore store(context_.SettingsFile);
+        const QRect rect = normalGeometry();
+        store.WriteString(kGeometryName, S(QStringLiteral("%1,%2,%3,%4")
+                                               .arg(rect.x())
+                                               .arg(rect.y())
+                                               .arg(rect.width())
+                                               .arg(rect.height())));
+        store.WriteBool(kMaximizedName, isMaximized());
+        store.Save();
+    } catch (const std::exception&) {
+        // The size and position are a convenience; the run's own save reports a
+        // settings file that cannot be written.
+    }
+}
+
+}  // namespace skylog::forms

@@ -1,0 +1,28 @@
+#pragma once
+// Small helpers shared by the windows: text between the engine (UTF-8) and Qt, the
+// icons of forms.qrc, and the placement of a window on its screen.
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+class QWidget;
+class QIcon;
+
+namespace skylog::forms {
+
+[[nodiscard]] inline QString Q(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+[[nodiscard]] inline std::string S(const QString& text) { return text.toStdString(); }
+
+// Registers the icons of forms.qrc (a static library's resources are not registered
+// by themselves); safe to call more than once.
+void InitFormsResources();
+// One of our icons by name (":/icons/<name>.svg").
+[[nodiscard]] QIcon FormsIcon(const char* name);
+
+// Moves a top-level window to the middle of its screen.
+void CentreOnScreen(QWidget& window);
+
+}  // namespace skylog::forms

@@ -1,0 +1,40 @@
+#pragma once
+// A small tool window that the user cannot close: a message centred over the window
+// and, when IsProgressBar is on, a progress bar from 0 to 100 along the bottom. It is
+// the window of a task's progress (ITaskProgress): shown without being modal while
+// the task works.
+
+#include <QWidget>
+
+#include "tasks/TaskServices.h"
+
+class QLabel;
+class QProgressBar;
+
+namespace skylog::forms {
+
+class TSimpleMessageFrm : public QWidget, public ITaskProgress {
+    Q_OBJECT
+    Q_PROPERTY(bool IsProgressBar READ IsProgressBar WRITE SetIsProgressBar)
+public:
+    explicit TSimpleMessageFrm(QWidget* parent = nullptr);
+
+    [[nodiscard]] bool IsProgressBar() const { return isProgressBar_; }
+    void SetIsProgressBar(bool on);
+    void SetMessage(const QString& text);
+
+    // ITaskProgress: each change is painted at once, the task holding the event loop.
+    void SetLabel(std::string_view text) override;
+    void SetMaximum(int maximum) override;
+    void SetPosition(int position) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QLabel* message_;
+    QProgressBar* bar_;
+    bool isProgressBar_ = true;
+};
+
+}  // namespace skylog::forms

@@ -1,0 +1,117 @@
+// The plug-in's four entry points. No exception leaves them: each answers as its
+// contract says whatever happens inside.
+
+#include "plugin/SkylogPlugin.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+#include "Common/Encoding.h"
+#include "Common/MessageBoxes.h"
+#include "Common/RunObjects.h"
+#include "Common/Settings.h"
+#include "forms/DCP_MainDlg.h"
+#include "forms/FormsSupport.h"
+#include "forms/PluginHost.h"
+#include "forms/QtMessageBoxes.h"
+#include "k7/HostData.h"
+#include "plugin/USkylog.h"
+
+namespace {
+
+using namespace skylog;
+using namespace skylog::forms;
+
+constexpr const char kMenuCaption[] = "D\xE9" "codage des donn\xE9" "es des balises...";  // Windows-1252
+constexpr const char kHostFormName[] = "ORMAFrm";
+constexpr const char kHostMenuButton[] = "TraitementsMnuBtn";
+constexpr int32_t kPlugInIdentifier = 0x00990001;
+
+void runMainWindow() {
+    auto* application = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!application) {
+        std::fputs("libskylog: Execute needs the host's QApplication\n", stderr);
+        return;
+    }
+    TQtMessageBoxes boxes;
+    ScopedMessageBoxes scopedBoxes(boxes);
+    TSkylogOptions options;
+    options.hostFileName = PluginHost().HostFileName();
+    TSkylog run(options);
+    TMainFrmContext context;
+    context.Settings = &Settings();
+    context.Beacons = Run().Beacons;
+    context.Reader = Run().Reader;
+    context.Tasks = Run().Tasks;
+    context.SettingsFile = run.SettingsFile();
+    context.HelpFile = run.HelpFile();
+    context.HostVersion = PluginHost().Version();
+    TDCP_MainFrm window(std::move(context), PluginHost().OwnerWindow());
+    PluginHost().SetHostIcon(window.windowIcon());
+    PluginHost().SetHostTitle(window.windowTitle());
+    window.ShowModal();
+}
+
+}  // namespace
+
+extern "C" {
+
+unsigned char* GetORMAPlugMenuCaption(unsigned char* buffer) {
+    if (!buffer) return buffer;
+    const size_t length = std::strlen(kMenuCaption);
+    buffer[0] = static_cast<unsigned char>(length);
+    std::memcpy(buffer + 1, kMenuCaption, length);
+    return buffer;
+}
+
+uint8_t Initialize(const THostInitRecord* record) {
+    PluginHost().SetRecord(record);
+    if (!record) return 1;
+    Host().Dictionary = static_cast<const EventDictionary*>(record->EventDictionary);
+    Host().InstrumentTypes = static_cast<const InstrumentTypeList*>(record->InstrumentTypes);
+    if (Host().Dictionary) {
+        const std::string& separator = Host().Dictionary->Options.DecimalSeparator;
+        if (!separator.empty()) SetDecimalSeparator(separator[0]);
+    }
+    return 1;
+}
+
+int32_t Execute(void) {
+    try {
+        runMainWindow();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "libskylog: %s\n", e.what());
+    } catch (...) {
+        std::fputs("libskylog: unexpected failure\n", stderr);
+    }
+    return 0;
+}
+
+int32_t ExtendedPlugInsFunc(int32_t query, void* data) {
+    if (query == SKYLOG_QUERY_PLUG_INFO) {
+        if (!data) return 0;
+        auto* info = static_cast<TPlugInfoRecord*>(data);
+        info->PlacementCount = 1;
+        info->Identifier = kPlugInIdentifier;
+        info->Flag1 = 1;
+        info->Flag2 = 1;
+        info->Flag3 = 0;
+        info->Value = 1;
+        return 0;
+    }
+    if (query == SKYLOG_QUERY_MENU_PLACEMENT) {
+        auto* placement = static_cast<TMenuPlacementRecord*>(data);
+        if (!placement || placement->Index != 0) return SKYLOG_PLACEMENT_OUT_OF_RANGE;
+        placement->Options[0] = placement->Options[1] = placement->Options[2] = 0;
+        placement->FormName = kHostFormName;
+        placement->MenuButtonName = kHostMenuButton;
+        placement->Caption = kMenuCaption;
+        return 0;
+    }
+    return SKYLOG_UNKNOWN_QUERY;
+}
+
+}  // extern "C"

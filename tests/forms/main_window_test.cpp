@@ -1,0 +1,219 @@
+// The main window on the sample data, driven by its controls' names: adding files
+// with their reports and warnings, the date fields, selections and the details, the
+// single-beacon view with the days before.
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <filesystem>
+
+#include "Common/MessageBoxes.h"
+#include "Common/RunObjects.h"
+#include "Common/Settings.h"
+#include "Common/UUtils.h"
+#include "dcp/UDCPList.h"
+#include "forms/DCP_MainDlg.h"
+#include "k7/HostDataLoader.h"
+#include "plugin/USkylog.h"
+#include "tests/support/TempDir.h"
+
+using namespace skylog;
+using namespace skylog::forms;
+
+namespace {
+
+const TDateTime kSampleDay = *EncodeDateTime(2005, 3, 7);
+
+template <typename T>
+T* child(QWidget& window, const char* name) {
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (!found) qFatal("no control %s", name);
+    return found;
+}
+
+QString cell(QAbstractItemView* view, int row, int column) {
+    return view->model()->index(row, column).data().toString();
+}
+
+void selectRow(QAbstractItemView* view, int row) {
+    view->selectionModel()->select(view->model()->index(row, 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() {
+        SetClockForTesting(kSampleDay + 0.5);
+        host_ = LoadHostData(SKYLOG_SOURCE_DIR "/sample/host");
+        InstallHostData(*host_);
+        namespace fs = std::filesystem;
+        fs::copy(SKYLOG_SOURCE_DIR "/sample/workdir", dir_.File("work"), fs::copy_options::recursive);
+        fs::copy(SKYLOG_SOURCE_DIR "/sample/input", dir_.File("input"), fs::copy_options::recursive);
+        test::WriteText(dir_.File("input/notes.txt"), "not a message file");
+        SetMessageBoxes(&boxes_);
+        TSkylogOptions options;
+        options.hostFileName = dir_.File("host/ormawin");
+        options.settingsFile = dir_.File("Skylog.conf");
+        options.workDirOverride = dir_.File("work");
+        run_ = std::make_unique<TSkylog>(options);
+        TMainFrmContext context;
+        context.Settings = &Settings();
+        context.Beacons = Run().Beacons;
+        context.Reader = Run().Reader;
+        context.Tasks = Run().Tasks;
+        context.SettingsFile = run_->SettingsFile();
+        context.HelpOpener = {};
+        context.ChooseFiles = [this](QWidget*, const QString&) { return chosen_; };
+        window_ = std::make_unique<TDCP_MainFrm>(std::move(context));
+        window_->show();
+    }
+
+    void opensOnTodayWithEveryBeaconAndNoMessage() {
+        auto* beacons = child<QAbstractItemView>(*window_, "DCPListView");
+        QCOMPARE(beacons->model()->rowCount(), 5);
+        QCOMPARE(cell(beacons, 0, 0), QStringLiteral("Sede"));
+        QCOMPARE(cell(beacons, 0, 1), QStringLiteral("0"));
+        QCOMPARE(cell(beacons, 0, 4), QStringLiteral("Sédé Boqer"));
+        QCOMPARE(child<QLineEdit>(*window_, "DayEdit")->text(), QStringLiteral("7"));
+        QCOMPARE(child<QAbstractItemView>(*window_, "BlocListView")->model()->rowCount(), 0);
+        QVERIFY(!child<QPushButton>(*window_, "SelectDCPBtn")->isEnabled());
+    }
+
+    // The unknown file is warned and skipped, every file with reader errors shows its
+    // report (which closes itself), and the day is shown again at the end.
+    void addingFilesReadsThemAllAndShowsTheDay() {
+        chosen_.clear();
+        for (const char* name : {"20050307_1.CNRS", "notes.txt", "20050307_1.NASA", "20050307_1.DCP",
+                                 "20050307_1.BRU", "20050307_1.GOES"})
+            chosen_.append(QString::fromStdString(dir_.File("input/") + name));
+        QStringList reports;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (widget->objectName() == QLatin1String("TSimpleMemoFrm") && widget->isVisible()) {
+                    reports.append(widget->windowTitle());
+                    widget->close();
+                }
+        });
+        closer.start(10);
+        QTest::mouseClick(child<QToolButton>(*window_, "AjouterBtn"), Qt::LeftButton);
+        closer.stop();
+
+        QCOMPARE(boxes_.Warnings(),
+                 std::vector<std::string>{"Le format du fichier " + dir_.File("input/notes.txt") + " est inconnu!"});
+        boxes_.shown.clear();
+        QVERIFY(!reports.isEmpty());
+        QVERIFY(reports.count(QStringLiteral("Rapport des erreurs de premier niveau")) == reports.size());
+        QCOMPARE(Settings().LUImpDir + "/", dir_.File("input/"));
+        QVERIFY(child<QLabel>(*window_, "StatusText")->text().isEmpty());
+        auto* beacons = child<QAbstractItemView>(*window_, "DCPListView");
+        int messages = 0;
+        for (int row = 0; row < beacons->model()->rowCount(); ++row) messages += cell(beacons, row, 1).toInt();
+        QVERIFY(messages > 0);
+    }
+
+    void dateFieldsShowTheDayTypedOrWarn() {
+        auto* day = child<QLineEdit>(*window_, "DayEdit");
+        auto* month = child<QLineEdit>(*window_, "MonthEdit");
+        auto* year = child<QLineEdit>(*window_, "YearEdit");
+        const struct {
+            const char *d, *m, *y;
+            TDateTime expected;
+            bool warned;
+        } cases[] = {
+            {"5", "3", "7", *EncodeDateTime(2007, 3, 5), false},
+            {"31", "2", "2006", *EncodeDateTime(2007, 3, 5), true},
+            {"7", "3", "05", kSampleDay, false},
+        };
+        for (const auto& c : cases) {
+            day->setText(QString::fromLatin1(c.d));
+            month->setText(QString::fromLatin1(c.m));
+            year->setText(QString::fromLatin1(c.y));
+            QTest::keyClick(year, Qt::Key_Return);
+            QCOMPARE(window_->CurrentDate(), c.expected);
+            QCOMPARE(boxes_.Warnings(), c.warned ? std::vector<std::string>{"Date invalide"} : std::vector<std::string>{});
+            boxes_.shown.clear();
+            const DateParts parts = DecodeDate(c.expected);
+            QCOMPARE(year->text(), QString::number(parts.year));
+        }
+    }
+
+    void choosingABeaconThenABlockFillsTheDetails() {
+        auto* beacons = child<QAbstractItemView>(*window_, "DCPListView");
+        auto* blocks = child<QAbstractItemView>(*window_, "BlocListView");
+        selectRow(beacons, 0);
+        QCOMPARE(window_->SelectedBeacon(), 0);
+        QCOMPARE(blocks->model()->rowCount(), cell(beacons, 0, 1).toInt());
+        QVERIFY(child<QPushButton>(*window_, "SelectDCPBtn")->isEnabled());
+        QVERIFY(!child<QWidget>(*window_, "ParamsGrp")->isVisible());
+        selectRow(blocks, 0);
+        const TDCPDataBloc& block = *Run().Beacons->Beacons[0]->Blocks[0];
+        QCOMPARE(child<QLineEdit>(*window_, "HeaderEdit")->text(), QString::fromStdString(block.Header));
+        QVERIFY(child<QWidget>(*window_, "ParamsGrp")->isVisible());
+        QCOMPARE(child<QWidget>(*window_, "ErrorPnl")->isVisible(), !block.Errors.empty());
+        QCOMPARE(child<QAbstractItemView>(*window_, "DecodedListView")->model()->rowCount(),
+                 static_cast<int>(block.Events.size()));
+
+        // Clicking the pair of parameters shown switches to the other one.
+        const bool latLon = window_->ParamAsLatLon();
+        QTest::mouseClick(child<QWidget>(*window_, latLon ? "LatLonPnl" : "CountryPnl"), Qt::LeftButton);
+        QCOMPARE(window_->ParamAsLatLon(), !latLon);
+        QVERIFY(child<QWidget>(*window_, latLon ? "CountryPnl" : "LatLonPnl")->isVisible());
+
+        beacons->selectionModel()->clearSelection();
+        QCOMPARE(window_->SelectedBeacon(), -1);
+        QCOMPARE(blocks->model()->rowCount(), 0);
+        QCOMPARE(child<QLineEdit>(*window_, "HeaderEdit")->text(), QStringLiteral("Selectionnez un bloc transmis..."));
+        QVERIFY(!child<QPushButton>(*window_, "SelectDCPBtn")->isEnabled());
+    }
+
+    // On the day after the sample day with one day before, the single-beacon view lists
+    // the blocks of both days, as many as the beacon list shows for each day.
+    void singleBeaconViewIncludesTheDaysBefore() {
+        auto* beacons = child<QAbstractItemView>(*window_, "DCPListView");
+        selectRow(beacons, 1);
+        const int firstDay = cell(beacons, 1, 1).toInt();
+        QTest::mouseClick(child<QPushButton>(*window_, "NextDayBtn"), Qt::LeftButton);
+        const int secondDay = cell(beacons, 1, 1).toInt();
+        QVERIFY(firstDay > 0 && secondDay > 0);
+        child<QComboBox>(*window_, "NbDaysBeforeCmbBx")->setCurrentText(QStringLiteral("1"));
+        QTest::mouseClick(child<QPushButton>(*window_, "SelectDCPBtn"), Qt::LeftButton);
+        QVERIFY(window_->DCPLocked());
+        QVERIFY(!beacons->isVisible());
+        QCOMPARE(child<QComboBox>(*window_, "DCPChoiceCmbBx")->currentIndex(), 1);
+        QCOMPARE(child<QAbstractItemView>(*window_, "BlocListView")->model()->rowCount(), firstDay + secondDay);
+        QCOMPARE(child<QLabel>(*window_, "NbMessagesLbl")->text(), QString::number(firstDay + secondDay));
+        QVERIFY(child<QAbstractItemView>(*window_, "StatisticsListView")->model()->rowCount() >= 3);
+        QTest::mouseClick(child<QPushButton>(*window_, "SelectDCPBtn"), Qt::LeftButton);
+        QVERIFY(!window_->DCPLocked());
+        QVERIFY(beacons->isVisible());
+    }
+
+    void cleanupTestCase() {
+        window_.reset();
+        run_.reset();
+        SetMessageBoxes(nullptr);
+        UninstallHostData();
+        SetClockForTesting(std::nullopt);
+    }
+
+private:
+    test::TempDir dir_;
+    std::unique_ptr<HostDataSet> host_;
+    RecordingMessageBoxes boxes_;
+    std::unique_ptr<TSkylog> run_;
+    std::unique_ptr<TDCP_MainFrm> window_;
+    QStringList chosen_;
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
