@@ -93,6 +93,7 @@ TDCP_MainFrm::TDCP_MainFrm(TMainFrmContext context, QWidget* parent)
     top->addWidget(buildBlocPane());
     top->setStretchFactor(0, 3);
     top->setStretchFactor(1, 2);
+    top->setSizes({600, 400});
     auto* main = new QSplitter(Qt::Vertical);
     main->setObjectName(QStringLiteral("MainSplitter"));
     main->addWidget(top);

@@ -46,7 +46,7 @@ private:
     std::function<void()> onClick_;
 };
 
-QTreeView* listView(QWidget* parent, const char* name, QAbstractItemModel* model) {
+QTreeView* listView(QWidget* parent, const char* name, QAbstractItemModel* model, std::initializer_list<int> widths = {}) {
     auto* view = new QTreeView(parent);
     view->setObjectName(QString::fromLatin1(name));
     view->setModel(model);
@@ -59,6 +59,8 @@ QTreeView* listView(QWidget* parent, const char* name, QAbstractItemModel* model
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->header()->setStretchLastSection(true);
     view->header()->setSectionsMovable(false);
+    int column = 0;
+    for (int width : widths) view->header()->resizeSection(column++, width);
     return view;
 }
 
@@ -159,7 +161,7 @@ QWidget* TDCP_MainFrm::buildBeaconPane() {
     auto* layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    beaconView_ = listView(pane, "DCPListView", beaconModel_);
+    beaconView_ = listView(pane, "DCPListView", beaconModel_, {100, 45, 60, 45, 120});
     beaconView_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(beaconView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
@@ -240,7 +242,7 @@ QWidget* TDCP_MainFrm::buildBeaconPane() {
 }
 
 QWidget* TDCP_MainFrm::buildBlocPane() {
-    blocView_ = listView(this, "BlocListView", blocModel_);
+    blocView_ = listView(this, "BlocListView", blocModel_, {72, 48, 48, 40});
     connect(blocView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { blocSelectionChanged(); });
     return blocView_;
@@ -316,7 +318,7 @@ QWidget* TDCP_MainFrm::buildDetailsPane() {
     errorMemo_ = new QPlainTextEdit(errorPanel_);
     errorMemo_->setObjectName(QStringLiteral("ErrorMemo"));
     errorMemo_->setReadOnly(true);
-    errorMemo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    errorMemo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     errors->addWidget(errorMemo_, 1);
     row->addWidget(errorPanel_, 1);
 

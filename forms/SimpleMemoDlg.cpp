@@ -16,7 +16,7 @@ TSimpleMemoFrm::TSimpleMemoFrm(QWidget* parent) : QDialog(parent) {
     memo_ = new QPlainTextEdit(this);
     memo_->setObjectName(QStringLiteral("Memo"));
     memo_->setReadOnly(true);
-    memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("OkBtn"));
     ok->setDefault(true);

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only when one is missing.
 set -euo pipefail
-packages=(g++ cmake make libgtest-dev libmimalloc-dev "$@")
+# Qt 6 Widgets for the windows, the plug-in and skylog-host; the SVG plug-in draws their
+# icons; the offscreen platform and a font let the window tests and the screenshots run
+# without a display.
+packages=(g++ cmake make libgtest-dev libmimalloc-dev qt6-base-dev libqt6svg6 qt6-qpa-plugins
+          fonts-dejavu-core "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -1,22 +1,38 @@
-// skylog-screenshots OUTDIR: renders every window on the sample data into
-// OUTDIR/<class>.png, offscreen, in the Fusion style (scripts/screenshots.sh).
+// skylog-screenshots [OUTDIR]: renders every window on the sample data into
+// OUTDIR/<class>.png (default docs/screenshots of the source tree), offscreen, in the
+// Fusion style: the sample files are imported into a fresh working directory on the
+// sample day, and the main window shows a block that has errors and decoded data.
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
 #include <QStyleFactory>
-#include <QWidget>
+#include <QTemporaryDir>
 #include <cstdio>
-#include <functional>
-#include <memory>
+#include <filesystem>
 
+#include "Common/MessageBoxes.h"
+#include "Common/RunObjects.h"
+#include "Common/Settings.h"
+#include "Common/UUtils.h"
+#include "dcp/UDCPList.h"
 #include "forms/AboutDlg.h"
+#include "forms/DCP_MainDlg.h"
+#include "forms/MainViewModel.h"
 #include "forms/SimpleMemoDlg.h"
 #include "forms/SimpleMessageDlg.h"
+#include "import/UDecodFile.h"
+#include "k7/HostDataLoader.h"
+#include "plugin/USkylog.h"
 
+using namespace skylog;
 using namespace skylog::forms;
+namespace fs = std::filesystem;
 
 namespace {
+
+constexpr const char* kSource = SKYLOG_SOURCE_DIR;
 
 bool save(QWidget& window, const QString& folder) {
     window.show();
@@ -28,21 +44,77 @@ bool save(QWidget& window, const QString& folder) {
     return ok;
 }
 
+// Copies the sample input files into the folder, for the reader rewrites them.
+std::vector<std::string> copyInput(const std::string& folder) {
+    fs::create_directories(folder);
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(std::string(kSource) + "/sample/input")) {
+        const fs::path copy = fs::path(folder) / entry.path().filename();
+        fs::copy_file(entry.path(), copy, fs::copy_options::overwrite_existing);
+        files.push_back(copy.string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// The first beacon and block that have both errors and decoded data.
+std::pair<int, int> interestingBlock(const TDCPList& beacons) {
+    for (size_t b = 0; b < beacons.Count(); ++b) {
+        const TDCP& beacon = *beacons.Beacons[b];
+        for (size_t k = 0; k < beacon.Blocks.size(); ++k)
+            if (!beacon.Blocks[k]->Errors.empty() && !beacon.Blocks[k]->Events.empty())
+                return {static_cast<int>(b), static_cast<int>(k)};
+    }
+    return {0, 0};
+}
+
+void selectRow(QWidget& window, const char* view, int row) {
+    auto* list = window.findChild<QAbstractItemView*>(QString::fromLatin1(view));
+    list->selectionModel()->select(list->model()->index(row, 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    list->scrollTo(list->model()->index(row, 0));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(SKYLOG_SOURCE_DIR "/docs/screenshots");
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString::fromLatin1(kSource) + "/docs/screenshots";
     QDir().mkpath(folder);
+    QTemporaryDir temporary;
+    const std::string work = temporary.path().toStdString();
+
+    RecordingMessageBoxes boxes;
+    ScopedMessageBoxes scopedBoxes(boxes);
+    const TDateTime sampleDay = *EncodeDateTime(2005, 3, 7);
+    SetClockForTesting(sampleDay + 14.5 / 24);
+    std::unique_ptr<HostDataSet> host = LoadHostData(std::string(kSource) + "/sample/host");
+    InstallHostData(*host);
+    fs::copy(std::string(kSource) + "/sample/workdir", work + "/work", fs::copy_options::recursive);
+    TSkylogOptions options;
+    options.hostFileName = work + "/host/skylog-host";
+    options.settingsFile = work + "/Skylog.conf";
+    options.workDirOverride = work + "/work";
+    TSkylog run(options);
+    for (const std::string& file : copyInput(work + "/input")) (void)Run().Reader->ReadFile(file);
+    Run().Beacons->FlushAll();
+    Run().Beacons->ClearAll();
     bool ok = true;
 
     {
+        // The report of the sample file with the most reader errors.
+        std::vector<std::string> lines;
+        for (const std::string& file : copyInput(work + "/again")) {
+            (void)Run().Reader->ReadFile(file);
+            if (Run().Reader->Errors.size() >= lines.size()) lines = ErrorReportLines(Run().Reader->Errors);
+        }
         TSimpleMemoFrm memo;
-        memo.setWindowTitle(QStringLiteral("Rapport des erreurs de premier niveau"));
-        memo.SetLines({"Ligne 12, E=3, Balise inconnue : 17A4C2E6", "Ligne 40, E=5, Ligne de corps sans en-tête"});
+        memo.setWindowTitle(QString::fromUtf8(kErrorReportCaption));
+        memo.SetLines(lines);
         ok &= save(memo, folder);
+        Run().Beacons->ClearAll();
     }
     {
         TSimpleMessageFrm message;
@@ -54,5 +126,23 @@ int main(int argc, char** argv) {
         TAboutBox about("0.1.0.0");
         ok &= save(about, folder);
     }
+    {
+        TMainFrmContext context;
+        context.Settings = &Settings();
+        context.Beacons = Run().Beacons;
+        context.Reader = Run().Reader;
+        context.Tasks = Run().Tasks;
+        context.HostVersion = "0.1.0.0";
+        TDCP_MainFrm window(std::move(context));
+        window.resize(1100, 760);
+        window.show();
+        const auto [beacon, block] = interestingBlock(*Run().Beacons);
+        selectRow(window, "DCPListView", beacon);
+        selectRow(window, "BlocListView", block);
+        window.OnTimer();
+        ok &= save(window, folder);
+    }
+    SetClockForTesting(std::nullopt);
+    UninstallHostData();
     return ok ? 0 : 1;
 }
