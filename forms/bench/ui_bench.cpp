@@ -1,0 +1,75 @@
+// skylog-ui-bench WORKDIR YYYY-MM-DD [HOSTDATA]: the main window on a working directory
+// whose first beacon has a large day (bench/ui.sh makes one of 10,000 blocks). Times
+// RefreshDay with that beacon chosen (the day read again, every view rebuilt) followed
+// by the first paint of the whole window, offscreen.
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "Common/MessageBoxes.h"
+#include "Common/RunObjects.h"
+#include "Common/Settings.h"
+#include "Common/UUtils.h"
+#include "dcp/UDCPList.h"
+#include "forms/DCP_MainDlg.h"
+#include "k7/HostDataLoader.h"
+#include "plugin/USkylog.h"
+
+using namespace skylog;
+using namespace skylog::forms;
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fputs("usage: skylog-ui-bench WORKDIR YYYY-MM-DD [HOSTDATA]\n", stderr);
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const auto day = ParseIsoDate(argv[2]);
+    if (!day) return 2;
+    ConsoleMessageBoxes boxes;
+    ScopedMessageBoxes scopedBoxes(boxes);
+    std::unique_ptr<HostDataSet> host = LoadHostData(argc > 3 ? argv[3] : SKYLOG_SOURCE_DIR "/sample/host");
+    InstallHostData(*host);
+    SetClockForTesting(*day + 0.5);
+    TSkylogOptions options;
+    options.settingsFile = std::string(argv[1]) + "/ui-bench.conf";
+    options.hostFileName = std::string(argv[1]) + "/host";
+    options.workDirOverride = argv[1];
+    TSkylog run(options);
+
+    TMainFrmContext context;
+    context.Settings = &Settings();
+    context.Beacons = Run().Beacons;
+    context.Reader = Run().Reader;
+    context.Tasks = Run().Tasks;
+    TDCP_MainFrm window(std::move(context));
+    window.resize(1100, 760);
+    window.show();
+    auto* beacons = window.findChild<QAbstractItemView*>(QStringLiteral("DCPListView"));
+    beacons->selectionModel()->select(beacons->model()->index(0, 0),
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    (void)window.grab();
+
+    std::vector<double> times;
+    for (int i = 0; i < 7; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        window.RefreshDay();
+        (void)window.grab();
+        times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    const size_t blocks = Run().Beacons->Count() ? Run().Beacons->Beacons[0]->Blocks.size() : 0;
+    std::printf("blocks of the day: %zu\nRefreshDay + first paint: best %.0f ms, median %.0f ms (7 runs)\n", blocks,
+                times.front(), times[times.size() / 2]);
+    Run().Beacons->ClearAll();
+    SetClockForTesting(std::nullopt);
+    UninstallHostData();
+    return 0;
+}
