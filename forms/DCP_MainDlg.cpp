@@ -35,6 +35,7 @@
 #include "forms/MainModels.h"
 #include "forms/MainViewModel.h"
 #include "forms/SimpleMemoDlg.h"
+#include "forms/SimpleMessageDlg.h"
 #include "import/UDecodFile.h"
 #include "tasks/UTasks.h"
 
@@ -441,11 +442,55 @@ void TDCP_MainFrm::showAbout() {
     box.exec();
 }
 
+namespace {
+
+// A task's progress in a message window, made at the task's first report and
+// destroyed when the due tasks are over.
+class TTaskProgressWindow : public ITaskProgress {
+public:
+    explicit TTaskProgressWindow(QWidget* owner) : owner_(owner) {}
+    void SetLabel(std::string_view text) override { window().SetLabel(text); }
+    void SetMaximum(int maximum) override { window().SetMaximum(maximum); }
+    void SetPosition(int position) override { window().SetPosition(position); }
+
+private:
+    TSimpleMessageFrm& window() {
+        if (!window_) {
+            window_ = std::make_unique<TSimpleMessageFrm>(owner_);
+            window_->SetIsProgressBar(true);
+            window_->show();
+        }
+        return *window_;
+    }
+    QWidget* owner_;
+    std::unique_ptr<TSimpleMessageFrm> window_;
+};
+
+bool anyTaskDue(const TTasksList& tasks) {
+    bool due = false;
+    for (size_t i = 0; i < tasks.Count(); ++i) due = tasks.At(i)->IsCallDue() || due;
+    return due;
+}
+
+}  // namespace
+
 // A tick during an addition of files runs no task: a task's refresh would drop the
-// blocks read and not yet saved.
+// blocks read and not yet saved. The lists let go of the blocks while tasks run, for
+// a task reloads days; the task's own refresh (or the one here) shows them again.
 void TDCP_MainFrm::OnTimer() {
-    if (context_.Settings && context_.Settings->Automode && context_.Tasks && !addingFiles_)
-        context_.Tasks->ExecuteDueTasks();
+    if (context_.Settings && context_.Settings->Automode && context_.Tasks && !addingFiles_ &&
+        !context_.Tasks->Running() && anyTaskDue(*context_.Tasks)) {
+        blocModel_->Show(nullptr);
+        eventModel_->Show(nullptr);
+        TTaskProgressWindow progress(this);
+        const ScopedTaskProgress scoped(progress);
+        try {
+            context_.Tasks->ExecuteDueTasks();
+        } catch (const std::exception& e) {
+            ShowWarning(e.what());
+        }
+        ShowBlocList();
+    }
     clock_->setText(Q(FormatLongTime(CurrentDateTime())));
 }
 

@@ -21,6 +21,8 @@
 #include "forms/DCP_MainDlg.h"
 #include "k7/HostDataLoader.h"
 #include "plugin/USkylog.h"
+#include "tasks/UTaskMakeK7.h"
+#include "tasks/UTasks.h"
 #include "tests/support/TempDir.h"
 
 using namespace skylog;
@@ -196,6 +198,33 @@ private Q_SLOTS:
         QTest::mouseClick(child<QPushButton>(*window_, "SelectDCPBtn"), Qt::LeftButton);
         QVERIFY(!window_->DCPLocked());
         QVERIFY(beacons->isVisible());
+    }
+
+    // Automatic mode: a tick runs the due K7 rebuild, whose progress shows in a message
+    // window for as long as it works.
+    void automaticModeRunsTheDueTaskWithItsProgressWindow() {
+        auto rebuild = std::make_unique<TTaskMakeK7>();
+        rebuild->NbDayToBuild = 1;
+        rebuild->NextCall = CurrentDateTime() - 1.0 / 1440;
+        TTask* task = Run().Tasks->Add(std::move(rebuild));
+        Settings().Automode = true;
+        struct ShowWatcher : QObject {
+            bool shown = false;
+            bool eventFilter(QObject* watched, QEvent* event) override {
+                if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("TSimpleMessageFrm"))
+                    shown = true;
+                return false;
+            }
+        } watcher;
+        qApp->installEventFilter(&watcher);
+        window_->OnTimer();
+        qApp->removeEventFilter(&watcher);
+        Settings().Automode = false;
+        QVERIFY(watcher.shown);
+        QCOMPARE(task->NextCall, 0.0);
+        QCOMPARE(task->DueCall, 0.0);
+        QVERIFY(!child<QLabel>(*window_, "StatusClock")->text().isEmpty());
+        Run().Tasks->Delete(Run().Tasks->Count() - 1);
     }
 
     void cleanupTestCase() {
