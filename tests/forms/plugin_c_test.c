@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
         check(memcmp(memory, before, sizeof memory) == 0, "unknown query touches nothing");
     }
 
-    dlclose(library);
+    /* Left loaded, as a host keeps its plug-ins: what the library keeps for its whole
+       life is not a leak. */
     printf("%d passed, %d failed\n", passes, failures);
     return failures == 0 ? 0 : 1;
 }
