@@ -19,6 +19,7 @@
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
 #include "forms/DCP_MainDlg.h"
+#include "forms/MainViewModel.h"
 #include "k7/HostDataLoader.h"
 #include "plugin/USkylog.h"
 #include "tasks/UTaskMakeK7.h"
@@ -121,6 +122,17 @@ private Q_SLOTS:
         int messages = 0;
         for (int row = 0; row < beacons->model()->rowCount(); ++row) messages += cell(beacons, row, 1).toInt();
         QVERIFY(messages > 0);
+    }
+
+    // A file that cannot be read stops the addition with the general warning; the
+    // files after it are not read.
+    void aFailureWhileAddingStopsWithTheGeneralWarning() {
+        std::filesystem::create_directories(dir_.File("input/folder.CNRS"));
+        window_->AddFiles({QString::fromStdString(dir_.File("input/folder.CNRS")),
+                           QString::fromStdString(dir_.File("input/notes.txt"))});
+        QCOMPARE(boxes_.Warnings(), std::vector<std::string>{kUnexpectedImportError});
+        boxes_.shown.clear();
+        QVERIFY(child<QLabel>(*window_, "StatusText")->text().isEmpty());
     }
 
     void dateFieldsShowTheDayTypedOrWarn() {
