@@ -99,8 +99,7 @@ void TDCPList::LoadDay(TDateTime date, int beaconIndex) {
         if (!all && i != static_cast<size_t>(beaconIndex)) continue;
         const std::string path =
             DailyFolderPath(Beacons[i]->FolderName()) + kPathSeparator + DailyFileName(date);
-        // The day's files are in the reader's own format: its result cannot be -1.
-        if (FileExists(path)) static_cast<void>(reader->ReadFile(path));
+        if (FileExists(path)) reader->ReadDailyFile(path);
     }
 }
 

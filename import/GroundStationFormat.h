@@ -56,6 +56,10 @@ constexpr std::string_view kGoesStatusTexts[] = {
     "MESSAGE RECEIVED ON WRONG CHANNEL",
 };
 constexpr std::string_view kGoesEndMark = " X*";
+// A framed GOES message: SOH, the header, the body of the announced length, then one
+// of the closing bytes STX or ETX, on one line.
+constexpr std::string_view kGoesFrameStart = "\x01";
+constexpr std::string_view kGoesFrameEnds = "\x02\x03";
 constexpr char kGoesGoodReception = 'G';
 
 // End marker that first-level decoding looks for at the end of a body.

@@ -18,10 +18,9 @@ size_t FieldEnd(std::string_view line, size_t pos) {
     return end == std::string_view::npos ? line.size() : end;
 }
 
-bool IsBlankOrControl(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte <= ' ' || byte == 0x7F;
-}
+// DEL (0x7F) is not among them: it is the 6-bit character of the value 63, a cyclic
+// number a body may start with.
+bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 std::string_view TrimLeftControl(std::string_view text) {
     size_t pos = 0;
@@ -94,6 +93,14 @@ std::string_view GoesHeaderBodyText(std::string_view line) {
     std::string_view text = TrimLeftControl(line.substr(kGoesHeaderLength));
     if (text.starts_with(kVgtm)) text = TrimLeftControl(text.substr(kVgtm.size()));
     return text;
+}
+
+std::string_view FramedGoesBody(std::string_view afterHeader, int32_t announced) {
+    const auto length = static_cast<size_t>(announced);
+    if (announced >= 0 && length < afterHeader.size() &&
+        kGoesFrameEnds.find(afterHeader[length]) != std::string_view::npos)
+        return afterHeader.substr(0, length);
+    return afterHeader.substr(0, afterHeader.find_first_of(kGoesFrameEnds));
 }
 
 namespace {

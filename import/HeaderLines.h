@@ -40,10 +40,15 @@ struct TGoesHeader {
 // True when the line holds one of the station's status texts anywhere.
 [[nodiscard]] bool HasGoesStatusText(std::string_view line);
 
-// The body text carried by a GOES header line: from character 38 on, leading white
-// space and control characters removed, then a leading "VGTM" and the white space
-// after it.
+// The body text carried by a GOES header line: from character 38 on, leading bytes
+// 0x00 to 0x20 (white space and control characters) removed, then a leading "VGTM"
+// and the same bytes after it.
 [[nodiscard]] std::string_view GoesHeaderBodyText(std::string_view line);
+
+// The body of a framed GOES message, from what follows its header: the announced
+// number of characters when a closing byte (STX, ETX) follows them, otherwise
+// everything up to the first closing byte (or the end).
+[[nodiscard]] std::string_view FramedGoesBody(std::string_view afterHeader, int32_t announced);
 
 // The "at" header line built for a GOES or BRU block:
 // Number + "-ALL           0 at " + date + " " + hh:nn:ss + " UTC " + length + "BT " + o|x.

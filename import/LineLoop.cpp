@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <memory>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -33,8 +34,11 @@ std::string ErrorText(std::string_view text) {
 
 }  // namespace
 
-TLineLoop::TLineLoop(TDecodFile& reader, TDCPList* beacons, bool dayFirst)
-    : reader_(reader), beacons_(beacons), dayFirst_(dayFirst) {}
+TLineLoop::TLineLoop(TDecodFile& reader, TDCPList* beacons, bool dayFirst, bool storedDay)
+    : reader_(reader),
+      beacons_(beacons),
+      dayFirst_(dayFirst),
+      bodyLineLimit_(storedDay ? std::numeric_limits<size_t>::max() : kPendingBufferSize) {}
 
 namespace {
 
@@ -68,7 +72,7 @@ size_t SkipPlainBytes(std::string_view bytes, size_t i) {
 
 }  // namespace
 
-void TLineLoop::Run(std::string_view bytes) {
+int32_t TLineLoop::Run(std::string_view bytes) {
     size_t start = 0;
     bool hasCarriageReturn = false;
     for (size_t i = 0; i < bytes.size(); ++i) {
@@ -86,6 +90,7 @@ void TLineLoop::Run(std::string_view bytes) {
         }
     }
     CutLine(bytes.substr(start), hasCarriageReturn);
+    return lineNumber_;
 }
 
 void TLineLoop::CutLine(std::string_view segment, bool hasCarriageReturn) {
@@ -114,7 +119,11 @@ void TLineLoop::HandleLine(std::string_view line) {
         pendingCount_ = 0;
         CloseBlock();
     }
-    if (format == kFormatGoes) ReadGoesHeader(line);
+    if (format == kFormatGoes) {
+        // A framed message is the whole line.
+        if (ReadFramedGoesLine(line)) return;
+        if (ReadGoesHeader(line, line) && reader_.CurrentBlock != nullptr) goesBodyText_ = GoesHeaderBodyText(line);
+    }
     if (format == kFormatBru && line.starts_with(kBruHeaderPrefix)) ReadBruHeader(line);
     if (IsAtHeaderCandidate(line)) {
         section_ = kSectionHeader;
@@ -183,18 +192,35 @@ void TLineLoop::ReadAtHeader(std::string_view line) {
     FileBlock(std::string(line), CombineDateTime(date, time), announced.value_or(0));
 }
 
-void TLineLoop::ReadGoesHeader(std::string_view line) {
-    const std::optional<TGoesHeader> header = ScanGoesHeader(line);
-    if (!header || HasGoesStatusText(line)) return;
+// The whole message on one line: SOH, the header, the body of the announced length,
+// STX or ETX. The body is taken as it stands, whatever its length; what follows the
+// closing byte on the line is dropped, and the message ends with the line.
+bool TLineLoop::ReadFramedGoesLine(std::string_view line) {
+    if (!line.starts_with(kGoesFrameStart) || !ReadGoesHeader(line, line.substr(kGoesFrameStart.size())))
+        return false;
+    if (TDCPDataBloc* block = reader_.CurrentBlock) {
+        const std::string_view afterHeader =
+            line.substr(std::min(line.size(), kGoesFrameStart.size() + kGoesHeaderLength));
+        block->AddBody(FramedGoesBody(afterHeader, block->AnnouncedLength));
+        CloseBlock();
+    }
+    return true;
+}
+
+// A GOES header at the start of text (the line itself, or what follows SOH). False when
+// the text does not read as one: the line is then a body line. Otherwise the line is a
+// header line: its block is filed and open, or an error was recorded and no block is.
+bool TLineLoop::ReadGoesHeader(std::string_view line, std::string_view text) {
+    const std::optional<TGoesHeader> header = ScanGoesHeader(text);
+    if (!header || HasGoesStatusText(line)) return false;
 
     section_ = kSectionHeader;
     reader_.CurrentBeacon = FindByNumber(header->Address);
     if (reader_.CurrentBeacon == nullptr) {
         AddError(kErrorUnknownBeacon, header->Address, line);
         CloseBlock();
-        return;
+        return true;
     }
-    const std::string_view bodyText = GoesHeaderBodyText(line);
 
     const int32_t year = ExpandYear(header->Year);
     TDateTime newYear = 0;
@@ -203,7 +229,7 @@ void TLineLoop::ReadGoesHeader(std::string_view line) {
     if (!TryEncodeDate(year, 1, 1, newYear) || header->DayOfYear < 1 || header->DayOfYear > daysInYear) {
         AddError(kErrorDate, std::to_string(year) + " JDay=" + std::to_string(header->DayOfYear));
         CloseBlock();
-        return;
+        return true;
     }
     const TDateTime date = newYear + header->DayOfYear - 1;
     TDateTime time = 0;
@@ -211,7 +237,7 @@ void TLineLoop::ReadGoesHeader(std::string_view line) {
         AddError(kErrorTime, std::to_string(header->Hour) + ":" + std::to_string(header->Minute) +
                                  ":" + std::to_string(header->Second));
         CloseBlock();
-        return;
+        return true;
     }
 
     const DateParts day = DecodeDate(date);
@@ -219,7 +245,7 @@ void TLineLoop::ReadGoesHeader(std::string_view line) {
                             header->Hour, header->Minute, header->Second, dayFirst_,
                             header->Length, header->Reception == kGoesGoodReception),
               CombineDateTime(date, time), header->Length);
-    goesBodyText_ = bodyText;
+    return true;
 }
 
 void TLineLoop::ReadBruHeader(std::string_view line) {
@@ -292,7 +318,7 @@ void TLineLoop::HandleGoesBodyLine(std::string_view line) {
 }
 
 void TLineLoop::AppendBodyLine(std::string_view line) {
-    if (line.empty() || line == kVgtm || line.size() + pendingCount_ >= kPendingBufferSize) return;
+    if (line.empty() || line == kVgtm || line.size() + pendingCount_ >= bodyLineLimit_) return;
     if (reader_.CurrentBlock != nullptr) {
         // A block is only ever opened with nothing pending, so the line goes straight in.
         reader_.CurrentBlock->AddBody(line);

@@ -20,10 +20,12 @@ class TDCP;
 class TLineLoop {
 public:
     // The reader and the beacon list must outlive the loop; beacons may be null (no
-    // beacon is then ever found).
-    TLineLoop(TDecodFile& reader, TDCPList* beacons, bool dayFirst);
+    // beacon is then ever found). storedDay: the bytes are a daily message file's,
+    // whose body lines have no length limit.
+    TLineLoop(TDecodFile& reader, TDCPList* beacons, bool dayFirst, bool storedDay = false);
 
-    void Run(std::string_view bytes);
+    // Returns the number of lines read (empty lines are not counted).
+    int32_t Run(std::string_view bytes);
 
 private:
     static constexpr int32_t kNoSection = -1;
@@ -32,7 +34,8 @@ private:
     void HandleLine(std::string_view line);
 
     void ReadAtHeader(std::string_view line);
-    void ReadGoesHeader(std::string_view line);
+    [[nodiscard]] bool ReadFramedGoesLine(std::string_view line);
+    [[nodiscard]] bool ReadGoesHeader(std::string_view line, std::string_view header);
     void ReadBruHeader(std::string_view line);
     void HandleBodyLine(std::string_view line);
     void HandleGoesBodyLine(std::string_view line);
@@ -49,6 +52,7 @@ private:
     TDecodFile& reader_;
     TDCPList* beacons_;
     const bool dayFirst_;
+    const size_t bodyLineLimit_;  // a body line of this length or more is ignored
 
     int32_t lineNumber_ = 0;
     int32_t section_ = kNoSection;   // section of the line being handled

@@ -112,10 +112,14 @@ void DecodeEveryBeacon() {
 
 }  // namespace
 
-int32_t TDecodFile::ReadFile(const std::string& path) {
+int32_t TDecodFile::ReadFile(const std::string& path) { return read(path, FormatOfPath(path), false); }
+
+void TDecodFile::ReadDailyFile(const std::string& path) { static_cast<void>(read(path, kFormatDcp, true)); }
+
+int32_t TDecodFile::read(const std::string& path, int32_t format, bool storedDay) {
     Errors.clear();
     BlocksFiled = 0;
-    const int32_t format = FormatOfPath(path);
+    LinesRead = 0;
     if (format != kFormatUnknown) {
         // Set before the file is opened, so that a file that cannot be read leaves no
         // stale references to blocks behind.
@@ -127,7 +131,7 @@ int32_t TDecodFile::ReadFile(const std::string& path) {
             // Not writable: the file is read as it stands, bit 7 included.
             size = ReadFileInto(path, buffer_);
         }
-        ReadBuffer(std::string_view(buffer_.data(), size), format);
+        ReadBuffer(std::string_view(buffer_.data(), size), format, storedDay);
         // The blocks hold copies. A large buffer goes before decoding adds the events;
         // a usual one is kept for the next file.
         if (buffer_.size() > kKeptBufferSize) std::string().swap(buffer_);
@@ -136,15 +140,15 @@ int32_t TDecodFile::ReadFile(const std::string& path) {
     return format == kFormatUnknown ? -1 : 0;
 }
 
-void TDecodFile::ReadBuffer(std::string_view bytes, int32_t format) {
+void TDecodFile::ReadBuffer(std::string_view bytes, int32_t format, bool storedDay) {
     Errors.clear();
     BlocksFiled = 0;
     Format = format;
     CheckOrder = format == kFormatStation || format == kFormatBru;
     CurrentBeacon = nullptr;
     CurrentBlock = nullptr;
-    TLineLoop loop(*this, Run().Beacons, Settings().DCPDateNew);
-    loop.Run(bytes);
+    TLineLoop loop(*this, Run().Beacons, Settings().DCPDateNew, storedDay);
+    LinesRead = loop.Run(bytes);
 }
 
 int32_t TDecodFile::FormatOfPath(std::string_view path) {

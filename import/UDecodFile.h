@@ -30,6 +30,7 @@ public:
     int32_t Format = 0;  // kFormatDcp, kFormatStation, kFormatBru or kFormatGoes
     std::vector<TDecodFileError> Errors;  // errors of the last file read
     int32_t BlocksFiled = 0;  // blocks filed from the last file read (repeated headers included)
+    int32_t LinesRead = 0;    // non-empty lines of the last file read
 
     // Reads one ground-station file into the beacon list Run().Beacons: picks the
     // format by extension, clears bit 7 of every byte of the file on disk, runs the
@@ -38,10 +39,16 @@ public:
     // neither modified nor read). Throws FileError when the file cannot be read.
     [[nodiscard]] int32_t ReadFile(const std::string& path);
 
+    // Reads a daily message file back (day loading): as ReadFile reads a ".DCP" file,
+    // except that a body line of any length is taken. A stored body is one line, and
+    // the station's limit on line length must not drop a long one.
+    void ReadDailyFile(const std::string& path);
+
     // The line loop on bytes already in memory, as ReadFile runs it for a file of the
     // given format: empties Errors, sets Format and CheckOrder, files blocks under the
     // beacons of Run().Beacons. No file access, no decoding.
-    void ReadBuffer(std::string_view bytes, int32_t format);
+    // storedDay: the bytes are a daily message file's (see ReadDailyFile).
+    void ReadBuffer(std::string_view bytes, int32_t format, bool storedDay = false);
 
     // Format code of a file name's extension (case-insensitive), -1 when unknown.
     [[nodiscard]] static int32_t FormatOfPath(std::string_view path);
@@ -53,6 +60,8 @@ public:
     [[nodiscard]] static std::string SectionName(int32_t section);
 
 private:
+    [[nodiscard]] int32_t read(const std::string& path, int32_t format, bool storedDay);
+
     std::string buffer_;  // the bytes of the file being read, kept from file to file
 };
 

@@ -65,5 +65,19 @@ TEST_F(DayTest, LoadingTwiceKeepsOneBlockPerRecordAndStoresNothingNew) {
     EXPECT_TRUE(boxes_.shown.empty());
 }
 
+// The station's limit on the length of a body line does not apply to a stored body.
+TEST_F(DayTest, LongBodiesReadBackWhole) {
+    const std::vector<size_t> lengths = {4095, 4096, 20000};
+    for (size_t i = 0; i < lengths.size(); ++i)
+        AddBlock(*List().Beacons[0], Header(0, 12 + static_cast<int>(i)), At(2005, 3, 7, 12 + static_cast<int>(i)),
+                 std::string(lengths[i], 'A'));
+    List().FlushAll();
+    List().ClearAll();
+    List().LoadDay(At(2005, 3, 7), 0);
+    std::vector<size_t> read;
+    for (const auto& block : List().Beacons[0]->Blocks) read.push_back(block->Body.size());
+    EXPECT_EQ(read, (std::vector<size_t>{8, 4095, 4096, 20000}));
+}
+
 }  // namespace
 }  // namespace skylog::test

@@ -147,6 +147,7 @@ TEST_F(ReaderTest, GoesAndBruLinesGiveTheseBlocksAndErrors) {
          {"ABCDEFGH" + end}, {}},
         {"control bytes and VGTM at the start of the header line's text go", GoesLine("VGTM   ABC X*zz") + "\nNEXT\n",
          3, goes, {"ABC" + end}, {}},
+        {"DEL there is data (cyclic number 63)", GoesLine(" \x01\x7f" "ABC X*"), 3, goes, {"\x7f" "ABC" + end}, {}},
         {"two characters and a space end a message", GoesLine("ABC") + "\nDE \nFGH\n", 3, goes, {"ABCDE" + end}, {}},
         {"a status line alone is no header", GoesLine("DUPLICATE MESSAGE RECEIVED"), 3, goes, {}, {}},
         {"GOES errors quote the numbers read",
@@ -174,6 +175,45 @@ TEST_F(ReaderTest, GoesAndBruLinesGiveTheseBlocksAndErrors) {
         list->ClearAll();
         reader.ReadBuffer(c.file, c.format);
         EXPECT_EQ(Bodies(c.beacon), c.bodies) << c.why;
+        EXPECT_EQ(ErrorList(), c.errors) << c.why;
+    }
+}
+
+// SOH, the header, the body of the announced length, STX or ETX: the body is taken as
+// it stands, its length as the header gives it.
+TEST_F(ReaderTest, FramedGoesMessagesAreReadWhole) {
+    const auto framed = [](std::string_view body, int announced, std::string_view time = "140210",
+                           std::string_view address = "CE123456") {
+        char length[8];
+        std::snprintf(length, sizeof length, "%05d", announced);
+        return "\x01" + GoesLine("", 'G', time, "05066", address).substr(0, 32) + length + std::string(body);
+    };
+    struct Case {
+        std::string why, file;
+        Strings bodies;
+        std::vector<int32_t> announced;
+        Strings errors;
+    };
+    const std::vector<Case> cases = {
+        {"exactly the announced length, a leading space and a closing byte among them",
+         framed(" A\x03" "BC", 5) + "\x03\n", {" A\x03" "BC"}, {5}, {}},
+        {"blank lines between messages, STX or ETX",
+         framed("XYZ\x02", 3) + "\r\n\r\n" + framed("UV\x03", 2, "140300") + "\r\n", {"XYZ", "UV"}, {3, 2}, {}},
+        {"shorter or longer than announced: up to the closing byte",
+         framed("ABC\x03", 10) + "\n" + framed("ABCDE\x02", 2, "140300") + "\n", {"ABC", "ABCDE"}, {10, 2}, {}},
+        {"the message ends with its line; what follows the closing byte goes",
+         framed("AB\x03zz", 2) + "\nLOST\n" + framed("CD", 2, "140300") + "\nLOST\n", {"AB", "CD"}, {2, 2}, {}},
+        {"no end mark in a framed body", framed("A X*B\x03", 5), {"A X*B"}, {5}, {}},
+        {"header errors as without framing", framed("AB\x03", 2, "140210", "XX000001") + "\n" +
+                                                  framed("AB\x03", 2, "250210"),
+         {}, {}, {"3@1 XX000001", "5@2 25:2:10"}}};
+    for (const Case& c : cases) {
+        list->ClearAll();
+        reader.ReadBuffer(c.file, 3);
+        EXPECT_EQ(Bodies(goes), c.bodies) << c.why;
+        std::vector<int32_t> announced;
+        for (const auto& block : goes->Blocks) announced.push_back(block->AnnouncedLength);
+        EXPECT_EQ(announced, c.announced) << c.why;
         EXPECT_EQ(ErrorList(), c.errors) << c.why;
     }
 }
