@@ -92,6 +92,12 @@ int importFiles(const Args& args, const Options&) {
                 errors += static_cast<long>(reader->Errors.size());
                 if (!reader->Errors.empty()) progress.Erase();
                 printErrors(path, *reader);
+                // Without an error nor a message, nothing would tell that the file held
+                // nothing the reader knows.
+                if (reader->Errors.empty() && reader->BlocksFiled == 0) {
+                    progress.Erase();
+                    std::cerr << path << ": aucun message reconnu (" << reader->LinesRead << " lignes lues)\n";
+                }
             }
         } catch (const FileError& e) {
             progress.Erase();

@@ -60,6 +60,16 @@ TEST_F(ImportCommandTest, ErrorsOnStdoutFailuresOnStderr) {
     EXPECT_NE(out.find(a + ": Ligne 3, E=3"), std::string::npos);
 }
 
+// A file read without an error that gives no message says so; the others do not.
+TEST_F(ImportCommandTest, AFileWithoutAnyMessageSaysSo) {
+    WriteText(dir.File("none.DCP"), "no header\n\nnor here\n");
+    WriteText(dir.File("one.DCP"), Message(0));
+    WriteText(dir.File("bad.DCP"), "9999-ALL 0 at 03/07/05 14:02:10 UTC 4BT o\n");
+    EXPECT_EQ(Import("'" + dir.File("none.DCP") + "' '" + dir.File("one.DCP") + "' '" + dir.File("bad.DCP") + "'"), 0);
+    EXPECT_EQ(err, dir.File("none.DCP") + ": aucun message reconnu (2 lignes lues)\n"
+                   "3 fichier(s) lu(s), 1 message(s), 1 erreur(s) de lecture\n");
+}
+
 TEST_F(ImportCommandTest, StoreIsFlushedAcrossBatchesOfFiles) {
     std::string files, expected;
     for (int i = 0; i < 51; ++i) {
