@@ -52,7 +52,8 @@ private:
     std::map<std::string, int> counts_;
 };
 
-// Index of a format in the reader target's table (.CNRS .NASA .DCP .BRU .GOES).
+// Index of a format in the reader target's table (.CNRS .NASA .DCP .BRU .GOES, where
+// both GOES forms go).
 uint8_t FormatByte(gen::StationFormat format) {
     switch (format) {
         case gen::StationFormat::Cnrs: return 0;

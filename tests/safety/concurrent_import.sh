@@ -34,8 +34,8 @@ failed=0
 for ((round = 0; round < rounds; round++)); do
     s=$((seed + round))
     set_dir=$tmp/set$round
-    # 12 files per format: 60 files; run A takes the first 40, run B the last 40.
-    "$gen" --out "$set_dir" --format all --files 12 --messages 600 --beacons 5 --days 2 \
+    # 10 files per format: 60 files; run A takes the first 40, run B the last 40.
+    "$gen" --out "$set_dir" --format all --files 10 --messages 600 --beacons 5 --days 2 \
         --seed "$s" --defects --no-expected >/dev/null
     mapfile -t all < <(cd "$set_dir/input" && ls | sort -t_ -k2,2n -k1,1)
     mkdir -p "$tmp/a$round" "$tmp/b$round" "$tmp/a${round}s" "$tmp/b${round}s"

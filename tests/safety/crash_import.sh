@@ -3,7 +3,7 @@
 # the same stored data as an import that was never interrupted: no message lost or
 # doubled, no cut record, no K7 event lost or doubled, no temporary file left.
 #
-# Two phases on the same generated set (all five formats, with defects):
+# Two phases on the same generated set (all six formats, with defects):
 #   import   `skylog import FILES...` on one copy of the files, killed and re-run; the
 #            reader rewrites its input in place (bit 7), so kills also land there;
 #   collect  `skylog collect --dir DIR --delete`, killed and re-run (the folder filled
@@ -24,7 +24,7 @@ skylog=$1 gen=$2 compare=$3 host=$4
 shift 4
 seed=${SAFETY_SEED:-$(( $(date +%s) % 100000 ))}
 kills=10
-files_per_format=40   # five formats: 200 files
+files_per_format=34   # six formats: 204 files
 messages=800
 keep=0
 while [[ $# -gt 0 ]]; do
@@ -38,7 +38,7 @@ while [[ $# -gt 0 ]]; do
         *) echo "option inconnue : $1" >&2; exit 2 ;;
     esac
 done
-echo "crash_import: seed $seed, $((files_per_format * 5)) files, $messages messages, $kills kills per phase"
+echo "crash_import: seed $seed, $((files_per_format * 6)) files, $messages messages, $kills kills per phase"
 RANDOM=$seed
 
 tmp=$(mktemp -d)

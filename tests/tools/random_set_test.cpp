@@ -57,7 +57,7 @@ TEST(RandomSet, UnworkableConfigurationsAreRefused) {
 TEST(SampleData, CommittedSampleIsWhatTheDocumentedCommandWrites) {
     const GeneratedSet set = GenerateRandomSet(Config(2005, 300, 5, true));
     const std::string sample = std::string(SKYLOG_SOURCE_DIR) + "/sample/";
-    ASSERT_EQ(set.files.size(), 5u);
+    ASSERT_EQ(set.files.size(), 6u);
     for (const GeneratedFile& file : set.files) {
         EXPECT_EQ(ReadFileBytes(sample + "input/" + file.name), file.bytes) << file.name;
     }

@@ -69,7 +69,7 @@ TEST(StationFiles, HighBitsComeOffAgainWhenBit7IsCleared) {
 
 // The end marker becomes " X*" (bytes after it follow the mark) or a last line of two
 // characters and a space; a body without it gets no mark. A body starting with DEL (cyclic
-// number 63) starts on the next line: the reader strips control characters after the header.
+// number 63) starts on the header line, a body starting with a space on the next one.
 TEST(StationFiles, GoesMessagesInLinesAsTheReaderCutsThem) {
     using enum GoesEndStyle;
     const std::string end(kEndMarker);
@@ -82,7 +82,8 @@ TEST(StationFiles, GoesMessagesInLinesAsTheReaderCutsThem) {
         {std::string(100, 'C') + end + "QQ", XStar, {std::string(69, 'C'), std::string(31, 'C') + " X*QQ"}},
         {std::string(30, 'D') + end, ThreeCharLine, {std::string(28, 'D'), "DD "}},
         {std::string(20, 'E') + "\x04]Jd", XStar, {std::string(20, 'E') + "\x04]Jd"}},
-        {"\x7f" + std::string(20, 'F') + end, XStar, {"", "\x7f" + std::string(20, 'F') + " X*"}}};
+        {"\x7f" + std::string(20, 'F') + end, XStar, {"\x7f" + std::string(20, 'F') + " X*"}},
+        {" " + std::string(20, 'G') + end, XStar, {"", " " + std::string(20, 'G') + " X*"}}};
     for (const Case& c : cases) {
         StationMessage m = Message(c.body);
         m.goesEnd = c.style;

@@ -40,6 +40,8 @@ constexpr size_t kGoesHeaderLength = 37;
 constexpr size_t kGoesAddressLength = 8;
 constexpr std::string_view kGoesEndMark = " X*";
 constexpr char kGoesGoodReception = 'G';
+// A framed GOES message starts with SOH; STX or ETX (StationFile.h) follows its body.
+constexpr char kGoesFrameStart = '\x01';
 
 // Station name lines of .CNRS and .NASA files.
 constexpr std::string_view kStationNamePrefix = "0000";

@@ -219,7 +219,9 @@ private:
             if (!rng_.OneIn(kDefectOneIn)) continue;
             DefectKind kind = kDefectKinds[rng_.Below(static_cast<int>(std::size(kDefectKinds)))];
             // A GOES header carries a day number, which cannot name a day that does not exist.
-            if (kind == DefectKind::BadHeaderDate && FormatOfSlot(m.slot) == StationFormat::Goes) {
+            const StationFormat format = FormatOfSlot(m.slot);
+            if (kind == DefectKind::BadHeaderDate &&
+                (format == StationFormat::Goes || format == StationFormat::GoesFramed)) {
                 kind = DefectKind::BadHeaderTime;
             }
             m.defect = kind;
@@ -374,6 +376,7 @@ private:
             sm.body = BodyOf(m);
             sm.goesReception = rng_.OneIn(10) ? '?' : kGoesGoodReception;
             sm.goesEnd = rng_.OneIn(4) ? GoesEndStyle::ThreeCharLine : GoesEndStyle::XStar;
+            sm.goesClosing = rng_.OneIn(2) ? kFramedGoesStx : kFramedGoesEtx;
             sm.programNumber = 1 + m.index % 99;
             int beaconKey = m.beacon;
             if (m.defect) {
@@ -406,7 +409,8 @@ private:
         for (int slot = 0; slot < slots_; ++slot) {
             const StationFormat format = FormatOfSlot(slot);
             const int fileIndex = slot / static_cast<int>(config_.formats.size());
-            names.push_back(prefix + std::to_string(fileIndex + 1) + std::string(FormatExtension(format)));
+            names.push_back(prefix + std::to_string(fileIndex + 1) + std::string(FormatNameTag(format)) +
+                            std::string(FormatExtension(format)));
             auto& list = slotMessages[static_cast<size_t>(slot)];
             // Name-line stations deliver beacon by beacon; the others in time order.
             const bool byBeacon = format == StationFormat::Cnrs || format == StationFormat::Nasa;
@@ -422,6 +426,8 @@ private:
             FileStyle style;
             style.dayFirst = config_.dayFirst;
             style.lineWidth = config_.lineWidth.value_or(DefaultWidth(format));
+            // Some receiving software puts a blank line between framed messages.
+            style.blankLines = fileIndex % 2 == 0;
             style.lineEnd = !config_.defects ? LineEnd::CrLf
                             : slot % 3 == 0  ? LineEnd::CrLf
                             : slot % 3 == 1  ? LineEnd::Lf
@@ -445,6 +451,7 @@ private:
             case StationFormat::Dcp: return 0;
             case StationFormat::Goes: return 69;
             case StationFormat::Bru: return 64;
+            case StationFormat::GoesFramed: return 0;  // a message is one line
         }
         return 69;
     }

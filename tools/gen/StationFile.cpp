@@ -10,7 +10,7 @@ namespace skylog::gen {
 const std::vector<StationFormat>& AllFormats() {
     static const std::vector<StationFormat> formats = {StationFormat::Cnrs, StationFormat::Nasa,
                                                        StationFormat::Dcp, StationFormat::Goes,
-                                                       StationFormat::Bru};
+                                                       StationFormat::Bru, StationFormat::GoesFramed};
     return formats;
 }
 
@@ -21,6 +21,7 @@ std::string_view FormatName(StationFormat format) {
         case StationFormat::Dcp: return "dcp";
         case StationFormat::Goes: return "goes";
         case StationFormat::Bru: return "bru";
+        case StationFormat::GoesFramed: return "goes-framed";
     }
     return "";
 }
@@ -32,8 +33,13 @@ std::string_view FormatExtension(StationFormat format) {
         case StationFormat::Dcp: return ".DCP";
         case StationFormat::Goes: return ".GOES";
         case StationFormat::Bru: return ".BRU";
+        case StationFormat::GoesFramed: return ".GOES";
     }
     return "";
+}
+
+std::string_view FormatNameTag(StationFormat format) {
+    return format == StationFormat::GoesFramed ? "_framed" : "";
 }
 
 std::optional<StationFormat> ParseFormatName(std::string_view name) {
@@ -216,14 +222,26 @@ void WriteGoesMessage(FileWriter& writer, const StationMessage& m, const FileSty
     }
     const std::string header =
         GoesHeader(m.beaconNumber, m.date, m.goesReception, static_cast<int>(m.body.size()), m.headerDefect);
-    // The reader drops white space and control characters at the start of the header
-    // line's body text, DEL (cyclic number 63) included: such a body starts on the
-    // next line, which is taken as it stands.
+    // The reader drops the bytes 0x00 to 0x20 at the start of the header line's body
+    // text: a body starting with one starts on the next line, which is taken as it
+    // stands. DEL (cyclic number 63) is data and stays on the header line.
     const auto first = static_cast<uint8_t>(lines.front().empty() ? 'A' : lines.front()[0] & 0x7F);
-    const bool ownLine = first <= ' ' || first == 0x7F;
+    const bool ownLine = first <= ' ';
     if (ownLine) writer.Line(header);
     for (size_t i = 0; i < lines.size(); ++i) writer.Line(i == 0 && !ownLine ? header + lines[i] : lines[i]);
     if (threeChar) writer.Line(lastPiece + " ");
+}
+
+// SOH, the header, the body whole (end marker and trailing bytes included), STX or ETX.
+void WriteFramedGoesMessage(FileWriter& writer, const StationMessage& m, const FileStyle& style) {
+    if (m.goesClosing != kFramedGoesStx && m.goesClosing != kFramedGoesEtx)
+        throw std::invalid_argument("a framed GOES message closes with STX or ETX");
+    std::string line(1, kGoesFrameStart);
+    line += GoesHeader(m.beaconNumber, m.date, m.goesReception, static_cast<int>(m.body.size()), m.headerDefect);
+    line += m.highBits ? WithHighBits(m.body) : m.body;
+    line += m.goesClosing;
+    writer.Line(line);
+    if (style.blankLines) writer.Line("");
 }
 
 }  // namespace
@@ -250,6 +268,7 @@ std::string WriteStationFile(StationFormat format, std::span<const StationMessag
                 writer.Body(m.body, m.highBits);
                 break;
             case StationFormat::Goes: WriteGoesMessage(writer, m, style); break;
+            case StationFormat::GoesFramed: WriteFramedGoesMessage(writer, m, style); break;
         }
         previous = &m;
     }

@@ -1,6 +1,7 @@
 #pragma once
-// Ground-station message files in their five formats, with the line lengths, line
-// ends and header lines stations write, and the defects they sometimes deliver.
+// Ground-station message files in their formats (GOES files in two forms), with the
+// line lengths, line ends and header lines stations write, and the defects they
+// sometimes deliver.
 
 #include <optional>
 #include <span>
@@ -12,12 +13,20 @@
 
 namespace skylog::gen {
 
-enum class StationFormat { Cnrs, Nasa, Dcp, Goes, Bru };
+// GoesFramed: ".GOES" files that receiving software writes, each message on one line
+// framed by control bytes.
+enum class StationFormat { Cnrs, Nasa, Dcp, Goes, Bru, GoesFramed };
 
 [[nodiscard]] const std::vector<StationFormat>& AllFormats();
 [[nodiscard]] std::string_view FormatName(StationFormat format);       // "cnrs"
 [[nodiscard]] std::string_view FormatExtension(StationFormat format);  // ".CNRS"
+// What file names of the format carry before the extension ("_framed"), so that the
+// two GOES forms of a set get distinct names.
+[[nodiscard]] std::string_view FormatNameTag(StationFormat format);
 [[nodiscard]] std::optional<StationFormat> ParseFormatName(std::string_view name);
+
+inline constexpr char kFramedGoesStx = '\x02';
+inline constexpr char kFramedGoesEtx = '\x03';
 
 enum class HeaderDefect {
     None,
@@ -37,6 +46,7 @@ struct StationMessage {
     HeaderDefect headerDefect = HeaderDefect::None;
     char goesReception = 'G';
     GoesEndStyle goesEnd = GoesEndStyle::XStar;
+    char goesClosing = kFramedGoesEtx;  // framed GOES: STX or ETX after the body
     bool highBits = false;  // set bit 7 on some body characters (the reader clears it)
     int programNumber = 1;  // BRU, not read
 };
@@ -47,6 +57,7 @@ struct FileStyle {
     size_t lineWidth = 69;  // body characters per line; 0 keeps a body on one line
     LineEnd lineEnd = LineEnd::CrLf;
     bool dayFirst = true;  // "at" dates as dd/mm/yy (the reader's DCPDateNew); mm/dd/yy when false
+    bool blankLines = false;  // framed GOES: a blank line after each message
 };
 
 // `<Number>-ALL           0 at dd/mm/yy hh:nn:ss UTC <length>BT o`

@@ -19,7 +19,7 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
-    "usage: skylog-gen --out DIR [--format cnrs|nasa|dcp|goes|bru|all] [--messages N]\n"
+    "usage: skylog-gen --out DIR [--format cnrs|nasa|dcp|goes|goes-framed|bru|all] [--messages N]\n"
     "                  [--beacons B] [--days D] [--seed S] [--defects] [--files F]\n"
     "                  [--start YYYY-MM-DD] [--month-first] [--line-width W] [--no-expected]\n"
     "                  [--dense]\n"
