@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "Common/FileUtil.h"
@@ -34,43 +35,63 @@ std::vector<std::string_view> SplitDailyLines(std::string_view bytes) {
     return lines;
 }
 
+std::string AppendJournalPath(std::string_view dailyFile) {
+    const size_t slash = dailyFile.rfind(kPathSeparator);
+    const size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    return std::string(dailyFile.substr(0, nameStart)) + "." + std::string(dailyFile.substr(nameStart)) +
+           ".journal";
+}
+
 namespace {
 
-bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
+constexpr size_t kMaxJournalSize = 32;
 
-// Start of the line that ends at end (exclusive).
-size_t lineStart(std::string_view bytes, size_t end) {
-    while (end > 0 && !isLineBreak(bytes[end - 1])) --end;
-    return end;
+// The size a journal holds; nothing when it is not whole.
+std::optional<uint64_t> journalSize(std::string_view text) {
+    if (text.size() < 2 || text.back() != '\n') return std::nullopt;
+    text.remove_suffix(1);
+    uint64_t size = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9' || size > (UINT64_MAX - 9) / 10) return std::nullopt;
+        size = size * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return size;
 }
 
-// End of the line before the break that ends at end (CR LF, CR or LF).
-size_t beforeBreak(std::string_view bytes, size_t end) {
-    if (end >= 2 && bytes[end - 2] == '\r' && bytes[end - 1] == '\n') return end - 2;
-    return end - 1;
-}
-
-// A stored header is in the reader's "at" form; a body never holds these words.
-bool isHeaderLine(std::string_view line) {
-    return line.find(" at ") != std::string_view::npos && line.find(" UTC ") != std::string_view::npos;
+// Writes the journal of an append that starts at size; false when it cannot be written,
+// the append then going on without one.
+bool writeJournal(const std::string& journal, uint64_t size) {
+    const int fd = ::open(journal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    const std::string text = std::to_string(size) + "\n";
+    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    const bool closed = ::close(fd) == 0;
+    if (written && closed) return true;
+    ::unlink(journal.c_str());
+    return false;
 }
 
 }  // namespace
 
-size_t WholeRecordsEnd(std::string_view bytes) {
-    if (bytes.empty()) return 0;
-    if (isLineBreak(bytes.back())) {
-        // A header as the last line lost its body.
-        const size_t end = beforeBreak(bytes, bytes.size());
-        const size_t start = lineStart(bytes, end);
-        return isHeaderLine(bytes.substr(start, end - start)) ? start : bytes.size();
+bool RepairKilledAppend(const std::string& dailyFile) {
+    const std::string journal = AppendJournalPath(dailyFile);
+    const int fd = ::open(journal.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char text[kMaxJournalSize];
+    const ssize_t n = ::read(fd, text, sizeof text);
+    ::close(fd);
+    const std::optional<uint64_t> size = n > 0 ? journalSize(std::string_view(text, static_cast<size_t>(n)))
+                                               : std::nullopt;
+    struct stat info {};
+    bool cut = false;
+    if (size && ::stat(dailyFile.c_str(), &info) == 0 && static_cast<uint64_t>(info.st_size) > *size) {
+        if (::truncate(dailyFile.c_str(), static_cast<off_t>(*size)) != 0)
+            throw FileError("Impossible de couper le fichier " + dailyFile + " à sa taille d'avant l'ajout interrompu : " +
+                            std::strerror(errno));
+        cut = true;
     }
-    // The last line was cut: a piece of header, or a piece of body after its header.
-    const size_t lastStart = lineStart(bytes, bytes.size());
-    if (lastStart == 0) return 0;
-    const size_t end = beforeBreak(bytes, lastStart);
-    const size_t start = lineStart(bytes, end);
-    return isHeaderLine(bytes.substr(start, end - start)) ? start : lastStart;
+    ::unlink(journal.c_str());
+    return cut;
 }
 
 namespace {
@@ -113,22 +134,21 @@ bool TDailyFileIndex::Contains(const std::string& path, std::string_view header,
     struct stat info {};
     if (sizeKnown && it != files_.end()) {
         info.st_size = static_cast<off_t>(it->second.size);
-    } else if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        files_.erase(path);
-        return false;
+    } else {
+        // Under the working directory lock no other writer can be appending now: a
+        // journal is what a killed one left.
+        if (RepairKilledAppend(path)) it = files_.end();
+        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+            files_.erase(path);
+            return false;
+        }
     }
     if (it == files_.end() || it->second.size != static_cast<uint64_t>(info.st_size)) {
         const std::string bytes = ReadFileBytes(path);
         Entry entry;
         entry.size = bytes.size();
-        const size_t whole = WholeRecordsEnd(bytes);
-        // A writer killed in the middle of a record: the cut record goes, and comes back
-        // whole when its block is stored again. Under the working directory lock no
-        // other writer can be appending now.
-        if (whole < bytes.size() && ::truncate(path.c_str(), static_cast<off_t>(whole)) == 0)
-            entry.size = whole;
-        addLines(entry.lines, std::string_view(bytes).substr(0, whole));
-        entry.indexed.push_back({0, whole});
+        addLines(entry.lines, bytes);
+        entry.indexed.push_back({0, bytes.size()});
         it = files_.insert_or_assign(path, std::move(entry)).first;
     }
     if (header.find(' ') == std::string_view::npos) return holdsSpacelessLine(path, it->second, header);
@@ -164,6 +184,7 @@ bool TDailyFileIndex::Append(const std::string& path, std::string_view record,
 
 bool TDailyFileIndex::Append(const std::string& path, std::span<const std::string_view> pieces,
                              TLineSet& lines) {
+    if (RepairKilledAppend(path)) files_.erase(path);
     FileDescriptor fd(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
     if (fd.get() < 0) {
         files_.erase(path);
@@ -172,6 +193,8 @@ bool TDailyFileIndex::Append(const std::string& path, std::span<const std::strin
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0) throwWriteError(path, errno);
     const off_t oldSize = info.st_size;
+    const std::string journal = AppendJournalPath(path);
+    const bool journalled = writeJournal(journal, static_cast<uint64_t>(oldSize));
 
     std::string_view separator;
     if (oldSize > 0) {
@@ -197,7 +220,8 @@ bool TDailyFileIndex::Append(const std::string& path, std::span<const std::strin
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 const int error = n < 0 ? errno : ENOSPC;
-                [[maybe_unused]] const int cutBack = ::ftruncate(fd.get(), oldSize);
+                // Cut back here, or by the journal at the next look at the file.
+                if (::ftruncate(fd.get(), oldSize) == 0 && journalled) ::unlink(journal.c_str());
                 files_.erase(path);
                 throwWriteError(path, error);
             }
@@ -219,6 +243,8 @@ bool TDailyFileIndex::Append(const std::string& path, std::span<const std::strin
         files_.erase(path);
         throwWriteError(path, errno);
     }
+    // Every record is whole: the journal goes.
+    if (journalled) ::unlink(journal.c_str());
 
     auto addRecordLines = [&](TLineSet& into) {
         into.merge(lines);  // moves the nodes; a line already there stays in lines

@@ -56,10 +56,17 @@ void ForEachDailyLine(std::string_view bytes, F&& f) {
     if (start < end) f(std::string_view(start, static_cast<size_t>(end - start)));
 }
 
-// Size of the bytes up to the end of the last whole record. Less than the size when
-// a writer was killed in the middle of a record: the cut record (a header without its
-// body, a piece of body, a piece of header) is then the rest.
-[[nodiscard]] size_t WholeRecordsEnd(std::string_view bytes);
+// The journal of an append to a daily file: beside it, named "." + its name +
+// ".journal", holding the file's size before the append (decimal, then a line feed).
+// It is written before a batch of records is appended and removed once they all are,
+// so a journal left behind means that an append was killed: whatever it wrote is cut
+// off at the next look at the file (RepairKilledAppend). Under the working directory
+// lock, like every append.
+[[nodiscard]] std::string AppendJournalPath(std::string_view dailyFile);
+// Cuts the daily file back to the size its journal holds and removes the journal, when
+// one was left. True when the file was cut. A journal that is not whole was left before
+// its append began, and is only removed.
+bool RepairKilledAppend(const std::string& dailyFile);
 
 // The stored lines of the daily files, so that the duplicate test of a block does not
 // read its file again: a file is read when it is first asked about and again only when
@@ -67,18 +74,18 @@ void ForEachDailyLine(std::string_view bytes, F&& f) {
 class TDailyFileIndex {
 public:
     // True when a line of the file equals the header without regard to letter case.
-    // False for a missing file. A record cut short at the end of the file (a writer
-    // killed while appending) does not count and is removed when the file is read, so
-    // call it, and Append, under the working directory lock. Throws FileError when the
-    // file cannot be read.
+    // False for a missing file. What a killed append left is cut off when the file is
+    // read (RepairKilledAppend), so call it, and Append, under the working directory
+    // lock. Throws FileError when the file cannot be read.
     // sizeKnown: the caller has held the lock since this index last looked at the file
     // or appended to it, so that nobody else changed it: the file is not looked at.
     [[nodiscard]] bool Contains(const std::string& path, std::string_view header, bool sizeKnown = false);
 
     // Appends the record with a single write, after a line break when the file does not
-    // end with one (a record cut short by a crash must not swallow the next header).
-    // False when the file cannot be opened or created; throws FileError when writing
-    // fails (the file is then cut back to its former size).
+    // end with one (a last record without its line end is kept, and must not swallow
+    // the next header), under the journal of the append. False when the file cannot be
+    // opened or created; throws FileError when writing fails (the file is then cut back
+    // to its former size).
     // lines, when given, are the record's lines that hold a space, in upper case, as
     // the caller already found them: the index takes them (the set is left empty)
     // instead of splitting the record again.

@@ -4,7 +4,8 @@
 // - Daily message files (DataDCP/*/*.DCP): the same set of records (header + body), each
 //   record once in RESULT, and no cut record (a file must be whole two-line records).
 // - K7 files (DataK7/*/*.K7): the same 256 header bytes and the same multiset of events.
-// - No temporary file of an atomic write left in DataK7 (".NAME.tmpXXXXXX").
+// - No temporary file of an atomic write left in DataK7 (".NAME.tmpXXXXXX"), no journal
+//   of an append left in DataDCP (".NAME.journal").
 //
 // It reads the files with its own small readers rather than the engine's, so that a
 // fault of the engine's readers cannot hide a fault of its writers. Exit 0 when equal,
@@ -191,14 +192,19 @@ private:
         }
     }
 
-    // Leftovers of a killed atomic write must not stay among the K7 files: the next
-    // write of the same file removes them.
+    // Leftovers of a killed atomic write must not stay among the K7 files, nor the
+    // journal of a killed append among the daily files: the next write of the same file
+    // removes them.
     void checkTemporaries() {
+        checkLeftovers("DataK7", ".tmp");
+        checkLeftovers("DataDCP", ".journal");
+    }
+    void checkLeftovers(const std::string& folder, const std::string& mark) {
         std::error_code error;
-        if (!fs::is_directory(res_ / "DataK7", error)) return;
-        for (const auto& entry : fs::recursive_directory_iterator(res_ / "DataK7", error)) {
+        if (!fs::is_directory(res_ / folder, error)) return;
+        for (const auto& entry : fs::recursive_directory_iterator(res_ / folder, error)) {
             const std::string name = entry.path().filename().string();
-            if (entry.is_regular_file() && name.starts_with(".") && name.find(".tmp") != std::string::npos)
+            if (entry.is_regular_file() && name.starts_with(".") && name.find(mark) != std::string::npos)
                 fault("fichier temporaire laissé : " + fs::relative(entry.path(), res_).string());
         }
     }
