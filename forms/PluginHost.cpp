@@ -34,9 +34,13 @@ void TPluginHost::SetHostTitle(const QString& title) const {
     record_->Application->SetTitle(record_->Application->Context, text.c_str());
 }
 
+// As pixmaps: the host keeps its copy after the plug-in, whose resources an icon drawn
+// from a file would still read, may have been unloaded.
 void TPluginHost::SetHostIcon(const QIcon& icon) const {
     if (!record_ || !record_->Application || !record_->Application->SetIcon) return;
-    record_->Application->SetIcon(record_->Application->Context, &icon);
+    QIcon pixmaps;
+    for (const int size : {16, 24, 32, 48, 64}) pixmaps.addPixmap(icon.pixmap(size));
+    record_->Application->SetIcon(record_->Application->Context, &pixmaps);
 }
 
 }  // namespace skylog::forms
