@@ -214,13 +214,6 @@ void TDCP::ClearContent() {
     ownK7Items_.clear();
 }
 
-std::string TDCP::FolderName() const {
-    if (Name.empty()) return "_";
-    if (Name == "." || Name == "..") return "_" + Name;
-    std::string folder = Name;
-    std::replace(folder.begin(), folder.end(), '/', '_');
-    std::replace(folder.begin(), folder.end(), '\0', '_');
-    return folder;
-}
+std::string TDCP::FolderName() const { return BeaconFolderName(Name); }
 
 }  // namespace skylog

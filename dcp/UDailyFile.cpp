@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <utility>
 
 #include "Common/FileUtil.h"
@@ -27,6 +29,31 @@ std::string DailyFileName(TDateTime date) {
 std::string DailyFolderPath(std::string_view folderName) {
     return IncludeBackslash(Settings().WorkDir) + std::string(kDailyFolder) + kPathSeparator +
            std::string(folderName);
+}
+
+std::string BeaconFolderName(std::string_view beaconName) {
+    if (beaconName.empty()) return "_";
+    if (beaconName == "." || beaconName == "..") return "_" + std::string(beaconName);
+    std::string folder(beaconName);
+    std::replace(folder.begin(), folder.end(), '/', '_');
+    std::replace(folder.begin(), folder.end(), '\0', '_');
+    return folder;
+}
+
+std::optional<std::string> MoveDailyFolder(std::string_view workDir, std::string_view fromFolder,
+                                           std::string_view toFolder) {
+    namespace fs = std::filesystem;
+    const std::string base = IncludeBackslash(workDir) + std::string(kDailyFolder) + kPathSeparator;
+    const fs::path from = base + std::string(fromFolder);
+    const fs::path to = base + std::string(toFolder);
+    std::error_code error;
+    if (fromFolder == toFolder || !fs::is_directory(from, error)) return std::nullopt;
+    if (fs::exists(to, error) && !(fs::is_directory(to, error) && fs::is_empty(to, error)))
+        return "Les messages enregistrés de la balise ne peuvent pas être déplacés dans " + std::string(kDailyFolder) +
+               kPathSeparator + std::string(toFolder) + ", qui existe déjà!";
+    fs::rename(from, to, error);
+    if (error) throw FileError("impossible de renommer " + from.string() + " en " + to.string() + " : " + error.message());
+    return std::nullopt;
 }
 
 std::vector<std::string_view> SplitDailyLines(std::string_view bytes) {

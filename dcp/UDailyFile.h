@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,6 +28,15 @@ inline constexpr std::string_view kRecordLineEnd = "\r\n";
 [[nodiscard]] std::string DailyFileName(TDateTime date);
 // WorkDir + "DataDCP/" + folder name (already made safe).
 [[nodiscard]] std::string DailyFolderPath(std::string_view folderName);
+// The folder of a beacon's daily files: its name made safe (never empty, ".", "..",
+// nor containing "/").
+[[nodiscard]] std::string BeaconFolderName(std::string_view beaconName);
+// Moves the daily files of a beacon that is renamed from one folder of workDir's
+// DataDCP to another, so that its stored messages follow it. Nothing to do when the
+// old folder does not exist. Refused (the message, nothing moved) when the new folder
+// already holds files; throws FileError when the folder cannot be moved.
+[[nodiscard]] std::optional<std::string> MoveDailyFolder(std::string_view workDir, std::string_view fromFolder,
+                                                         std::string_view toFolder);
 
 // Lines of a daily file: each CR, LF or CR LF ends a line; text after the last break
 // is a line too.

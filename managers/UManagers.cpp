@@ -56,8 +56,13 @@ std::string TManager::AsLine() const {
 
 // --- TManagerList -----------------------------------------------------------------
 
-TManagerList::TManagerList(std::string fileName) : FileName(std::move(fileName)) {
-    if (FileExists(FileName)) LoadFromBytes(ReadFileBytes(FileName));
+TManagerList::TManagerList(std::string fileName) : FileName(std::move(fileName)) { LoadFromFile(); }
+
+void TManagerList::LoadFromFile() {
+    if (FileExists(FileName))
+        LoadFromBytes(ReadFileBytes(FileName));
+    else
+        Managers.clear();
 }
 
 TManager* TManagerList::Add(std::unique_ptr<TManager> manager) {

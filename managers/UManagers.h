@@ -52,6 +52,8 @@ public:
     void Delete(size_t index);            // removes and destroys one manager
     bool Remove(const TManager* manager);  // the same by object; false when not listed
 
+    // Replaces the content with the managers of FileName; a missing file empties the list.
+    void LoadFromFile();
     // Replaces the content with the managers of a Managers.inf image (Windows-1252
     // bytes); NextId moves above the largest identifier read.
     void LoadFromBytes(std::string_view bytes);
@@ -68,6 +70,8 @@ class TListManagers {
 public:
     // Appends the identifier when a manager has it and it is not listed yet.
     bool AddManager(int32_t id);
+    // Takes the identifier out of the list; false when it was not listed.
+    bool RemoveManager(int32_t id) { return std::erase(ids_, id) > 0; }
     void Clear() { ids_.clear(); }
     [[nodiscard]] const std::vector<int32_t>& Ids() const { return ids_; }
     [[nodiscard]] size_t Count() const { return ids_.size(); }

@@ -3,6 +3,7 @@
 #include "Common/FileUtil.h"
 #include "Common/MessageBoxes.h"
 #include "Common/RunObjects.h"
+#include "managers/ManagerForm.h"
 #include "managers/UManagers.h"
 #include "tests/support/TempDir.h"
 
@@ -131,6 +132,34 @@ TEST_F(ManagersTest, WithoutManagerListIdentifiersAreKept) {
     EXPECT_EQ(ids.IdsText(), "5|7");
     EXPECT_EQ(ids.DisplayStr(), "");
     EXPECT_EQ(ids.Count(), 2u);
+}
+
+// The one-manager editor closes only without commas or text the file cannot hold; the
+// refusal names the first box at fault.
+TEST(ManagerForm, EditorRefusals) {
+    const char* const comma = "Il n'est pas possible d'utiliser le caractère virgule (',') dans les champs!";
+    const struct {
+        TManagerTexts texts;
+        std::optional<TManagerField> box;
+        const char* message;
+    } cases[] = {
+        {{"Dupont", "Jean", "jd@example.org"}, {}, ""},
+        {{"", "", ""}, {}, ""},
+        {{"Dupont, Jean", "", ""}, TManagerField::Name, comma},
+        {{"Dupont", "Jean", "a,b@example.org"}, TManagerField::Mail, comma},
+        {{"Dupont\r\n", "Jean,", ""}, TManagerField::ForName, comma},  // commas are looked for first
+        {{"Dupont", "Jean\n", ""}, TManagerField::ForName,
+         "Il n'est pas possible d'utiliser un caractère de contrôle (retour à la ligne, tabulation) dans les champs!"},
+    };
+    for (const auto& c : cases) {
+        const auto refusal = CheckManagerTexts(c.texts);
+        EXPECT_EQ(refusal ? std::optional(refusal->Box) : std::nullopt, c.box) << c.texts.Name;
+        EXPECT_EQ(refusal ? refusal->Message : "", c.message) << c.texts.Name;
+    }
+    TManager manager;
+    StoreManager(manager, {"Dupont", "Jean", ""});
+    EXPECT_EQ(DeleteManagerQuestion(manager),
+              "Attention, le responsable \"Jean Dupont\" va être supprimé, voulez-vous continuer?");
 }
 
 }  // namespace
