@@ -46,6 +46,46 @@ constexpr OptionHelp kSchedule[] = {
 constexpr OptionHelp kAddCollect[] = {kCollect[0], kCollect[1], kCollect[2], kSchedule[0], kSchedule[1]};
 constexpr OptionHelp kAddRebuild[] = {kRebuild[0], kRebuild[1], kSchedule[0], kSchedule[1]};
 
+constexpr OptionHelp kBeaconFields[] = {
+    {"--name", "NEW", "new name; the beacon's stored messages move to its new folder"},
+    {"--number", "N", "identifier of the message headers (exact, case included)"},
+    {"--base-time", "M:SS", "base of the transmission time, minutes and seconds"},
+    {"--interval", "MIN", "transmission interval in minutes (default: the TransInterval setting)"},
+};
+constexpr OptionHelp kAddBeacon[] = {kBeaconFields[2], kBeaconFields[3]};
+
+constexpr OptionHelp kConfirm[] = {{"--yes", "", "confirms the removal", true}};
+
+constexpr OptionHelp kAssoFields[] = {
+    {"--from", "\"dd/mm/yyyy[ hh:nn[:ss]]\"", "start, included; without a time, midnight", true},
+    {"--to", "\"dd/mm/yyyy[ hh:nn[:ss]]\"", "end, included; without a time, midnight", true},
+    {"--instrument", "N", "number of the instrument", true},
+    {"--locality", "TEXT", "where the instrument stands; no comma", true},
+    {"--managers", "ID,ID", "its managers, by identifier (managers list); '' for none"},
+};
+constexpr OptionHelp kSetAsso[] = {
+    {"--from", "\"dd/mm/yyyy[ hh:nn[:ss]]\"", "new start"},
+    {"--to", "\"dd/mm/yyyy[ hh:nn[:ss]]\"", "new end"},
+    {"--instrument", "N", "new instrument number"},
+    {"--locality", "TEXT", "new locality"},
+    kAssoFields[4],
+};
+
+constexpr OptionHelp kManagerFields[] = {
+    {"--name", "NAME", "family name"},
+    {"--forname", "FIRST", "first name"},
+    {"--mail", "ADDRESS", "e-mail address"},
+};
+
+constexpr std::string_view kConfigDetails =
+    "The checks and messages are those of the desktop program's dialogs\n"
+    "(docs/configuration.md). A refused change prints why, exits 1 and leaves the files\n"
+    "as they were.";
+constexpr std::string_view kAssoDetails =
+    "Checked in this order, the first fault giving its message: instrument number,\n"
+    "start date, end date, start time, end time, no comma in the locality. The\n"
+    "command prints the index of the new association.";
+
 constexpr CommandHelp kCommands[] = {
     {"import", "FILE...",
      "Reads ground-station files, stores their messages and K7 files.",
@@ -60,6 +100,29 @@ constexpr CommandHelp kCommands[] = {
     {"k7 dump", "FILE", "Prints a K7 file's instrument, header dates and events.", kK7Dump,
      "k7 dump DataK7/2005_03_07/P034_20050307.K7", ""},
     {"beacons list", "", "Lists the configured beacons and their associations.", {}, "beacons list", ""},
+    {"beacons show", "NAME", "Prints one beacon and its associations, numbered from 0.", {},
+     "beacons show Avignon", ""},
+    {"beacons add", "NAME NUMBER", "Adds a beacon.", kAddBeacon, "beacons add Avignon 960CD1B6 --base-time 29:0",
+     kConfigDetails},
+    {"beacons set", "NAME", "Changes a beacon's name, identifier, base time or interval.", kBeaconFields,
+     "beacons set Avignon --interval 60", kConfigDetails},
+    {"beacons remove", "NAME", "Removes a beacon and its associations; its stored messages stay.", kConfirm,
+     "beacons remove Avignon --yes", ""},
+    {"assoc add", "BEACON", "Attaches a beacon to an instrument for a period.", kAssoFields,
+     "assoc add Avignon --from 08/03/2005 --to \"06/06/2005 23:59:59\" --instrument 252 --locality Avignon "
+     "--managers 2",
+     kAssoDetails},
+    {"assoc set", "BEACON INDEX", "Changes an association; what is not given stays.", kSetAsso,
+     "assoc set Avignon 1 --locality \"L'Isle-sur-la-Sorgue\"", kConfigDetails},
+    {"assoc remove", "BEACON INDEX", "Removes an association.", {}, "assoc remove Avignon 1",
+     "INDEX is the number beacons show gives the association."},
+    {"managers list", "", "Lists the managers: identifier, full name, e-mail address.", {}, "managers list", ""},
+    {"managers add", "", "Adds a manager and prints its identifier.", kManagerFields,
+     "managers add --name Dupont --forname Jean --mail jean.dupont@example.org", kConfigDetails},
+    {"managers set", "ID", "Changes a manager's names or address.", kManagerFields,
+     "managers set 4 --mail j.dupont@example.org", kConfigDetails},
+    {"managers remove", "ID", "Removes a manager, from the associations too.", kConfirm, "managers remove 4 --yes",
+     ""},
     {"config show", "", "Prints the twelve settings as NAME=VALUE lines.", {}, "config show",
      "docs/settings.md describes each setting."},
     {"config set", "NAME VALUE", "Changes one setting in the settings file.", {}, "config set LimitFutur 7",

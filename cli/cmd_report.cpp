@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "Common/DateTime.h"
-#include "Common/NearestName.h"
 #include "Common/RunObjects.h"
 #include "Common/UUtils.h"
 #include "cli/Commands.h"
+#include "cli/Names.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDCPReport.h"
 
@@ -53,19 +53,6 @@ void printText(const TDCP& beacon, std::ostream& out) {
     }
 }
 
-// The index of the beacon of that name; an unknown name is a usage error that names
-// the beacon probably meant (another case, one letter off).
-int beaconIndex(const TDCPList& list, const std::string& name) {
-    std::vector<std::string> names;
-    for (size_t i = 0; i < list.Count(); ++i) {
-        if (list.Beacons[i]->Name == name) return static_cast<int>(i);
-        names.push_back(list.Beacons[i]->Name);
-    }
-    std::string message = "balise inconnue : " + name;
-    if (const auto near = NearestName(name, names, 1)) message += " (vouliez-vous dire " + *near + " ?)";
-    throw UsageError(message);
-}
-
 int report(const Args& args, const Options&) {
     args.ExpectPositional(0, 0);
     const TDateTime day = *args.Date("--day");
@@ -74,7 +61,7 @@ int report(const Args& args, const Options&) {
     if (args.Has("--days-before") && !beacon) throw UsageError("--days-before ne s'emploie qu'avec --beacon");
     const bool tsv = args.Has("--tsv");
     TDCPList& list = *Run().Beacons;
-    const int index = beacon ? beaconIndex(list, *beacon) : -1;
+    const int index = beacon ? static_cast<int>(BeaconIndex(list, *beacon)) : -1;
     list.ClearAll();
     // As the main window: the whole list loads the shown day; one beacon may include
     // the days before it, newest first.

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -181,6 +182,124 @@ TEST_F(Cli, TasksRunWithAFixedClock) {
     EXPECT_TRUE(fs::exists(k7));
     ASSERT_EQ(Skylog("tasks list", "2026-01-01 11:00:30"), 0);
     ExpectGolden("tasks_list_after_second_run.txt", out);
+}
+
+// ---- beacons, associations and managers configured from the command line ----
+
+class ConfigCli : public Cli {
+protected:
+    void SetUp() override { fs::create_directories(dir.File("wd")); }
+
+    // Every file the program may write, with its bytes.
+    std::map<std::string, std::string> Files() const {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(dir.Path()))
+            if (entry.is_regular_file() && entry.path().filename() != "out" && entry.path().filename() != "err")
+                files[entry.path()] = ReadText(entry.path());
+        return files;
+    }
+
+    // Two managers, a beacon, two associations.
+    void Configure() {
+        ASSERT_EQ(Skylog("managers add --name Dupont --forname Jean --mail jd@example.org"), 0) << err;
+        EXPECT_EQ(out, "1\n");
+        ASSERT_EQ(Skylog("managers add --name 'Lefèvre' --forname 'Hélène'"), 0) << err;
+        ASSERT_EQ(Skylog("beacons add Avignon 960CD1B6 --base-time 29:0 --interval 60"), 0) << err;
+        ASSERT_EQ(Skylog("assoc add Avignon --from 07/12/2004 --to '07/03/2005 23:59:59' --instrument 235 "
+                         "--locality 'Sédé Boqer' --managers 1,2"),
+                  0)
+            << err;
+        EXPECT_EQ(out, "0\n");
+        ASSERT_EQ(Skylog("assoc add Avignon --from '8/3/2005 00:00' --to '06/06/2005 23:59:59' --instrument 252 "
+                         "--locality Avignon --managers 2"),
+                  0)
+            << err;
+    }
+};
+
+TEST_F(ConfigCli, ConfigurationBuiltFromTheCommandLineReloadsIdentically) {
+    Configure();
+    const std::string dcpList =
+        "[General]\r\nNbDCP=1\r\n\r\n[DCP0]\r\nName=Avignon\r\nNumber=960CD1B6\r\nBaseTime=1740\r\nInterval=60\r\n"
+        "NbAss=2\r\nAsso0=07/12/2004,00:00:00,07/03/2005,23:59:59,235,S\xE9" "d\xE9 Boqer,1|2\r\n"
+        "Asso1=08/03/2005,00:00:00,06/06/2005,23:59:59,252,Avignon,2\r\n";
+    EXPECT_EQ(ReadText(dir.File("wd/DcpList.inf")), dcpList);
+    EXPECT_EQ(ReadText(dir.File("wd/Managers.inf")), "1,Dupont,Jean,jd@example.org\r\n2,Lef\xE8vre,H\xE9l\xE8ne,\r\n");
+
+    const auto files = Files();
+    ASSERT_EQ(Skylog("beacons show Avignon"), 0);
+    EXPECT_EQ(out,
+              "Nom : Avignon\nN° Id : 960CD1B6\nBase de l'heure d'émission : 29:0 (mm:ss)\nInterval d'émission : "
+              "60 min.\n0 : du 07/12/2004 00:00 au 07/03/2005 23:59:59, instrument 235, localité Sédé Boqer, "
+              "responsables 1,2 : Jean Dupont, Hélène Lefèvre\n1 : du 08/03/2005 00:00 au 06/06/2005 23:59:59, "
+              "instrument 252, localité Avignon, responsables 2 : Hélène Lefèvre\n");
+    ASSERT_EQ(Skylog("managers list"), 0);
+    EXPECT_EQ(out, "1\tJean Dupont\tjd@example.org\n2\tHélène Lefèvre\t\n");
+    EXPECT_EQ(Files(), files);
+
+    // A change given by one option leaves the rest of the association as it was.
+    ASSERT_EQ(Skylog("assoc set Avignon 1 --locality \"L'Isle\" --managers ''"), 0) << err;
+    std::string changed = dcpList;
+    changed.replace(changed.find("252,Avignon,2"), 13, "252,L'Isle,");
+    EXPECT_EQ(ReadText(dir.File("wd/DcpList.inf")), changed);
+}
+
+TEST_F(ConfigCli, RefusalsLeaveEveryFileAsItWas) {
+    Configure();
+    const std::string from = "--from 01/01/2006 --to 31/12/2006 --instrument 7 --locality Dakar ";
+    const struct {
+        std::string args;
+        int status;
+        const char* message;
+    } cases[] = {
+        {"assoc add Avignon --instrument 7a --from 2006 --to 31/12/2006 --locality Dakar", 1,
+         "Mauvais numéro d'instrument (--instrument 7a)"},
+        {"assoc add Avignon --from 2006-01-01 --to 31/12/2006 --instrument 7 --locality Dakar", 1,
+         "Mauvais formattage de la date de départ (--from 2006-01-01)"},
+        {"assoc add Avignon --from 01/01/2006 --to '31/12/2006 24:00' --instrument 7 --locality Dakar", 1,
+         "Heure de fin incorrecte (--to 31/12/2006 24:00)"},
+        {"assoc add Avignon --from 01/01/2006 --to 31/12/2006 --instrument 7 --locality 'Dakar, Sénégal'", 1,
+         "Il n'est pas possible d'utiliser le caractère virgule (',') dans la localité!"},
+        {"assoc add Avignon " + from + "--managers 1,9", 1, "aucun responsable n'a l'identifiant \"9\""},
+        {"assoc add Avignn " + from, 2, "balise inconnue : Avignn (vouliez-vous dire Avignon ?)"},
+        {"assoc add Avignon --from 01/01/2006 --instrument 7 --locality Dakar", 2, "absente : --to"},
+        {"assoc set Avignon 2 --instrument 8", 2, "n'a pas d'association 2"},
+        {"assoc set Avignon 0 --to 31/02/2005", 1, "Date de fin incorrecte (--to 31/02/2005)"},
+        {"beacons add Avignon 6527EA87", 1, "Une balise nommée \"Avignon\" existe déjà!"},
+        {"beacons add Sede 960CD1B6", 1, "Le numéro \"960CD1B6\" est déjà celui de la balise \"Avignon\"!"},
+        {"beacons set Avignon --interval 1h", 1, "L'intervalle d'émission doit être un chiffre entier!"},
+        {"beacons set Avignon", 2, "rien à changer"},
+        {"beacons add Sede", 2, "argument manquant"},
+        {"beacons remove Avignon", 2, "absente : --yes"},
+        {"managers add --name 'Dupont, Jean'", 1, "dans les champs! (--name)"},
+        {"managers set 9 --mail x", 2, "aucun responsable n'a l'identifiant 9"},
+        {"managers remove 1", 2, "absente : --yes"},
+    };
+    const auto files = Files();
+    for (const auto& c : cases) {
+        EXPECT_EQ(Skylog(c.args), c.status) << c.args;
+        EXPECT_NE(err.find(c.message), std::string::npos) << c.args << '\n' << err;
+        EXPECT_EQ(Files(), files) << c.args;
+    }
+}
+
+// A manager's removal takes it out of the associations at once; a renamed beacon keeps
+// its stored messages; a removed beacon leaves no section.
+TEST_F(ConfigCli, RemovalsAndRename) {
+    Configure();
+    ASSERT_EQ(Skylog("managers remove 2 --yes"), 0) << err;
+    EXPECT_EQ(ReadText(dir.File("wd/Managers.inf")), "1,Dupont,Jean,jd@example.org\r\n");
+    const std::string list = ReadText(dir.File("wd/DcpList.inf"));
+    EXPECT_NE(list.find("Boqer,1\r\n"), std::string::npos);
+    EXPECT_NE(list.find("252,Avignon,\r\n"), std::string::npos);
+
+    fs::create_directories(dir.File("wd/DataDCP/Avignon"));
+    WriteText(dir.File("wd/DataDCP/Avignon/2005_03_07.DCP"), "x");
+    ASSERT_EQ(Skylog("beacons set Avignon --name 'Avignon 2' --number 960CD1B7"), 0) << err;
+    EXPECT_EQ(ReadText(dir.File("wd/DataDCP/Avignon 2/2005_03_07.DCP")), "x");
+    ASSERT_EQ(Skylog("assoc remove 'Avignon 2' 0"), 0) << err;
+    ASSERT_EQ(Skylog("beacons remove 'Avignon 2' --yes"), 0) << err;
+    EXPECT_EQ(ReadText(dir.File("wd/DcpList.inf")), "[General]\r\nNbDCP=0\r\n");
 }
 
 }  // namespace
