@@ -62,26 +62,6 @@ TEST(BeaconForm, AssociationRefusalsInTheFormsOrder) {
     }
 }
 
-TEST(BeaconForm, AssociationValues) {
-    struct Case {
-        TAssoTexts texts;
-        TDateTime start, end;
-    } cases[] = {
-        {Valid(), *EncodeDateTime(2005, 3, 1), *EncodeDateTime(2005, 12, 31, 23, 59, 59)},
-        // Short day and month; the time without seconds, or left empty, is midnight.
-        {{"1/3/2005", "7", " 31/12/2005 ", "", "0", "Sédé Boqer"},
-         *EncodeDateTime(2005, 3, 1, 7),
-         *EncodeDateTime(2005, 12, 31)},
-    };
-    for (const Case& c : cases) {
-        const TAssoReading reading = ReadAssociation(c.texts);
-        ASSERT_TRUE(reading.Values) << reading.Refusal.Message;
-        EXPECT_DOUBLE_EQ(reading.Values->StartDate, c.start);
-        EXPECT_DOUBLE_EQ(reading.Values->EndDate, c.end);
-        EXPECT_EQ(reading.Values->PosName, c.texts.PosName);
-    }
-}
-
 // What the boxes show reads back to the same association; the seconds appear only when
 // there are some, so that "Modifier" never cuts them.
 TEST(BeaconForm, AssociationTextsReadBackUnchanged) {
