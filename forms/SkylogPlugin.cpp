@@ -79,13 +79,25 @@ uint8_t Initialize(const THostInitRecord* record) {
     return 1;
 }
 
+// A run that cannot start (a list that cannot be read) is told to the user, who
+// would otherwise see nothing happen.
 int32_t Execute(void) {
+    std::string failure;
     try {
         runMainWindow();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "libskylog: %s\n", e.what());
+        failure = e.what();
     } catch (...) {
-        std::fputs("libskylog: unexpected failure\n", stderr);
+        failure = "erreur inconnue";
+    }
+    if (!failure.empty()) {
+        std::fprintf(stderr, "libskylog: %s\n", failure.c_str());
+        if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+            try {
+                TQtMessageBoxes().Warning(failure);
+            } catch (...) {
+            }
+        }
     }
     return 0;
 }
