@@ -37,6 +37,7 @@
 #include "forms/SimpleMemoDlg.h"
 #include "forms/SimpleMessageDlg.h"
 #include "import/UDecodFile.h"
+#include "plugin/USkylog.h"
 #include "tasks/UTasks.h"
 
 namespace skylog::forms {
@@ -75,6 +76,17 @@ int selectedRow(const QAbstractItemView* view) {
 }
 
 }  // namespace
+
+TMainFrmContext MainFrmContextOf(TSkylog& run) {
+    TMainFrmContext context;
+    context.Settings = &Settings();
+    context.Beacons = Run().Beacons;
+    context.Reader = Run().Reader;
+    context.Tasks = Run().Tasks;
+    context.SettingsFile = run.SettingsFile();
+    context.HelpFile = run.HelpFile();
+    return context;
+}
 
 TDCP_MainFrm::TDCP_MainFrm(TMainFrmContext context, QWidget* parent)
     : QMainWindow(parent, Qt::Window), context_(std::move(context)), help_(context_.HelpFile, context_.HelpOpener),

@@ -29,6 +29,7 @@ class QTreeView;
 class QWidget;
 
 namespace skylog {
+class TSkylog;
 struct TSkylogSettings;
 class TDCPList;
 class TDCP;
@@ -65,6 +66,9 @@ struct TMainFrmContext {
     // starting in a folder. Tests replace it.
     std::function<QStringList(QWidget* parent, const QString& folder)> ChooseFiles;
 };
+
+// The context of a window on a run: its shared objects, settings file and manual.
+[[nodiscard]] TMainFrmContext MainFrmContextOf(TSkylog& run);
 
 class TDCP_MainFrm : public QMainWindow, public IMainWindowHook {
     Q_OBJECT

@@ -41,13 +41,7 @@ void runMainWindow() {
     TSkylogOptions options;
     options.hostFileName = PluginHost().HostFileName();
     TSkylog run(options);
-    TMainFrmContext context;
-    context.Settings = &Settings();
-    context.Beacons = Run().Beacons;
-    context.Reader = Run().Reader;
-    context.Tasks = Run().Tasks;
-    context.SettingsFile = run.SettingsFile();
-    context.HelpFile = run.HelpFile();
+    TMainFrmContext context = MainFrmContextOf(run);
     context.HostVersion = PluginHost().Version();
     TDCP_MainFrm window(std::move(context), PluginHost().OwnerWindow());
     PluginHost().SetHostIcon(window.windowIcon());

@@ -43,11 +43,7 @@ int main(int argc, char** argv) {
     options.workDirOverride = argv[1];
     TSkylog run(options);
 
-    TMainFrmContext context;
-    context.Settings = &Settings();
-    context.Beacons = Run().Beacons;
-    context.Reader = Run().Reader;
-    context.Tasks = Run().Tasks;
+    TMainFrmContext context = MainFrmContextOf(run);
     TDCP_MainFrm window(std::move(context));
     window.resize(1100, 760);
     window.show();

@@ -127,11 +127,7 @@ int main(int argc, char** argv) {
         ok &= save(about, folder);
     }
     {
-        TMainFrmContext context;
-        context.Settings = &Settings();
-        context.Beacons = Run().Beacons;
-        context.Reader = Run().Reader;
-        context.Tasks = Run().Tasks;
+        TMainFrmContext context = MainFrmContextOf(run);
         context.HostVersion = "0.1.0.0";
         TDCP_MainFrm window(std::move(context));
         window.resize(1100, 760);

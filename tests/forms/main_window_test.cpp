@@ -68,12 +68,7 @@ private Q_SLOTS:
         options.settingsFile = dir_.File("Skylog.conf");
         options.workDirOverride = dir_.File("work");
         run_ = std::make_unique<TSkylog>(options);
-        TMainFrmContext context;
-        context.Settings = &Settings();
-        context.Beacons = Run().Beacons;
-        context.Reader = Run().Reader;
-        context.Tasks = Run().Tasks;
-        context.SettingsFile = run_->SettingsFile();
+        TMainFrmContext context = MainFrmContextOf(*run_);
         context.HelpOpener = {};
         context.ChooseFiles = [this](QWidget*, const QString&) { return chosen_; };
         window_ = std::make_unique<TDCP_MainFrm>(std::move(context));
