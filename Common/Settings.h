@@ -3,7 +3,7 @@
 // (Windows-1252) standing in for the registry key the values were first kept under.
 
 #include <cstdint>
-#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -13,11 +13,22 @@ namespace skylog {
 
 inline constexpr std::string_view kRegistryKey = "SOFTWARE\\Velmont\\ORMA Win\\Skylog";
 
-// Name=Value store with no sections; names compare without regard to case.
+// Name=Value store with no sections; names compare without regard to case. Every line
+// of the file is kept, comments and lines it cannot read included, and written back as
+// it was unless its value was changed: a hand-edited file loses nothing. A name given
+// twice reads (and is written) at its last line.
 class TSettingsStore {
 public:
+    struct Line {
+        size_t number = 0;  // from 1
+        std::string text;   // as read, or as last written
+        bool hasValue = false;
+        std::string name, value;
+    };
+
     explicit TSettingsStore(std::string fileName);  // loads the file when it exists
     [[nodiscard]] const std::string& FileName() const { return fileName_; }
+    [[nodiscard]] const std::vector<Line>& Lines() const { return lines_; }
     [[nodiscard]] bool Exists(std::string_view name) const;
     [[nodiscard]] std::string ReadString(std::string_view name, std::string_view defaultValue) const;
     [[nodiscard]] int32_t ReadInteger(std::string_view name, int32_t defaultValue) const;
@@ -29,8 +40,11 @@ public:
     void Save() const;
 
 private:
+    // The last line giving the name a value, or lines_.size().
+    [[nodiscard]] size_t find(std::string_view name) const;
+
     std::string fileName_;
-    std::vector<std::pair<std::string, std::string>> values_;  // in file order
+    std::vector<Line> lines_;  // in file order; new values at the end
 };
 
 struct TSkylogSettings {
@@ -47,16 +61,40 @@ struct TSkylogSettings {
     std::string LUImpDir;
     bool Automode = false;
 
-    // Reads every value in the reading order; an absent value keeps the field's
-    // current content, which therefore serves as the default.
+    // Settings whose stored text could not be used (SettingProblem): the name and the
+    // value used instead, as text. Saving leaves their lines as the user wrote them
+    // while the value stays the one used instead.
+    std::vector<std::pair<std::string, std::string>> Unread;
+
+    // Reads every value; an absent value, or one that cannot be used, keeps the
+    // field's current content, which therefore serves as the default.
     void LoadSettings(const TSettingsStore& store);
     // Writes every value in the writing order.
     void SaveSettings(TSettingsStore& store) const;
     // The twelve values as text, in the writing order.
     [[nodiscard]] std::vector<std::pair<std::string, std::string>> NameValues() const;
-    // Sets one value from text; false for an unknown name or a malformed value.
+    // Sets one value from text; false for an unknown name or a value that
+    // SettingProblem refuses.
     bool SetValue(std::string_view name, std::string_view value);
 };
+
+// What the windows keep in the same file beside the twelve settings: the main window's
+// size and position. Not settings, but not mistakes either.
+inline constexpr std::string_view kMainWindowGeometryName = "MainWindowGeometry";
+inline constexpr std::string_view kMainWindowMaximizedName = "MainWindowMaximized";
+
+// The twelve names, in the writing order.
+[[nodiscard]] std::vector<std::string> SettingNames();
+[[nodiscard]] bool IsSettingName(std::string_view name);
+// Why a text cannot be the value of that setting ("0 ou 1 attendu", "nombre entier de
+// 1 ou plus attendu", "chemin absolu attendu"), or nothing when it can.
+[[nodiscard]] std::optional<std::string> SettingProblem(std::string_view name, std::string_view value);
+
+// One warning per line of the store at fault, naming the file and the line: a name
+// that is no setting (with the setting probably meant), a value that cannot be used
+// (with the value used instead, from the loaded settings), a name given twice, a line
+// that is neither a value nor a comment. Such lines are kept as they are.
+[[nodiscard]] std::vector<std::string> SettingsWarnings(const TSettingsStore& store, const TSkylogSettings& loaded);
 
 // The process-wide settings read by every part of the engine; defaults until a run
 // loads them.

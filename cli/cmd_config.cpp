@@ -2,17 +2,24 @@
 
 #include <iostream>
 
+#include "Common/FileUtil.h"
+#include "Common/MessageBoxes.h"
+#include "Common/NearestName.h"
 #include "Common/Settings.h"
+#include "Common/UUtils.h"
 #include "cli/Commands.h"
 #include "plugin/USkylog.h"
 
 namespace skylog::cli {
 namespace {
 
+// The stored settings, with a warning for each line of the file at fault.
 TSkylogSettings loadStored() {
     TSkylogSettings settings;
     settings.WorkDir = TSkylog::DefaultWorkDir(DefaultHostFileName());
-    settings.LoadSettings(TSettingsStore(SettingsFilePath()));
+    const TSettingsStore store(SettingsFilePath());
+    settings.LoadSettings(store);
+    for (const std::string& warning : SettingsWarnings(store, settings)) ShowWarning(warning);
     return settings;
 }
 
@@ -26,11 +33,21 @@ int set(const Args& args, const Options&) {
     args.ExpectPositional(2, 2);
     const std::string& name = args.Positional()[0];
     const std::string& value = args.Positional()[1];
-    TSkylogSettings settings = loadStored();
-    if (!settings.SetValue(name, value)) {
-        std::cerr << "skylog: paramètre inconnu ou valeur invalide : " << name << '=' << value << '\n';
-        return kExitUsage;
+    if (!IsSettingName(name)) {
+        std::string names;
+        for (const std::string& known : SettingNames()) names += (names.empty() ? "" : ", ") + known;
+        std::string message = "paramètre inconnu : " + name;
+        if (const auto near = NearestName(name, SettingNames())) message += " (vouliez-vous dire " + *near + " ?)";
+        throw UsageError(message + " ; les paramètres : " + names);
     }
+    if (const auto problem = SettingProblem(name, value)) {
+        std::cerr << "skylog: valeur refusée pour " << name << " : " << value << " (" << *problem << ")\n";
+        return kExitFailure;
+    }
+    TSkylogSettings settings = loadStored();
+    (void)settings.SetValue(name, value);
+    if (EqualsNoCase(name, "WorkDir") && !DirectoryExists(value))
+        std::cerr << "skylog: le répertoire " << value << " n'existe pas encore ; il sera créé au prochain lancement\n";
     TSettingsStore store(SettingsFilePath());
     settings.SaveSettings(store);
     store.Save();

@@ -4,10 +4,13 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,7 @@
 #include "Common/RunObjects.h"
 #include "cli/Commands.h"
 #include "dcp/UDCPList.h"
+#include "import/GroundStationFormat.h"
 #include "import/UDecodFile.h"
 
 namespace skylog::cli {
@@ -63,6 +67,27 @@ bool flush(TDCPList& beacons) {
     }
 }
 
+// The main window's warning, then the extensions that the reader knows.
+std::string unknownFormatMessage(const std::string& path) {
+    std::string known;
+    for (const ExtensionFormat& f : kExtensionFormats) known += (known.empty() ? "" : ", ") + std::string(f.extension);
+    return "Le format du fichier " + path + " est inconnu!\nskylog: extensions reconnues : " + known;
+}
+
+// A path that cannot be a ground-station file, said before the reader looks at it: a
+// folder, or a missing file whose extension is no known one either (the missing file
+// is what to fix first).
+std::optional<std::string> pathProblem(const std::string& path) {
+    if (DirectoryExists(path))
+        return "skylog: " + path + " est un répertoire, pas un fichier (skylog collect --dir " + path +
+               " en lit les fichiers)";
+    if (TDecodFile::FormatOfPath(path) != kFormatUnknown) return std::nullopt;
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return "skylog: Impossible de lire le fichier " + path + " : " + SystemErrorText(ENOENT);
+    return unknownFormatMessage(path);
+}
+
 int importFiles(const Args& args, const Options&) {
     args.ExpectPositional(1, SIZE_MAX);
     const std::vector<std::string>& files = args.Positional();
@@ -82,9 +107,13 @@ int importFiles(const Args& args, const Options&) {
         const std::string& path = files[i];
         progress.Show(i, path);
         try {
-            if (reader->ReadFile(path) < 0) {
+            if (const auto problem = pathProblem(path)) {
                 progress.Erase();
-                std::cerr << "Le format du fichier " << path << " est inconnu!\n";
+                std::cerr << *problem << '\n';
+                status = kExitFailure;
+            } else if (reader->ReadFile(path) < 0) {
+                progress.Erase();
+                std::cerr << unknownFormatMessage(path) << '\n';
                 status = kExitFailure;
             } else {
                 ++filesRead;

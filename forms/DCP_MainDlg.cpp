@@ -44,8 +44,8 @@ namespace skylog::forms {
 namespace {
 
 constexpr int kClockPanelWidth = 70;
-constexpr const char* kGeometryName = "MainWindowGeometry";
-constexpr const char* kMaximizedName = "MainWindowMaximized";
+constexpr std::string_view kGeometryName = kMainWindowGeometryName;
+constexpr std::string_view kMaximizedName = kMainWindowMaximizedName;
 
 // The hourglass for as long as an operation lasts, whatever way it ends.
 struct TWaitCursor {

@@ -16,6 +16,16 @@ constexpr int32_t kFormatStation = 1;  // .CNRS, .NASA: "at" files with station 
 constexpr int32_t kFormatBru = 2;      // .BRU: "Prog:" header lines
 constexpr int32_t kFormatGoes = 3;     // .GOES: fixed-width headers with the body on the line
 
+// The format of each extension the reader knows (compared without regard to case).
+struct ExtensionFormat {
+    std::string_view extension;
+    int32_t format;
+};
+constexpr ExtensionFormat kExtensionFormats[] = {
+    {".CNRS", kFormatStation}, {".NASA", kFormatStation}, {".DCP", kFormatDcp},
+    {".GOES", kFormatGoes},    {".BRU", kFormatBru},
+};
+
 // Sections of the order check.
 constexpr int32_t kSectionStationName = 0;
 constexpr int32_t kSectionHeader = 1;

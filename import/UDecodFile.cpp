@@ -157,10 +157,8 @@ int32_t TDecodFile::FormatOfPath(std::string_view path) {
     const size_t dot = name.rfind('.');
     if (dot == std::string_view::npos) return kFormatUnknown;
     const std::string_view extension = name.substr(dot);
-    if (EqualsNoCase(extension, ".CNRS") || EqualsNoCase(extension, ".NASA")) return kFormatStation;
-    if (EqualsNoCase(extension, ".DCP")) return kFormatDcp;
-    if (EqualsNoCase(extension, ".BRU")) return kFormatBru;
-    if (EqualsNoCase(extension, ".GOES")) return kFormatGoes;
+    for (const ExtensionFormat& known : kExtensionFormats)
+        if (EqualsNoCase(extension, known.extension)) return known.format;
     return kFormatUnknown;
 }
 

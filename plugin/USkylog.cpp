@@ -32,7 +32,9 @@ TSkylog::TSkylog(TSkylogOptions options)
     TSkylogSettings& settings = Settings();
     settings = TSkylogSettings{};
     settings.WorkDir = DefaultWorkDir(hostFileName_);
-    settings.LoadSettings(TSettingsStore(settingsFile_));
+    const TSettingsStore store(settingsFile_);
+    settings.LoadSettings(store);
+    for (const std::string& warning : SettingsWarnings(store, settings)) ShowWarning(warning);
     storedWorkDir_ = settings.WorkDir;
     if (options.workDirOverride) {
         settings.WorkDir = IncludeBackslash(*options.workDirOverride);

@@ -78,8 +78,32 @@ TEST_F(Cli, ConfigShowAndSet) {
     ASSERT_EQ(Skylog("config show"), 0);
     EXPECT_NE(out.find("\nLimitFutur=7\n"), std::string::npos);
     EXPECT_EQ(out.substr(0, 8), "WorkDir=");
-    EXPECT_EQ(Skylog("config set LimitFutur beaucoup"), 2);
-    EXPECT_EQ(Skylog("config set Nothing 1"), 2);
+    ExpectRuns({{"config set LimitFutur beaucoup", 1, "valeur refusée pour LimitFutur : beaucoup"},
+                {"config set LimitPasse -1", 1, "(nombre entier de 0 ou plus attendu)"},
+                {"config set TransInterval 0", 1, "(nombre entier de 1 ou plus attendu)"},
+                {"config set WorkDir relative/dir", 1, "(chemin absolu attendu)"},
+                {"config set WorkDri /x", 2,
+                 "paramètre inconnu : WorkDri (vouliez-vous dire WorkDir ?) ; les paramètres : WorkDir, Automode,"}},
+               err);
+}
+
+// Lines of the settings file at fault are named, with the setting meant or the value
+// used instead, and kept as they were written.
+TEST_F(Cli, SettingsFileMistakesAreNamedAndKept) {
+    const std::string file = "# réglages\nWorkDri=/srv\nDCPDateNew=oui\nLimitFutur=-3\nen vrac\n";
+    WriteText(dir.File("settings.conf"), file);
+    for (const char* command : {"config show", "beacons list"}) {
+        ASSERT_EQ(Skylog(command), 0) << command;
+        EXPECT_NE(err.find("settings.conf, ligne 2 : WorkDri n'est pas un paramètre (vouliez-vous dire WorkDir ?)"),
+                  std::string::npos) << err;
+        EXPECT_NE(err.find("ligne 3 : DCPDateNew=oui : 0 ou 1 attendu, valeur utilisée : 1\n"), std::string::npos);
+        EXPECT_NE(err.find("ligne 4 : LimitFutur=-3 : nombre entier de 0 ou plus attendu, valeur utilisée : 5\n"),
+                  std::string::npos);
+        EXPECT_NE(err.find("ligne 5 : ligne illisible (ni NOM=VALEUR ni commentaire) : en vrac\n"), std::string::npos);
+    }
+    EXPECT_EQ(ReadText(dir.File("settings.conf")).substr(0, file.size()), file);
+    ASSERT_EQ(Skylog("config set DCPDateNew 0"), 0);
+    EXPECT_NE(ReadText(dir.File("settings.conf")).find("\nDCPDateNew=0\nLimitFutur=-3\n"), std::string::npos);
 }
 
 TEST_F(Cli, BeaconsList) {
@@ -144,7 +168,15 @@ TEST_F(Cli, MistakesAreNamedWithWhatWasMeant) {
                 {"report --day 2005-03-07 --beacon Paris", 2, "balise inconnue : Paris\n"},
                 {"report --tsv", 2, "option obligatoire absente : --day"},
                 {"import", 2, "argument manquant"},
-                {"k7 dump '" + dir.File("none.K7") + "'", 1, "introuvable"}},
+                {"import '" + dir.File("in") + "'", 1, "<W>/in est un répertoire, pas un fichier"},
+                {"import '" + dir.File("settings.txt") + "'", 1, "settings.txt : fichier ou répertoire introuvable"},
+                {"import '" + dir.File("wd/DcpList.inf") + "'", 1,
+                 "DcpList.inf est inconnu!\nskylog: extensions reconnues : .CNRS, .NASA, .DCP, .GOES, .BRU\n"},
+                {"k7 dump '" + dir.File("none.K7") + "'", 1, "none.K7 : fichier ou répertoire introuvable"},
+                {"k7 dump '" + dir.File("in") + "'", 1, "in : c'est un répertoire"},
+                {"k7 dump '" + dir.File("in/20050307_1.BRU") + "'", 1, "20050307_1.BRU n'est pas un fichier K7"},
+                {"k7 dump '" + dir.File("wd/DcpList.inf") + "'", 1, "n'est pas un fichier K7 (fichier texte)"},
+                {"--workdir '" + dir.File("new") + "' beacons list", 0, "skylog: répertoire de travail créé : <W>/new\n"}},
                err);
 }
 
