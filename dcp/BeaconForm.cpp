@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "Common/UUtils.h"
+#include "Common/WorkDirLock.h"
 #include "dcp/UDCPList.h"
+#include "dcp/UDailyFile.h"
 
 namespace skylog {
 
@@ -92,17 +94,6 @@ TFieldValue<int32_t> ReadBaseTime(std::string_view text) {
     return TFieldValue<int32_t>::Accepted((*parts)[0] * kSecondsPerMinute + (*parts)[1]);
 }
 
-TFieldValue<int32_t> ReadInterval(std::string_view text) {
-    const std::optional<int32_t> minutes = ParseInt32(text);
-    if (!minutes)
-        return TFieldValue<int32_t>::Refused(
-            "L'intervalle d'émission doit être un chiffre entier!");
-    if (*minutes < 1)
-        return TFieldValue<int32_t>::Refused(
-            "L'intervalle d'émission doit être d'au moins une minute!");
-    return TFieldValue<int32_t>::Accepted(*minutes);
-}
-
 std::optional<TFormRefusal<TBeaconField>> BeaconIdentityRefusal(const TDCPList& list,
                                                                 const TDCP* beacon,
                                                                 std::string_view name,
@@ -132,6 +123,26 @@ std::optional<TFormRefusal<TBeaconField>> StoreBeacon(TDCP& beacon, const TBeaco
     beacon.BaseTime = ReadBaseTime(texts.BaseTime).Value.value_or(beacon.BaseTime);
     beacon.Interval = ReadInterval(texts.Interval).Value.value_or(beacon.Interval);
     return std::nullopt;
+}
+
+std::optional<TFormRefusal<TBeaconField>> StoreBeaconInList(TDCPList& list, TDCP& beacon,
+                                                          const TBeaconTexts& texts,
+                                                          const std::string& workDir) {
+    TFieldValue<std::string> name = ReadBeaconName(texts.Name);
+    if (!name.Value) return TFormRefusal<TBeaconField>{TBeaconField::Name, std::move(name.Message)};
+    TFieldValue<std::string> number = ReadBeaconNumber(texts.Number);
+    if (!number.Value)
+        return TFormRefusal<TBeaconField>{TBeaconField::Number, std::move(number.Message)};
+    if (auto refusal = BeaconIdentityRefusal(list, &beacon, *name.Value, *number.Value))
+        return refusal;
+    const std::string oldFolder = beacon.FolderName();
+    const std::string newFolder = BeaconFolderName(*name.Value);
+    if (oldFolder != newFolder) {
+        const TWorkDirLock lock(workDir);
+        if (auto refusal = MoveDailyFolder(workDir, oldFolder, newFolder))
+            return TFormRefusal<TBeaconField>{TBeaconField::Name, std::move(*refusal)};
+    }
+    return StoreBeacon(beacon, texts);
 }
 
 // ---- associations ----------------------------------------------------------------------

@@ -12,6 +12,7 @@
 
 #include "Common/DateTime.h"
 #include "Common/FormField.h"
+#include "Common/SettingsForm.h"
 
 namespace skylog {
 
@@ -46,8 +47,7 @@ struct TBeaconTexts {
 [[nodiscard]] TFieldValue<std::string> ReadBeaconNumber(std::string_view text);
 // "m:ss" (one or two digits each side, seconds below 60) as seconds.
 [[nodiscard]] TFieldValue<int32_t> ReadBaseTime(std::string_view text);
-// Whole minutes, at least one.
-[[nodiscard]] TFieldValue<int32_t> ReadInterval(std::string_view text);
+// The interval is read by ReadInterval (Common/SettingsForm.h), as the default interval.
 
 // A name or a number that another beacon of the list already has: messages go to the
 // first beacon with a number, and commands name a beacon by its name, so the second
@@ -60,6 +60,15 @@ struct TBeaconTexts {
 // the beacon's previous value, without a message.
 [[nodiscard]] std::optional<TFormRefusal<TBeaconField>> StoreBeacon(TDCP& beacon,
                                                                     const TBeaconTexts& texts);
+
+// The same for a beacon of the list, as the desktop dialog stores it: a name or a
+// number that another beacon already has is refused too, and a renamed beacon takes
+// its stored messages along to its new folder (MoveDailyFolder, under the working
+// directory's lock; refused when that folder already holds files). Throws FileError
+// when the folder cannot be moved.
+[[nodiscard]] std::optional<TFormRefusal<TBeaconField>> StoreBeaconInList(TDCPList& list, TDCP& beacon,
+                                                                          const TBeaconTexts& texts,
+                                                                          const std::string& workDir);
 
 // ---- associations ----------------------------------------------------------------------
 

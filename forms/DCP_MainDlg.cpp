@@ -31,6 +31,9 @@
 #include "dcp/UDCPList.h"
 #include "dcp/UDCPReport.h"
 #include "forms/AboutDlg.h"
+#include "forms/DCPConfDlg.h"
+#include "forms/DCP_ConfigDlg.h"
+#include "forms/EditManagersDlg.h"
 #include "forms/FormsSupport.h"
 #include "forms/MainModels.h"
 #include "forms/MainViewModel.h"
@@ -83,6 +86,8 @@ TMainFrmContext MainFrmContextOf(TSkylog& run) {
     context.Beacons = Run().Beacons;
     context.Reader = Run().Reader;
     context.Tasks = Run().Tasks;
+    context.Managers = Run().Managers;
+    context.SaveSettings = [&run] { (void)run.SaveSettings(); };
     context.SettingsFile = run.SettingsFile();
     context.HelpFile = run.HelpFile();
     return context;
@@ -428,15 +433,43 @@ void TDCP_MainFrm::dropEvent(QDropEvent* event) {
 
 void TDCP_MainFrm::notYet() { ShowInformation(kNotYet); }
 
+void TDCP_MainFrm::editManagers() {
+    if (!context_.Managers) return;
+    TEditManagersFrm dialog(*context_.Managers, MessageBoxes(), this);
+    dialog.exec();
+}
+
+// The dialog may delete beacons: the lists let go of the blocks while it is open, no
+// task runs meanwhile, and the day is shown again afterwards.
+void TDCP_MainFrm::configureBeacons(int beacon) {
+    if (!context_.Beacons || !context_.Managers || !context_.Settings) return;
+    blocModel_->Show(nullptr);
+    eventModel_->Show(nullptr);
+    configuringBeacons_ = true;
+    {
+        TDCPConfFrm dialog(*context_.Beacons, *context_.Managers, MessageBoxes(), context_.Settings->WorkDir,
+                           DateOf(CurrentDateTime()), this);
+        if (beacon >= 0) dialog.SelectBeacon(beacon);
+        dialog.exec();
+    }
+    configuringBeacons_ = false;
+    RefreshDay();
+}
+
 void TDCP_MainFrm::properties() {
-    if (selectedRow(beaconView_) >= 0) notYet();
+    const int row = selectedRow(beaconView_);
+    if (row >= 0) configureBeacons(row);
 }
 
 void TDCP_MainFrm::voirCorps() {
     if (selectedBlockObject()) notYet();
 }
 
-void TDCP_MainFrm::generalConfiguration() { notYet(); }
+void TDCP_MainFrm::generalConfiguration() {
+    if (!context_.Settings) return;
+    TDCP_ConfigFrm dialog(*context_.Settings, MessageBoxes(), context_.SaveSettings, this);
+    if (dialog.exec() == QDialog::Accepted) SetParamAsLatLon(context_.Settings->ParamAsLatLon);
+}
 
 void TDCP_MainFrm::toggleAutomode() {
     if (context_.Tasks) {
@@ -490,7 +523,7 @@ bool anyTaskDue(const TTasksList& tasks) {
 // blocks read and not yet saved. The lists let go of the blocks while tasks run, for
 // a task reloads days; the task's own refresh (or the one here) shows them again.
 void TDCP_MainFrm::OnTimer() {
-    if (context_.Settings && context_.Settings->Automode && context_.Tasks && !addingFiles_ &&
+    if (context_.Settings && context_.Settings->Automode && context_.Tasks && !addingFiles_ && !configuringBeacons_ &&
         !context_.Tasks->Running() && anyTaskDue(*context_.Tasks)) {
         blocModel_->Show(nullptr);
         eventModel_->Show(nullptr);

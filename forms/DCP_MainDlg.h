@@ -35,6 +35,7 @@ class TDCPList;
 class TDCP;
 class TDCPDataBloc;
 class TDecodFile;
+class TManagerList;
 class TTasksList;
 }  // namespace skylog
 
@@ -58,6 +59,9 @@ struct TMainFrmContext {
     TDCPList* Beacons = nullptr;
     TDecodFile* Reader = nullptr;
     TTasksList* Tasks = nullptr;
+    TManagerList* Managers = nullptr;
+    // Writes the settings at once (the general configuration's OK); reports its failures.
+    std::function<void()> SaveSettings;
     std::string SettingsFile;  // where the window keeps its size and position; empty: nowhere
     std::string HelpFile;      // the manual
     std::string HostVersion;   // for the about box
@@ -134,6 +138,9 @@ private:
     void toggleDCPLocked();
     void addFilesCommand();
     void notYet();
+    void editManagers();
+    void beaconConfiguration() { configureBeacons(-1); }
+    void configureBeacons(int beacon);
     void properties();
     void voirCorps();
     void toggleAutomode();
@@ -154,6 +161,7 @@ private:
     bool paramAsLatLon_ = false;
     bool showToolBarCaption_ = false;
     bool addingFiles_ = false;
+    bool configuringBeacons_ = false;
     bool readingDate_ = false;
 
     TBeaconListModel* beaconModel_;

@@ -105,9 +105,9 @@ void TDCP_MainFrm::buildMenus() {
 
     QMenu* configuration = menuBar()->addMenu(QStringLiteral("&Configuration"));
     configuration->setObjectName(QStringLiteral("ConfigurationMnu"));
-    addCommand(configuration, "ResponsablesMnu", "Edition des &responsables...", &TDCP_MainFrm::notYet);
+    addCommand(configuration, "ResponsablesMnu", "Edition des &responsables...", &TDCP_MainFrm::editManagers);
     configuration->addSeparator();
-    addCommand(configuration, "ConfigDCPMnu", "Configuration des &DCP...", &TDCP_MainFrm::notYet);
+    addCommand(configuration, "ConfigDCPMnu", "Configuration des &DCP...", &TDCP_MainFrm::beaconConfiguration);
     addCommand(configuration, "ConfigGeneraleMnu", "&Configuration générale...", &TDCP_MainFrm::generalConfiguration);
 
     QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Aide"));
@@ -131,8 +131,8 @@ void TDCP_MainFrm::buildToolBar() {
     };
     const Button buttons[] = {
         {"AjouterBtn", "add", "Ajouter", "Ajoute un ou plusieurs fichiers", &TDCP_MainFrm::addFilesCommand},
-        {"ManagersBtn", "managers", "Managers", "Edition des responsables", &TDCP_MainFrm::notYet},
-        {"DCPBtn", "dcp", "DCP", "Configuration des balises", &TDCP_MainFrm::notYet},
+        {"ManagersBtn", "managers", "Managers", "Edition des responsables", &TDCP_MainFrm::editManagers},
+        {"DCPBtn", "dcp", "DCP", "Configuration des balises", &TDCP_MainFrm::beaconConfiguration},
         {"ConfigurationBtn", "config", "Configuration", "Configuration générale",
          &TDCP_MainFrm::generalConfiguration},
     };

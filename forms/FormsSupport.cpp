@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QWidget>
 
@@ -17,6 +19,18 @@ void InitFormsResources() {
 QIcon FormsIcon(const char* name) {
     InitFormsResources();
     return QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(name) + QStringLiteral(".svg"));
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
+    auto* button = Named(new QPushButton(Q(caption), parent), name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLineEdit* LineEdit(QWidget* parent, const char* name, int width) {
+    auto* edit = Named(new QLineEdit(parent), name);
+    if (width > 0) edit->setFixedWidth(width);
+    return edit;
 }
 
 void CentreOnScreen(QWidget& window) {

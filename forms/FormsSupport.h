@@ -6,8 +6,10 @@
 #include <string>
 #include <string_view>
 
-class QWidget;
 class QIcon;
+class QLineEdit;
+class QPushButton;
+class QWidget;
 
 namespace skylog::forms {
 
@@ -21,6 +23,18 @@ namespace skylog::forms {
 void InitFormsResources();
 // One of our icons by name (":/icons/<name>.svg").
 [[nodiscard]] QIcon FormsIcon(const char* name);
+
+// The widget, named: the name of the control in the tests and the screenshots.
+template <class T>
+T* Named(T* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+// A push button that Enter in another control does not press (it presses the focused
+// button only).
+[[nodiscard]] QPushButton* Button(QWidget* parent, const char* name, const char* caption);
+// A text box, of a fixed width when one is given.
+[[nodiscard]] QLineEdit* LineEdit(QWidget* parent, const char* name, int width = 0);
 
 // Moves a top-level window to the middle of its screen.
 void CentreOnScreen(QWidget& window);

@@ -58,17 +58,23 @@ TSkylog::TSkylog(TSkylogOptions options)
     tasks_->LoadFromFile(w + "Tasks.inf");
 }
 
-TSkylog::~TSkylog() {
-    TSkylogSettings& settings = Settings();
+bool TSkylog::SaveSettings() {
     try {
         TSettingsStore store(settingsFile_);
-        TSkylogSettings toSave = settings;
+        TSkylogSettings toSave = Settings();
         if (overridden_) toSave.WorkDir = storedWorkDir_;
         toSave.SaveSettings(store);
         store.Save();
+        return true;
     } catch (const std::exception& e) {
         ShowWarning(std::string("Impossible d'enregistrer les paramètres : ") + e.what());
+        return false;
     }
+}
+
+TSkylog::~TSkylog() {
+    TSkylogSettings& settings = Settings();
+    (void)SaveSettings();
     try {
         tasks_->SaveToFile(settings.WorkDir + "Tasks.inf");
     } catch (const std::exception& e) {

@@ -42,6 +42,10 @@ public:
     TSkylog(const TSkylog&) = delete;
     TSkylog& operator=(const TSkylog&) = delete;
 
+    // Writes the settings now (the general configuration's OK); a failure is shown as
+    // a warning. A working directory given for this run only is not written.
+    bool SaveSettings();
+
     // The manual beside the host's installation, whatever the working directory.
     [[nodiscard]] std::string HelpFile() const;
     [[nodiscard]] const std::string& SettingsFile() const { return settingsFile_; }

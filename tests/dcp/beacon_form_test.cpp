@@ -151,5 +151,32 @@ TEST_F(BeaconFormList, DailyFolderMovedOnlyToAFreeName) {
     EXPECT_FALSE(MoveDailyFolder(dir_.Path(), "Sede", "Dakar"));  // nothing to move
 }
 
+// The dialog's store: the list's checks first, then the messages follow the new name.
+TEST_F(BeaconFormList, StoredInTheListWithItsMessages) {
+    TDCP* avignon = AddBeacon("Avignon", "960CD1B6");
+    AddBeacon("Dakar", "23F73246");
+    for (const char* folder : {"Avignon", "Lyon"}) {
+        ForceDirectories(dir_.File("DataDCP/") + folder);
+        WriteText(dir_.File("DataDCP/") + folder + "/2005_03_07.DCP", folder);
+    }
+    const struct {
+        TBeaconTexts texts;
+        const char* message;
+    } cases[] = {
+        {{"Dakar", "1", "1:00", "5"}, "Une balise nommée \"Dakar\" existe déjà!"},
+        {{"Avignon", "23F73246", "1:00", "5"}, "Le numéro \"23F73246\" est déjà celui de la balise \"Dakar\"!"},
+        {{"Lyon", "1", "1:00", "5"},
+         "Les messages enregistrés de la balise ne peuvent pas être déplacés dans DataDCP/Lyon, qui existe déjà!"},
+        {{" Nice ", "1", "1:00", "5"}, ""},
+    };
+    for (const auto& c : cases) {
+        const auto refusal = StoreBeaconInList(List(), *avignon, c.texts, dir_.Path());
+        EXPECT_EQ(refusal ? refusal->Message : "", c.message) << c.texts.Name;
+    }
+    EXPECT_EQ(avignon->Name, "Nice");
+    EXPECT_EQ(avignon->Interval, 5);
+    EXPECT_EQ(ReadText(dir_.File("DataDCP/Nice/2005_03_07.DCP")), "Avignon");
+}
+
 }  // namespace
 }  // namespace skylog::test

@@ -1,0 +1,474 @@
+// The configuration dialogs driven by their controls' names: the general settings, the
+// managers and their editor (with the select-only mode), the beacons and their
+// associations; the main window's commands that open them; and a configuration made
+// through the dialogs found in the files and read back.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+#include <filesystem>
+#include <functional>
+
+#include "Common/MessageBoxes.h"
+#include "Common/RunObjects.h"
+#include "Common/Settings.h"
+#include "Common/UUtils.h"
+#include "dcp/UDCPList.h"
+#include "forms/DCPConfDlg.h"
+#include "forms/DCP_ConfigDlg.h"
+#include "forms/DCP_MainDlg.h"
+#include "forms/EditManagersDlg.h"
+#include "managers/UManagers.h"
+#include "plugin/USkylog.h"
+#include "tests/support/TempDir.h"
+
+using namespace skylog;
+using namespace skylog::forms;
+
+namespace {
+
+const TDateTime kToday = *EncodeDateTime(2005, 3, 7);
+const char* const kComma = "Il n'est pas possible d'utiliser le caractère virgule (',') dans les champs!";
+
+template <typename T = QWidget>
+T* child(QWidget& window, const char* name) {
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (!found) qFatal("no control %s", name);
+    return found;
+}
+
+void type(QWidget& window, const char* box, const char* text) {
+    child<QLineEdit>(window, box)->setText(QString::fromUtf8(text));
+}
+
+void click(QWidget& window, const char* button) {
+    QTest::mouseClick(child<QAbstractButton>(window, button), Qt::LeftButton);
+}
+
+QString text(QWidget& window, const char* box) { return child<QLineEdit>(window, box)->text(); }
+
+int rows(QWidget& window, const char* list) { return child<QTreeWidget>(window, list)->topLevelItemCount(); }
+
+void selectRow(QWidget& window, const char* list, int row) {
+    auto* tree = child<QTreeWidget>(window, list);
+    tree->setCurrentItem(tree->topLevelItem(row));
+}
+
+// Runs f on the modal window that the next call opens, from inside its event loop.
+void onNextModal(std::function<void(QWidget&)> f) {
+    QTimer::singleShot(0, [f = std::move(f)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) qFatal("no modal window");
+        f(*modal);
+    });
+}
+
+// The select-only managers dialog of the beacon dialog: chooses a row and confirms.
+void chooseManager(QWidget& beaconDialog, int row) {
+    onNextModal([row](QWidget& select) {
+        selectRow(select, "ManagersLstView", row);
+        click(select, "OkBtn");
+    });
+    click(beaconDialog, "AddManagerBtn");
+}
+
+}  // namespace
+
+class ConfigDialogsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() {
+        SetClockForTesting(kToday + 0.5);
+        boxes_ = {};
+        SetMessageBoxes(&boxes_);
+        dir_ = std::make_unique<test::TempDir>();
+        std::filesystem::copy(SKYLOG_SOURCE_DIR "/sample/workdir", dir_->File("work"),
+                              std::filesystem::copy_options::recursive);
+        openRun();
+    }
+
+    void cleanup() {
+        run_.reset();
+        SetMessageBoxes(nullptr);
+        SetClockForTesting(std::nullopt);
+    }
+
+    // ---- General configuration ------------------------------------------------------
+
+    void generalDialogTakesTheFormOnlyWhenTheIntervalReads() {
+        int saved = 0;
+        TDCP_ConfigFrm dialog(Settings(), boxes_, [&saved] { ++saved; });
+        dialog.show();
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Configuration"));
+        auto* pages = child<QTabWidget>(dialog, "PageControl");
+        QCOMPARE(pages->tabText(0) + pages->tabText(1), QStringLiteral("GénéralDécodage"));
+
+        // The limits and their four labels follow "Décoder les dates improbables".
+        for (const bool improbable : {true, false}) {
+            child<QAbstractButton>(dialog, "ImprobableDateChkBx")->click();
+            QCOMPARE(child<QAbstractButton>(dialog, "ImprobableDateChkBx")->isChecked(), improbable);
+            for (const char* name : {"PasseLimitEdit", "FuturLimitEdit", "PasseLimitLbl", "PasseUnitLbl",
+                                     "FuturLimitLbl", "FuturUnitLbl"})
+                QVERIFY2(child(dialog, name)->isEnabled() == !improbable, name);
+        }
+
+        // A letter in the interval: the message, the dialog stays, nothing is taken.
+        child<QAbstractButton>(dialog, "DecodBadTimeScnChkBx")->click();
+        child<QComboBox>(dialog, "DCPFileDateTypeCmbBx")->setCurrentIndex(1);
+        type(dialog, "DefaultIntervallEdit", "4S");
+        click(dialog, "OkBtn");
+        QCOMPARE(boxes_.Warnings(), std::vector<std::string>{"L'intervalle d'émission doit être un chiffre entier!"});
+        QVERIFY(dialog.isVisible());
+        QVERIFY(!Settings().DecodBadTime && Settings().DCPDateNew && saved == 0);
+
+        type(dialog, "DefaultIntervallEdit", "45");
+        click(dialog, "OkBtn");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(Settings().DecodBadTime && !Settings().DCPDateNew);
+        QCOMPARE(Settings().TransInterval, 45);
+        QCOMPARE(saved, 1);
+
+        TDCP_ConfigFrm again(Settings(), boxes_, {});
+        QCOMPARE(child<QComboBox>(again, "DCPFileDateTypeCmbBx")->currentText(), QStringLiteral("Format mm/dd/yy"));
+    }
+
+    // ---- Managers -------------------------------------------------------------------
+
+    void managersDialogActsAtOnceAndWritesOnlyOnOk() {
+        TManagerList& managers = *Run().Managers;
+        const std::string file = test::ReadText(managers.FileName);
+        TEditManagersFrm dialog(managers, boxes_);
+        dialog.show();
+        QCOMPARE(rows(dialog, "ManagersLstView"), 4);
+        QCOMPARE(child<QTreeWidget>(dialog, "ManagersLstView")->topLevelItem(0)->text(0), QStringLiteral("Jean Dupont"));
+        QVERIFY(!child(dialog, "EditBtn")->isEnabled());
+
+        // A comma is refused and the editor stays open; then a manager is added.
+        onNextModal([](QWidget& editor) {
+            QCOMPARE(editor.windowTitle(), QStringLiteral("Edition d'un responsable"));
+            type(editor, "NameEdit", "Dupont, Jean");
+            click(editor, "OkBtn");
+            QVERIFY(editor.isVisible());
+            type(editor, "NameEdit", "Martin");
+            type(editor, "ForNameEdit", "Paul");
+            click(editor, "OkBtn");
+        });
+        click(dialog, "AddBtn");
+        QCOMPARE(boxes_.Warnings(), std::vector<std::string>{kComma});
+        QCOMPARE(rows(dialog, "ManagersLstView"), 5);
+        QCOMPARE(managers.Managers.back()->FullName(), "Paul Martin");
+        QCOMPARE(managers.Managers.back()->Id, 5);
+
+        // Deleting asks first.
+        boxes_.shown.clear();
+        boxes_.answer = true;
+        selectRow(dialog, "ManagersLstView", 1);
+        click(dialog, "DeleteBtn");
+        QCOMPARE(boxes_.shown.at(0).text,
+                 std::string("Attention, le responsable \"Hélène Lefèvre\" va être supprimé, voulez-vous continuer?"));
+        QCOMPARE(rows(dialog, "ManagersLstView"), 4);
+
+        // Cancelled: the file is as it was, the list keeps the changes until the run ends.
+        click(dialog, "CancelBtn");
+        QCOMPARE(test::ReadText(managers.FileName), file);
+        QCOMPARE(managers.Count(), size_t{4});
+
+        TEditManagersFrm confirmed(managers, boxes_);
+        click(confirmed, "OkBtn");
+        QCOMPARE(test::ReadText(managers.FileName), managers.ToBytes());
+    }
+
+    void selectOnlyModeChoosesOneManager() {
+        TEditManagersFrm dialog(*Run().Managers, boxes_);
+        dialog.setProperty("SelectOnly", true);
+        dialog.show();
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Selection d'un responsable"));
+        QVERIFY(!child(dialog, "AddBtn")->isVisible());
+        QVERIFY(!child(dialog, "OkBtn")->isEnabled());
+        selectRow(dialog, "ManagersLstView", 2);
+        QVERIFY(child(dialog, "OkBtn")->isEnabled());
+        click(dialog, "EditBtn");  // hidden; as a double-click it confirms
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.SelectedId(), 3);
+    }
+
+    // ---- Beacons --------------------------------------------------------------------
+
+    void beaconDialogOnAnEmptyListCreatesANewBeacon() {
+        run_.reset();
+        std::filesystem::remove(dir_->File("work/DcpList.inf"));
+        openRun();
+        Settings().TransInterval = 45;
+        auto owned = beaconDialog();
+        TDCPConfFrm& dialog = *owned;
+        QVERIFY(!child(dialog, "DCPDetailsPanel")->isVisible());
+        QVERIFY(!child(dialog, "SupprDCPBtn")->isEnabled());
+        click(dialog, "NewDCPBtn");
+        QVERIFY(child(dialog, "DCPDetailsPanel")->isVisible());
+        QVERIFY(child(dialog, "SupprDCPBtn")->isEnabled());
+        QCOMPARE(child<QComboBox>(dialog, "DCPChoiceCmbBx")->currentText(), QStringLiteral("Nouvelle DCP"));
+        QCOMPARE(text(dialog, "DCPIntervalTimeEdit"), QStringLiteral("45"));
+        QCOMPARE(text(dialog, "AssStartDateEdit"), QStringLiteral("07/03/2005"));
+        QCOMPARE(Run().Beacons->Beacons.at(0)->Interval, 45);
+    }
+
+    void baseTimeIsStoredInSecondsAndShownWithoutLeadingZeros() {
+        const struct {
+            const char* typed;
+            int32_t seconds;
+            const char* shown;
+        } cases[] = {{"2:30", 150, "2:30"}, {"2:05", 125, "2:5"}, {"2:75", 125, "2:5"}};
+        for (const auto& c : cases) {
+            {
+                auto owned = beaconDialog();
+        TDCPConfFrm& dialog = *owned;
+                type(dialog, "DCPBaseTransmitTimeEdit", c.typed);
+                click(dialog, "OkBtn");
+            }
+            QCOMPARE(Run().Beacons->Beacons[0]->BaseTime, c.seconds);
+            auto reopened = beaconDialog();
+            QCOMPARE(text(*reopened, "DCPBaseTransmitTimeEdit"), QString::fromLatin1(c.shown));
+        }
+    }
+
+    void refusedAssociationsChangeNothing() {
+        const struct {
+            const char* box;
+            const char* typed;
+            const char* message;
+        } cases[] = {
+            {"AssPosnameEdit", "Avignon, Vaucluse",
+             "Il n'est pas possible d'utiliser le caractère virgule (',') dans la localité!"},
+            {"AssStartDateEdit", "31/02/2005", "Date de départ incorrecte"},
+            {"AssStartDateEdit", "2005-03-01", "Mauvais formattage de la date de départ"},
+            {"AssEndTimeEdit", "24:00", "Heure de fin incorrecte"},
+        };
+        auto owned = beaconDialog();
+        TDCPConfFrm& dialog = *owned;
+        const size_t before = Run().Beacons->Beacons[0]->AssoList.size();
+        for (const auto& c : cases) {
+            boxes_.shown.clear();
+            dialog.ShowBeacon();
+            type(dialog, "AssInsNumEdit", "12");
+            type(dialog, "AssPosnameEdit", "Avignon");
+            type(dialog, c.box, c.typed);
+            click(dialog, "AddAssBtn");
+            QCOMPARE(boxes_.Warnings(), std::vector<std::string>{c.message});
+            QCOMPARE(Run().Beacons->Beacons[0]->AssoList.size(), before);
+            QCOMPARE(rows(dialog, "AssoLstView"), static_cast<int>(before));
+        }
+    }
+
+    // The name reaches the beacon when another one is chosen or on OK; closed
+    // without OK, the old name stays and the associations added stay too.
+    void renamingReachesTheBeaconOnlyWhenLeftOrConfirmed() {
+        TDCP& sede = *Run().Beacons->Beacons[0];
+        {
+            auto owned = beaconDialog();
+        TDCPConfFrm& dialog = *owned;
+            auto* choice = child<QComboBox>(dialog, "DCPChoiceCmbBx");
+            type(dialog, "DCPNameEdit", "Sde Boker");
+            QCOMPARE(choice->itemText(0), QStringLiteral("Sde Boker"));
+            QCOMPARE(sede.Name, "Sede");
+            type(dialog, "AssInsNumEdit", "300");
+            click(dialog, "AddAssBtn");
+            dialog.reject();
+        }
+        QCOMPARE(sede.Name, "Sede");
+        QCOMPARE(sede.AssoList.size(), size_t{2});
+
+        auto owned = beaconDialog();
+        TDCPConfFrm& dialog = *owned;
+        auto* choice = child<QComboBox>(dialog, "DCPChoiceCmbBx");
+        type(dialog, "DCPNameEdit", "Avignon");  // another beacon's name
+        choice->setCurrentIndex(2);
+        QCOMPARE(boxes_.Warnings(), std::vector<std::string>{"Une balise nommée \"Avignon\" existe déjà!"});
+        QCOMPARE(dialog.CurrentBeacon(), 0);
+        type(dialog, "DCPNameEdit", "Sde Boker");
+        choice->setCurrentIndex(2);
+        QCOMPARE(sede.Name, "Sde Boker");
+    }
+
+    // Managers picked with the small button belong to the association only once it is
+    // added or modified.
+    void managersGoToTheAssociationOnModify() {
+        auto owned = beaconDialog();
+        TDCPConfFrm& dialog = *owned;
+        TDCPAsso& asso = *Run().Beacons->Beacons[0]->AssoList[0];
+        selectRow(dialog, "AssoLstView", 0);
+        QCOMPARE(text(dialog, "ManagersEdit"), QStringLiteral("Jean Dupont, Hélène Lefèvre"));
+        QVERIFY(child(dialog, "ModifAssBtn")->isEnabled());
+        click(dialog, "EraseManagersBtn");
+        chooseManager(dialog, 3);
+        QCOMPARE(text(dialog, "ManagersEdit"), QStringLiteral("Loïc Moreau"));
+        QCOMPARE(asso.Managers.IdsText(), "1|2");
+        click(dialog, "ModifAssBtn");
+        QCOMPARE(asso.Managers.IdsText(), "4");
+        QCOMPARE(dialog.SelectedAssociation(), -1);
+        QVERIFY(!child(dialog, "ModifAssBtn")->isEnabled());
+    }
+
+    void deletingABeaconAsksFirst() {
+        auto owned = beaconDialog();
+        TDCPConfFrm& dialog = *owned;
+        dialog.SelectBeacon(1);
+        for (const bool yes : {false, true}) {
+            boxes_.answer = yes;
+            click(dialog, "SupprDCPBtn");
+        }
+        QCOMPARE(boxes_.shown.size(), size_t{2});
+        QCOMPARE(boxes_.shown[0].text,
+                 std::string("Voulez-vous vraiment supprimer la définition de la balise en cours d'édition?"));
+        QCOMPARE(Run().Beacons->Count(), size_t{4});
+        QVERIFY(!child(dialog, "DCPDetailsPanel")->isVisible());
+        QCOMPARE(child<QComboBox>(dialog, "DCPChoiceCmbBx")->count(), 4);
+    }
+
+    // ---- From the main window -------------------------------------------------------
+
+    void mainWindowCommandsOpenTheDialogsModally() {
+        TMainFrmContext context;
+        context.Settings = &Settings();
+        context.Beacons = Run().Beacons;
+        context.Reader = Run().Reader;
+        context.Tasks = Run().Tasks;
+        context.Managers = Run().Managers;
+        context.HelpOpener = {};
+        TDCP_MainFrm window(std::move(context));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* beacons = child<QAbstractItemView>(window, "DCPListView");
+        const struct {
+            std::function<void()> command;
+            const char* dialog;
+            int beacon;  // shown by the beacon dialog
+        } cases[] = {
+            {[&] { click(window, "ManagersBtn"); }, "TEditManagersFrm", -1},
+            {[&] { window.findChild<QAction*>(QStringLiteral("ResponsablesMnu"))->trigger(); }, "TEditManagersFrm", -1},
+            {[&] { click(window, "DCPBtn"); }, "TDCPConfFrm", 0},
+            {[&] { click(window, "ConfigurationBtn"); }, "TDCP_ConfigFrm", -1},
+            {[&] {
+                 const QRect row = beacons->visualRect(beacons->model()->index(2, 0));
+                 QTest::mouseClick(beacons->viewport(), Qt::LeftButton, {}, row.center());
+                 QTest::mouseDClick(beacons->viewport(), Qt::LeftButton, {}, row.center());
+             },
+             "TDCPConfFrm", 2},
+        };
+        for (const auto& c : cases) {
+            QPointer<QWidget> opened;
+            QString name;
+            int shownBeacon = -1;
+            onNextModal([&](QWidget& dialog) {
+                opened = &dialog;
+                name = dialog.objectName();
+                if (auto* beaconDialog = qobject_cast<TDCPConfFrm*>(&dialog)) shownBeacon = beaconDialog->CurrentBeacon();
+                dialog.close();
+            });
+            c.command();
+            QCOMPARE(name, QString::fromLatin1(c.dialog));
+            QCoreApplication::processEvents();
+            QVERIFY2(opened.isNull(), c.dialog);  // destroyed once closed
+            QCOMPARE(shownBeacon, c.beacon);
+        }
+        QVERIFY(boxes_.shown.empty());  // no "not yet" box
+    }
+
+    // ---- Round trip -----------------------------------------------------------------
+
+    void configurationMadeThroughTheDialogsIsFoundInTheFiles() {
+        run_.reset();
+        std::filesystem::remove(dir_->File("work/DcpList.inf"));
+        std::filesystem::remove(dir_->File("work/Managers.inf"));
+        openRun();
+        {
+            TEditManagersFrm managers(*Run().Managers, boxes_);
+            const char* const people[][3] = {{"Dupont", "Jean", "jean.dupont@example.org"}, {"Ndiaye", "Awa", ""}};
+            for (const auto& person : people) {
+                onNextModal([&person](QWidget& editor) {
+                    type(editor, "NameEdit", person[0]);
+                    type(editor, "ForNameEdit", person[1]);
+                    type(editor, "MailEdit", person[2]);
+                    click(editor, "OkBtn");
+                });
+                click(managers, "AddBtn");
+            }
+            click(managers, "OkBtn");
+        }
+        {
+            auto owned = beaconDialog();
+        TDCPConfFrm& dialog = *owned;
+            click(dialog, "NewDCPBtn");
+            type(dialog, "DCPNameEdit", "Avignon");
+            type(dialog, "DCPIDEdit", "960CD1B6");
+            type(dialog, "DCPBaseTransmitTimeEdit", "29:0");
+            type(dialog, "DCPIntervalTimeEdit", "30");
+            const struct {
+                const char *from, *fromTime, *to, *toTime, *instrument;
+                std::vector<int> managers;
+            } associations[] = {{"07/12/2004", "00:00", "07/03/2005", "23:59:59", "235", {0}},
+                                {"8/3/2005", "", "06/06/2005", "23:59:59", "252", {1, 0}}};
+            for (const auto& a : associations) {
+                type(dialog, "AssStartDateEdit", a.from);
+                type(dialog, "AssStartTimeEdit", a.fromTime);
+                type(dialog, "AssEndDateEdit", a.to);
+                type(dialog, "AssEndTimeEdit", a.toTime);
+                type(dialog, "AssInsNumEdit", a.instrument);
+                type(dialog, "AssPosnameEdit", "Avignon");
+                click(dialog, "EraseManagersBtn");
+                for (const int row : a.managers) chooseManager(dialog, row);
+                click(dialog, "AddAssBtn");
+            }
+            click(dialog, "OkBtn");
+        }
+        QVERIFY(boxes_.shown.empty());
+        const std::string dcpList = test::ReadText(dir_->File("work/DcpList.inf"));
+        QCOMPARE(dcpList,
+                 std::string("[General]\r\nNbDCP=1\r\n\r\n[DCP0]\r\nName=Avignon\r\nNumber=960CD1B6\r\nBaseTime=1740\r\n"
+                             "Interval=30\r\nNbAss=2\r\n"
+                             "Asso0=07/12/2004,00:00:00,07/03/2005,23:59:59,235,Avignon,1\r\n"
+                             "Asso1=08/03/2005,00:00:00,06/06/2005,23:59:59,252,Avignon,2|1\r\n"));
+        QCOMPARE(test::ReadText(dir_->File("work/Managers.inf")),
+                 std::string("1,Dupont,Jean,jean.dupont@example.org\r\n2,Ndiaye,Awa,\r\n"));
+
+        // Read back, the lists are the same.
+        run_.reset();
+        openRun();
+        const TDCP& beacon = *Run().Beacons->Beacons.at(0);
+        QCOMPARE(beacon.Name + beacon.Number, std::string("Avignon960CD1B6"));
+        QCOMPARE(beacon.AssoList.size(), size_t{2});
+        QCOMPARE(beacon.AssoList[1]->ToLine(), std::string("08/03/2005,00:00:00,06/06/2005,23:59:59,252,Avignon,2|1"));
+        QCOMPARE(Run().Managers->ToBytes(), test::ReadText(dir_->File("work/Managers.inf")));
+        run_.reset();
+        QCOMPARE(test::ReadText(dir_->File("work/DcpList.inf")), dcpList);
+    }
+
+private:
+    void openRun() {
+        TSkylogOptions options;
+        options.hostFileName = dir_->File("host/ormawin");
+        options.settingsFile = dir_->File("Skylog.conf");
+        options.workDirOverride = dir_->File("work");
+        run_ = std::make_unique<TSkylog>(options);
+    }
+
+    // Opened on the first beacon, as the main window opens it.
+    [[nodiscard]] std::unique_ptr<TDCPConfFrm> beaconDialog() {
+        auto dialog =
+            std::make_unique<TDCPConfFrm>(*Run().Beacons, *Run().Managers, boxes_, Settings().WorkDir, kToday);
+        dialog->show();
+        return dialog;
+    }
+
+    std::unique_ptr<test::TempDir> dir_;
+    RecordingMessageBoxes boxes_;
+    std::unique_ptr<TSkylog> run_;
+};
+
+QTEST_MAIN(ConfigDialogsTest)
+#include "config_dialogs_test.moc"
