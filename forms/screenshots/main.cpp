@@ -6,8 +6,10 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QStyleFactory>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <filesystem>
@@ -18,11 +20,16 @@
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
 #include "forms/AboutDlg.h"
+#include "forms/DCPConfDlg.h"
+#include "forms/DCP_ConfigDlg.h"
+#include "forms/EditManagersDlg.h"
+#include "forms/EditOneManagerDlg.h"
 #include "forms/DCP_MainDlg.h"
 #include "forms/MainViewModel.h"
 #include "forms/SimpleMemoDlg.h"
 #include "forms/SimpleMessageDlg.h"
 #include "import/UDecodFile.h"
+#include "managers/UManagers.h"
 #include "k7/HostDataLoader.h"
 #include "plugin/USkylog.h"
 
@@ -34,10 +41,10 @@ namespace {
 
 constexpr const char* kSource = SKYLOG_SOURCE_DIR;
 
-bool save(QWidget& window, const QString& folder) {
+bool save(QWidget& window, const QString& folder, const QString& suffix = {}) {
     window.show();
     QApplication::processEvents();
-    const QString path = folder + QLatin1Char('/') + window.objectName() + QStringLiteral(".png");
+    const QString path = folder + QLatin1Char('/') + window.objectName() + suffix + QStringLiteral(".png");
     const bool ok = window.grab().save(path);
     std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "cannot write", qPrintable(path));
     window.close();
@@ -125,6 +132,29 @@ int main(int argc, char** argv) {
     {
         TAboutBox about("0.1.0.0");
         ok &= save(about, folder);
+    }
+    {
+        TDCP_ConfigFrm config(Settings(), boxes, {});
+        // A working directory that does not change from one rendering to the next.
+        config.findChild<QLineEdit*>(QStringLiteral("DirEdit"))->setText(QStringLiteral("/home/skylog/.local/share/skylog/Skylog/"));
+        ok &= save(config, folder);
+        config.findChild<QTabWidget*>(QStringLiteral("PageControl"))->setCurrentIndex(1);
+        ok &= save(config, folder, QStringLiteral("-Decodage"));
+    }
+    {
+        TEditManagersFrm managers(*Run().Managers, boxes);
+        ok &= save(managers, folder);
+        TEditOneManagerFrm manager(boxes);
+        manager.SetTexts(ManagerTexts(*Run().Managers->Managers[1]));
+        ok &= save(manager, folder);
+    }
+    {
+        // On the beacon with two associations, the second one chosen.
+        TDCPConfFrm beacons(*Run().Beacons, *Run().Managers, boxes, Settings().WorkDir, sampleDay);
+        beacons.SelectBeacon(1);
+        auto* associations = beacons.findChild<QAbstractItemView*>(QStringLiteral("AssoLstView"));
+        associations->setCurrentIndex(associations->model()->index(1, 0));
+        ok &= save(beacons, folder);
     }
     {
         TMainFrmContext context = MainFrmContextOf(run);
