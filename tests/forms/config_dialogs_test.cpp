@@ -333,12 +333,7 @@ private Q_SLOTS:
     // ---- From the main window -------------------------------------------------------
 
     void mainWindowCommandsOpenTheDialogsModally() {
-        TMainFrmContext context;
-        context.Settings = &Settings();
-        context.Beacons = Run().Beacons;
-        context.Reader = Run().Reader;
-        context.Tasks = Run().Tasks;
-        context.Managers = Run().Managers;
+        TMainFrmContext context = MainFrmContextOf(*run_);
         context.HelpOpener = {};
         TDCP_MainFrm window(std::move(context));
         window.show();
