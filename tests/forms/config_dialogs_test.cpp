@@ -24,6 +24,8 @@
 #include "forms/DCP_ConfigDlg.h"
 #include "forms/DCP_MainDlg.h"
 #include "forms/EditManagersDlg.h"
+#include "import/UDecodFile.h"
+#include "k7/HostDataLoader.h"
 #include "managers/UManagers.h"
 #include "plugin/USkylog.h"
 #include "tests/support/TempDir.h"
@@ -136,6 +138,31 @@ private Q_SLOTS:
 
         TDCP_ConfigFrm again(Settings(), boxes_, {});
         QCOMPARE(child<QComboBox>(again, "DCPFileDateTypeCmbBx")->currentText(), QStringLiteral("Format mm/dd/yy"));
+    }
+
+    // A new working directory takes the messages and K7 files at once; the lists keep
+    // their files until the next run, and the tasks go to it when the run ends.
+    void newWorkingDirectoryTakesEffectAsTheRunGoes() {
+        namespace fs = std::filesystem;
+        fs::create_directories(dir_->File("new"));
+        TDCP_ConfigFrm dialog(Settings(), boxes_, {});
+        type(dialog, "DirEdit", dir_->File("new").c_str());
+        click(dialog, "OkBtn");
+        QCOMPARE(Settings().WorkDir, dir_->File("new/"));
+
+        const std::unique_ptr<HostDataSet> host = LoadHostData(SKYLOG_SOURCE_DIR "/sample/host");
+        InstallHostData(*host);
+        fs::copy_file(SKYLOG_SOURCE_DIR "/sample/input/20050307_1.CNRS", dir_->File("20050307_1.CNRS"));
+        QCOMPARE(Run().Reader->ReadFile(dir_->File("20050307_1.CNRS")), 0);
+        Run().Beacons->FlushAll();
+        Run().Beacons->ClearAll();
+        UninstallHostData();
+        QVERIFY(fs::is_directory(dir_->File("new/DataDCP")) && fs::is_directory(dir_->File("new/DataK7")));
+        QVERIFY(!fs::exists(dir_->File("work/DataDCP")) && !fs::exists(dir_->File("work/DataK7")));
+        fs::remove(dir_->File("work/DcpList.inf"));
+        run_.reset();
+        QVERIFY(fs::exists(dir_->File("new/Tasks.inf")) && !fs::exists(dir_->File("work/Tasks.inf")));
+        QVERIFY(fs::exists(dir_->File("work/DcpList.inf")) && !fs::exists(dir_->File("new/DcpList.inf")));
     }
 
     // ---- Managers -------------------------------------------------------------------
