@@ -12,15 +12,6 @@ namespace {
 // Days from 0001-01-01 to 1899-12-30, so that day counts match the epoch.
 constexpr int kDateDelta = 693594;
 
-DateTimeFormatter& shortDateFormatter() {
-    static DateTimeFormatter formatter;
-    return formatter;
-}
-DateTimeFormatter& longTimeFormatter() {
-    static DateTimeFormatter formatter;
-    return formatter;
-}
-
 bool parseInt(std::string_view text, int& out) {
     if (text.empty()) return false;
     const char* first = text.data();
@@ -213,17 +204,7 @@ std::string FormatIsoDate(TDateTime value) {
     return buf;
 }
 
-void SetShortDateFormatter(DateTimeFormatter formatter) {
-    shortDateFormatter() = std::move(formatter);
-}
-void SetLongTimeFormatter(DateTimeFormatter formatter) {
-    longTimeFormatter() = std::move(formatter);
-}
-std::string FormatShortDate(TDateTime value) {
-    return shortDateFormatter() ? shortDateFormatter()(value) : FormatDateDMY(value);
-}
-std::string FormatLongTime(TDateTime value) {
-    return longTimeFormatter() ? longTimeFormatter()(value) : FormatTimeHMS(value);
-}
+std::string FormatShortDate(TDateTime value) { return FormatDateDMY(value); }
+std::string FormatLongTime(TDateTime value) { return FormatTimeHMS(value); }
 
 }  // namespace skylog

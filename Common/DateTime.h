@@ -5,7 +5,6 @@
 // taken as an absolute value, as the files written by earlier installations expect.
 
 #include <cmath>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -70,11 +69,9 @@ struct TimeParts {
 [[nodiscard]] std::optional<TDateTime> ParseIsoDateTime(std::string_view text);
 [[nodiscard]] std::string FormatIsoDate(TDateTime value);
 
-// The user's short date and long time formats. French by default (dd/mm/yyyy,
-// hh:nn:ss); a front end may point them at the user's locale.
-using DateTimeFormatter = std::function<std::string(TDateTime)>;
-void SetShortDateFormatter(DateTimeFormatter formatter);
-void SetLongTimeFormatter(DateTimeFormatter formatter);
+// The short date and long time formats of the texts the engine writes (labels,
+// reports, task dates): the French ones, dd/mm/yyyy and hh:nn:ss. A window that shows
+// a date in the user's locale formats it itself.
 [[nodiscard]] std::string FormatShortDate(TDateTime value);
 [[nodiscard]] std::string FormatLongTime(TDateTime value);
 

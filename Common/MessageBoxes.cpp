@@ -20,22 +20,4 @@ std::vector<std::string> RecordingMessageBoxes::Warnings() const {
     return out;
 }
 
-namespace {
-IMessageBoxes*& installed() {
-    static IMessageBoxes* boxes = nullptr;
-    return boxes;
-}
-}  // namespace
-
-void SetMessageBoxes(IMessageBoxes* boxes) { installed() = boxes; }
-
-IMessageBoxes& MessageBoxes() {
-    static ConsoleMessageBoxes console;
-    return installed() ? *installed() : console;
-}
-
-void ShowWarning(std::string_view text) { MessageBoxes().Warning(text); }
-void ShowInformation(std::string_view text) { MessageBoxes().Information(text); }
-bool AskConfirmation(std::string_view text) { return MessageBoxes().Confirmation(text); }
-
 }  // namespace skylog

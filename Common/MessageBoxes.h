@@ -1,7 +1,8 @@
 #pragma once
 // The three message boxes of the system, behind an interface: the windows implement
 // it with real dialogs, the command-line program writes to standard error and
-// answers questions with a default, tests record what was shown.
+// answers questions with a default, tests record what was shown. Each run is given
+// one (its reporter) and hands it to the objects that may warn.
 
 #include <string>
 #include <string_view>
@@ -49,22 +50,5 @@ public:
     std::vector<Shown> shown;
     bool answer = false;
 };
-
-// The process-wide boxes; null restores the console implementation. The object must
-// outlive its installation. RAII helper for tests below.
-void SetMessageBoxes(IMessageBoxes* boxes);
-[[nodiscard]] IMessageBoxes& MessageBoxes();
-
-class ScopedMessageBoxes {
-public:
-    explicit ScopedMessageBoxes(IMessageBoxes& boxes) { SetMessageBoxes(&boxes); }
-    ~ScopedMessageBoxes() { SetMessageBoxes(nullptr); }
-    ScopedMessageBoxes(const ScopedMessageBoxes&) = delete;
-    ScopedMessageBoxes& operator=(const ScopedMessageBoxes&) = delete;
-};
-
-void ShowWarning(std::string_view text);
-void ShowInformation(std::string_view text);
-[[nodiscard]] bool AskConfirmation(std::string_view text);
 
 }  // namespace skylog

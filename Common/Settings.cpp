@@ -240,11 +240,6 @@ std::vector<std::string> SettingsWarnings(const TSettingsStore& store, const TSk
     return warnings;
 }
 
-TSkylogSettings& Settings() {
-    static TSkylogSettings settings;
-    return settings;
-}
-
 namespace {
 std::string homeDir() {
     const char* home = std::getenv("HOME");

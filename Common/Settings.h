@@ -96,10 +96,6 @@ inline constexpr std::string_view kMainWindowMaximizedName = "MainWindowMaximize
 // that is neither a value nor a comment. Such lines are kept as they are.
 [[nodiscard]] std::vector<std::string> SettingsWarnings(const TSettingsStore& store, const TSkylogSettings& loaded);
 
-// The process-wide settings read by every part of the engine; defaults until a run
-// loads them.
-[[nodiscard]] TSkylogSettings& Settings();
-
 // Where the settings file lies: $SKYLOG_SETTINGS when set, else a path derived from
 // the registry key under ${XDG_CONFIG_HOME:-$HOME/.config}.
 [[nodiscard]] std::string SettingsFilePath();

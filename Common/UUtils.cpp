@@ -107,17 +107,7 @@ std::optional<StringList> ListFiles(std::string_view folder, std::string_view ma
     return names;
 }
 
-namespace {
-std::optional<TDateTime>& fixedClock() {
-    static std::optional<TDateTime> value;
-    return value;
-}
-}  // namespace
-
-void SetClockForTesting(std::optional<TDateTime> fixedNow) { fixedClock() = fixedNow; }
-
 TDateTime CurrentDateTime() {
-    if (fixedClock()) return *fixedClock();
     auto now = std::chrono::system_clock::now();
     std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     auto msec = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;

@@ -127,9 +127,9 @@ bool WordToHex(uint16_t value, char out[4]);
 [[nodiscard]] std::optional<StringList> ListFiles(std::string_view folder, std::string_view mask,
                                                   int attributeFilter = 0);
 
-// The current local date and time. Tests and the command line (SKYLOG_NOW) may fix it.
+// The current local date and time of the system. The engine asks its run's clock
+// instead (Common/Clock.h), which a test or the command line may fix.
 [[nodiscard]] TDateTime CurrentDateTime();
-void SetClockForTesting(std::optional<TDateTime> fixedNow);
 
 // Trims ASCII white space at both ends.
 [[nodiscard]] std::string Trim(std::string_view text);

@@ -3,7 +3,8 @@
 // run working on the same directory never interleave their appends to a daily
 // message file or overwrite each other's K7 files. A second process waits for the
 // lock (saying so on a terminal) rather than failing. Re-entrant within a process:
-// only the outermost holder takes the lock.
+// only the outermost holder of a directory takes its lock, and two runs of one
+// process on two directories each hold their own.
 
 #include <cstdint>
 #include <string>
@@ -17,13 +18,18 @@ public:
     TWorkDirLock(const TWorkDirLock&) = delete;
     TWorkDirLock& operator=(const TWorkDirLock&) = delete;
 
-    // Tells one outermost taking of the lock from another (never 0), for work done once
-    // while the lock is held: nothing another program does can undo it meanwhile. Only
-    // for a thread that holds the lock.
+    // Changes whenever a directory's lock is newly taken (never 0), for work done once
+    // while a lock is held: nothing another program does in that directory can undo it
+    // while the number stays the same. Only for a thread that holds a lock.
     [[nodiscard]] static uint64_t HoldNumber();
 
     // Name of the lock file inside the working directory.
     static constexpr const char* kLockFileName = ".skylog.lock";
+
+    struct Held;  // a lock file this process holds (WorkDirLock.cpp)
+
+private:
+    Held* held_ = nullptr;  // null: nothing to share (no directory, or no lock file)
 };
 
 }  // namespace skylog

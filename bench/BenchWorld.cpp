@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "Common/RunObjects.h"
 
 namespace skylog::bench {
 
@@ -36,28 +35,27 @@ std::string MakeTempFolder() {
 
 }  // namespace
 
-BenchWorld::BenchWorld(int messages)
-    : root_(MakeTempFolder()), set_(gen::GenerateRandomSet(Config(messages))), savedSettings_(Settings()) {
+BenchWorld::BenchWorld(int messages) : root_(MakeTempFolder()), set_(gen::GenerateRandomSet(Config(messages))) {
     gen::WriteOptions options;
     options.expectedEvents = false;
     gen::WriteGeneratedSet(set_, root_, options);
     work_ = root_ + "workdir/";
-    Settings().WorkDir = work_;
+    settings_.WorkDir = work_;
     host_ = LoadHostData(std::string(SKYLOG_SOURCE_DIR) + "/sample/host");
-    InstallHostData(*host_);
+    const TRunEnvironment env{settings_, reporter_, clock_};
     managers_ = std::make_unique<TManagerList>(work_ + "Managers.inf");
-    beacons_ = std::make_unique<TDCPList>(work_ + "DcpList.inf");
-    Run().Managers = managers_.get();
-    Run().Beacons = beacons_.get();
-    Run().Reader = &reader_;
-    Run().Converter = &converter_;
+    managers_->LoadFromFile(reporter_);
+    converter_ = std::make_unique<TDCP_to_K7>(settings_, clock_);
+    beacons_ = std::make_unique<TDCPList>(
+        work_ + "DcpList.inf", TStoreContext{env, HostDataOf(*host_), managers_.get(), converter_.get(), nullptr});
+    headOnly_ = std::make_unique<TDCPList>(work_ + "DcpList.inf",
+                                           TStoreContext{env, HostDataOf(*host_), managers_.get(), nullptr, nullptr});
+    for (TDCPList* list : {beacons_.get(), headOnly_.get()}) list->LoadFromFile();
+    reader_ = std::make_unique<TDecodFile>(*beacons_);
+    beacons_->SetReader(reader_.get());
 }
 
 BenchWorld::~BenchWorld() {
-    beacons_.reset();
-    Run() = TRunObjects{};
-    UninstallHostData();
-    Settings() = savedSettings_;
     std::error_code ec;
     fs::remove_all(root_, ec);
 }
@@ -72,7 +70,7 @@ std::vector<const gen::GeneratedFile*> BenchWorld::FilesOf(gen::StationFormat fo
 int BenchWorld::MessagesOf(gen::StationFormat format) {
     // Messages are dealt out over the formats in runs; count the headers the reader
     // files rather than estimating.
-    TDecodFile reader;
+    TDecodFile reader(*beacons_);
     int count = 0;
     for (const gen::GeneratedFile* file : FilesOf(format)) {
         reader.ReadBuffer(SevenBit(file->bytes), TDecodFile::FormatOfPath(file->name));
@@ -84,6 +82,7 @@ int BenchWorld::MessagesOf(gen::StationFormat format) {
 
 void BenchWorld::Reset() {
     beacons_->ClearAll();
+    headOnly_->ClearAll();
     std::error_code ec;
     fs::remove_all(work_ + "DataK7", ec);
     fs::remove_all(work_ + "DataDCP", ec);

@@ -9,11 +9,13 @@
 #include <string_view>
 #include <vector>
 
+#include "Common/Clock.h"
+#include "Common/MessageBoxes.h"
 #include "Common/Settings.h"
 #include "dcp/UDCPList.h"
+#include "dcp/UDCP_to_K7.h"
 #include "import/UDecodFile.h"
 #include "k7/HostDataLoader.h"
-#include "k7/UDCP_to_K7.h"
 #include "managers/UManagers.h"
 #include "tools/gen/RandomSet.h"
 
@@ -30,8 +32,9 @@ public:
 
     [[nodiscard]] const gen::GeneratedSet& Set() const { return set_; }
     [[nodiscard]] TDCPList& Beacons() { return *beacons_; }
-    [[nodiscard]] TDecodFile& Reader() { return reader_; }
-    [[nodiscard]] TDCP_to_K7& Converter() { return converter_; }
+    // The same beacons in a list whose blocks are decoded without converting scenarios.
+    [[nodiscard]] TDCPList& BeaconsWithoutConverter() { return *headOnly_; }
+    [[nodiscard]] TDecodFile& Reader() { return *reader_; }
     [[nodiscard]] const std::string& WorkDir() const { return work_; }
 
     // The files of one format, as the reader sees them after bit 7 is cleared.
@@ -46,12 +49,15 @@ private:
     std::string root_;
     std::string work_;
     gen::GeneratedSet set_;
-    TSkylogSettings savedSettings_;
+    TSkylogSettings settings_;
+    ConsoleMessageBoxes reporter_;
+    TSystemClock clock_;
     std::unique_ptr<HostDataSet> host_;
     std::unique_ptr<TManagerList> managers_;
+    std::unique_ptr<TDCP_to_K7> converter_;
     std::unique_ptr<TDCPList> beacons_;
-    TDecodFile reader_;
-    TDCP_to_K7 converter_;
+    std::unique_ptr<TDCPList> headOnly_;
+    std::unique_ptr<TDecodFile> reader_;
 };
 
 // The world of the process, made at first use.

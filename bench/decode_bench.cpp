@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "Common/RunObjects.h"
 #include "bench/BenchWorld.h"
 #include "k7/UK7File.h"
 
@@ -39,10 +38,10 @@ std::vector<std::vector<BlockCopy>> ReadAllBlocks(BenchWorld& world) {
     return copies;
 }
 
-void Refile(BenchWorld& world, const std::vector<std::vector<BlockCopy>>& copies) {
-    world.Beacons().ClearAll();
+void Refile(TDCPList& list, const std::vector<std::vector<BlockCopy>>& copies) {
+    list.ClearAll();
     for (size_t b = 0; b < copies.size(); ++b) {
-        TDCP& beacon = *world.Beacons().Beacons[b];
+        TDCP& beacon = *list.Beacons[b];
         for (const BlockCopy& copy : copies[b]) {
             auto block = std::make_unique<TDCPDataBloc>(&beacon);
             block->Header = copy.header;
@@ -62,24 +61,23 @@ void BM_Decode(benchmark::State& state, bool convert) {
         blocks += static_cast<int64_t>(beaconBlocks.size());
         for (const BlockCopy& copy : beaconBlocks) bytes += static_cast<int64_t>(copy.body.size());
     }
-    Run().Converter = convert ? &world.Converter() : nullptr;
+    TDCPList& list = convert ? world.Beacons() : world.BeaconsWithoutConverter();
     int64_t events = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        Refile(world, copies);
+        Refile(list, copies);
         state.ResumeTiming();
-        for (const auto& beacon : world.Beacons().Beacons) {
+        for (const auto& beacon : list.Beacons) {
             auto& list = beacon->Blocks;
             for (size_t i = list.size(); i-- > 0;)
                 list[i]->Decode(i + 1 < list.size() ? list[i + 1].get() : nullptr);
         }
         state.PauseTiming();
         events = 0;
-        for (const auto& item : world.Beacons().K7Items()) events += static_cast<int64_t>(item->K7File->Events().size());
+        for (const auto& item : list.K7Items()) events += static_cast<int64_t>(item->K7File->Events().size());
         state.ResumeTiming();
     }
-    Run().Converter = &world.Converter();
-    world.Beacons().ClearAll();
+    list.ClearAll();
     state.SetItemsProcessed(state.iterations() * blocks);
     state.SetBytesProcessed(state.iterations() * bytes);
     state.counters["blocks"] = static_cast<double>(blocks);

@@ -10,6 +10,13 @@
 
 #include "cli/Args.h"
 
+#include "k7/HostData.h"
+
+namespace skylog {
+class IMessageBoxes;
+class TSkylog;
+}
+
 namespace skylog::cli {
 
 // Exit status conventions: 0 success, 1 a file could not be read or written or a
@@ -21,6 +28,9 @@ constexpr int kExitUsage = 2;
 struct Options {
     std::string workDir;   // --workdir DIR, overrides the WorkDir setting for this run
     std::string hostData;  // --host-data DIR
+    THostData host;        // the host data read from there
+    IMessageBoxes* reporter = nullptr;  // warnings, to standard error
+    TSkylog* run = nullptr;  // the composed run, for commands that need one
 };
 
 // A handler may throw UsageError (exit 2) or FileError (exit 1); main() reports them.

@@ -2,31 +2,17 @@
 
 #include <iostream>
 
-#include "Common/FileUtil.h"
-#include "Common/RunObjects.h"
-#include "Common/Settings.h"
 #include "cli/Commands.h"
 #include "cli/Names.h"
 #include "dcp/UDCPList.h"
 #include "managers/UManagers.h"
+#include "plugin/USkylog.h"
 
 namespace skylog::cli {
 
-namespace {
-
-template <class T>
-T& loaded(T* list) {
-    if (list == nullptr) throw FileError("les listes de la configuration ne sont pas chargées");
-    return *list;
-}
-
-}  // namespace
-
-TConfigChange::TConfigChange()
-    : lock_(Settings().WorkDir),
-      managers_(loaded(Run().Managers)),
-      beacons_(loaded(Run().Beacons)) {
-    managers_.LoadFromFile();
+TConfigChange::TConfigChange(TSkylog& run)
+    : lock_(run.WorkDir()), managers_(run.Managers()), beacons_(run.Beacons()) {
+    managers_.LoadFromFile(run.Reporter());
     beacons_.LoadFromFile();
 }
 

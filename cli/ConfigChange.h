@@ -13,15 +13,16 @@ namespace skylog {
 class TDCP;
 class TDCPList;
 class TManagerList;
+class TSkylog;
 }  // namespace skylog
 
 namespace skylog::cli {
 
 class TConfigChange {
   public:
-    // Takes the lock, then reads Managers.inf, then DcpList.inf (whose associations
-    // name managers).
-    TConfigChange();
+    // Takes the lock, then reads the run's Managers.inf, then its DcpList.inf (whose
+    // associations name managers).
+    explicit TConfigChange(TSkylog& run);
     TConfigChange(const TConfigChange&) = delete;
     TConfigChange& operator=(const TConfigChange&) = delete;
 

@@ -13,6 +13,7 @@
 #include "dcp/BeaconForm.h"
 #include "dcp/UDCPList.h"
 #include "managers/UManagers.h"
+#include "plugin/USkylog.h"
 
 namespace skylog::cli {
 namespace {
@@ -64,7 +65,7 @@ std::optional<TAssoValues> readForm(const Args& args, TAssoTexts texts) {
 
 // "--managers 4,7": managers of the list, in that order; an empty text gives none.
 std::optional<TListManagers> readManagers(std::string_view text, const TManagerList& list) {
-    TListManagers managers;
+    TListManagers managers(&list);
     for (const std::string& piece : Split(text, ',')) {
         const std::optional<int32_t> id = ParseInt32(piece);
         if (!id || !list.Exists(*id)) {
@@ -86,15 +87,15 @@ size_t assoIndex(const TDCP& beacon, const std::string& text) {
     return static_cast<size_t>(*index);
 }
 
-int add(const Args& args, const Options&) {
+int add(const Args& args, const Options& options) {
     args.ExpectPositional(1, 1);
-    TConfigChange change;
+    TConfigChange change(*options.run);
     TDCP& beacon = change.Beacon(args.Positional()[0]);
     const std::optional<TAssoValues> values = readForm(args, {});
     if (!values) return kExitFailure;
     const auto managers = readManagers(args.Text("--managers").value_or(""), change.Managers());
     if (!managers) return kExitFailure;
-    auto asso = std::make_unique<TDCPAsso>();
+    auto asso = std::make_unique<TDCPAsso>(&change.Managers());
     StoreAssociation(*asso, *values, *managers);
     beacon.AssoList.push_back(std::move(asso));
     change.SaveBeacons();
@@ -102,12 +103,12 @@ int add(const Args& args, const Options&) {
     return kExitOk;
 }
 
-int set(const Args& args, const Options&) {
+int set(const Args& args, const Options& options) {
     args.ExpectPositional(2, 2);
     if (!args.Has("--from") && !args.Has("--to") && !args.Has("--instrument") &&
         !args.Has("--locality") && !args.Has("--managers"))
         throw UsageError("rien à changer");
-    TConfigChange change;
+    TConfigChange change(*options.run);
     TDCP& beacon = change.Beacon(args.Positional()[0]);
     TDCPAsso& asso = *beacon.AssoList[assoIndex(beacon, args.Positional()[1])];
     // The boxes show the association, the options replace what they give, and the
@@ -123,9 +124,9 @@ int set(const Args& args, const Options&) {
     return kExitOk;
 }
 
-int remove(const Args& args, const Options&) {
+int remove(const Args& args, const Options& options) {
     args.ExpectPositional(2, 2);
-    TConfigChange change;
+    TConfigChange change(*options.run);
     TDCP& beacon = change.Beacon(args.Positional()[0]);
     const size_t index = assoIndex(beacon, args.Positional()[1]);
     beacon.AssoList.erase(beacon.AssoList.begin() + static_cast<std::ptrdiff_t>(index));

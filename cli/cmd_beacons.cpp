@@ -9,7 +9,6 @@
 #include <utility>
 
 #include "Common/DateTime.h"
-#include "Common/RunObjects.h"
 #include "Common/Settings.h"
 #include "cli/Commands.h"
 #include "cli/ConfigChange.h"
@@ -17,6 +16,7 @@
 #include "dcp/BeaconForm.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDailyFile.h"
+#include "plugin/USkylog.h"
 
 namespace skylog::cli {
 namespace {
@@ -29,9 +29,9 @@ std::string baseTimeText(int32_t seconds) {
     return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
 }
 
-int list(const Args& args, const Options&) {
+int list(const Args& args, const Options& options) {
     args.ExpectPositional(0, 0);
-    TDCPList* beacons = Run().Beacons;
+    const TDCPList* beacons = &options.run->Beacons();
     if (beacons == nullptr) {
         std::cerr << "skylog: aucune liste de balises\n";
         return kExitFailure;
@@ -57,10 +57,9 @@ std::string managersText(TListManagers& managers) {
     return "responsables " + ids + " : " + names;
 }
 
-int show(const Args& args, const Options&) {
+int show(const Args& args, const Options& options) {
     args.ExpectPositional(1, 1);
-    if (Run().Beacons == nullptr) return Refused("aucune liste de balises");
-    const TDCPList& beacons = *Run().Beacons;
+    const TDCPList& beacons = options.run->Beacons();
     const TDCP* beacon = beacons.Beacons[BeaconIndex(beacons, args.Positional()[0])].get();
     const TBeaconTexts texts = BeaconTexts(*beacon);
     std::cout << "Nom : " << texts.Name << "\nN° Id : " << texts.Number
@@ -123,10 +122,10 @@ void store(const BeaconFields& fields, TDCP& beacon) {
     beacon.Interval = fields.Interval;
 }
 
-int add(const Args& args, const Options&) {
+int add(const Args& args, const Options& options) {
     args.ExpectPositional(2, 2);
-    TConfigChange change;
-    auto beacon = std::make_unique<TDCP>();  // with the default interval of the settings
+    TConfigChange change(*options.run);
+    auto beacon = change.Beacons().NewBeacon();  // with the default interval of the settings
     BeaconFields fields = fieldsOf(*beacon);
     if (!readFields(args, args.Positional()[0], args.Positional()[1], fields)) return kExitFailure;
     if (auto refusal = BeaconIdentityRefusal(change.Beacons(), nullptr, fields.Name, fields.Number))
@@ -137,12 +136,12 @@ int add(const Args& args, const Options&) {
     return kExitOk;
 }
 
-int set(const Args& args, const Options&) {
+int set(const Args& args, const Options& options) {
     args.ExpectPositional(1, 1);
     if (!args.Has("--name") && !args.Has("--number") && !args.Has("--base-time") &&
         !args.Has("--interval"))
         throw UsageError("rien à changer");
-    TConfigChange change;
+    TConfigChange change(*options.run);
     TDCP* beacon = &change.Beacon(args.Positional()[0]);
     BeaconFields fields = fieldsOf(*beacon);
     if (!readFields(args, std::nullopt, std::nullopt, fields)) return kExitFailure;
@@ -151,22 +150,22 @@ int set(const Args& args, const Options&) {
     // A renamed beacon takes its stored messages along to its new folder.
     const std::string oldFolder = beacon->FolderName();
     const std::string newFolder = BeaconFolderName(fields.Name);
-    if (auto refusal = MoveDailyFolder(Settings().WorkDir, oldFolder, newFolder))
+    if (auto refusal = MoveDailyFolder(options.run->WorkDir(), oldFolder, newFolder))
         return Refused(*refusal);
     store(fields, *beacon);
     try {
         change.SaveBeacons();
     } catch (...) {
-        static_cast<void>(MoveDailyFolder(Settings().WorkDir, newFolder, oldFolder));
+        static_cast<void>(MoveDailyFolder(options.run->WorkDir(), newFolder, oldFolder));
         throw;
     }
     return kExitOk;
 }
 
 // --yes is required: it answers the dialog's question.
-int remove(const Args& args, const Options&) {
+int remove(const Args& args, const Options& options) {
     args.ExpectPositional(1, 1);
-    TConfigChange change;
+    TConfigChange change(*options.run);
     change.Beacons().Delete(BeaconIndex(change.Beacons(), args.Positional()[0]));
     change.SaveBeacons();
     return kExitOk;

@@ -14,22 +14,22 @@ namespace skylog::cli {
 namespace {
 
 // The stored settings, with a warning for each line of the file at fault.
-TSkylogSettings loadStored() {
+TSkylogSettings loadStored(IMessageBoxes& reporter) {
     TSkylogSettings settings;
     settings.WorkDir = TSkylog::DefaultWorkDir(DefaultHostFileName());
     const TSettingsStore store(SettingsFilePath());
     settings.LoadSettings(store);
-    for (const std::string& warning : SettingsWarnings(store, settings)) ShowWarning(warning);
+    for (const std::string& warning : SettingsWarnings(store, settings)) reporter.Warning(warning);
     return settings;
 }
 
-int show(const Args& args, const Options&) {
+int show(const Args& args, const Options& options) {
     args.ExpectPositional(0, 0);
-    for (const auto& [name, value] : loadStored().NameValues()) std::cout << name << '=' << value << '\n';
+    for (const auto& [name, value] : loadStored(*options.reporter).NameValues()) std::cout << name << '=' << value << '\n';
     return kExitOk;
 }
 
-int set(const Args& args, const Options&) {
+int set(const Args& args, const Options& options) {
     args.ExpectPositional(2, 2);
     const std::string& name = args.Positional()[0];
     const std::string& value = args.Positional()[1];
@@ -44,7 +44,7 @@ int set(const Args& args, const Options&) {
         std::cerr << "skylog: valeur refusée pour " << name << " : " << value << " (" << *problem << ")\n";
         return kExitFailure;
     }
-    TSkylogSettings settings = loadStored();
+    TSkylogSettings settings = loadStored(*options.reporter);
     (void)settings.SetValue(name, value);
     if (EqualsNoCase(name, "WorkDir") && !DirectoryExists(value))
         std::cerr << "skylog: le répertoire " << value << " n'existe pas encore ; il sera créé au prochain lancement\n";

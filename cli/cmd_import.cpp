@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "Common/FileUtil.h"
-#include "Common/RunObjects.h"
 #include "cli/Commands.h"
 #include "dcp/UDCPList.h"
 #include "import/GroundStationFormat.h"
 #include "import/UDecodFile.h"
+#include "plugin/USkylog.h"
 
 namespace skylog::cli {
 namespace {
@@ -88,15 +88,11 @@ std::optional<std::string> pathProblem(const std::string& path) {
     return unknownFormatMessage(path);
 }
 
-int importFiles(const Args& args, const Options&) {
+int importFiles(const Args& args, const Options& options) {
     args.ExpectPositional(1, SIZE_MAX);
     const std::vector<std::string>& files = args.Positional();
-    TDecodFile* reader = Run().Reader;
-    TDCPList* beacons = Run().Beacons;
-    if (reader == nullptr || beacons == nullptr) {
-        std::cerr << "skylog: lecteur ou liste des balises absents\n";
-        return kExitFailure;
-    }
+    TDecodFile* reader = &options.run->Reader();
+    TDCPList* beacons = &options.run->Beacons();
 
     int status = kExitOk;
     size_t filesRead = 0;

@@ -40,12 +40,12 @@ std::optional<std::string> notK7Reason(const TK7File& file) {
     return std::nullopt;
 }
 
-int dump(const Args& args, const Options&) {
+int dump(const Args& args, const Options& options) {
     args.ExpectPositional(1, 1);
     const std::string& path = args.Positional()[0];
     const bool hex = args.Has("--hex");
 
-    TK7File file;
+    TK7File file(&options.host);
     file.FileName = path;
     if (!file.Parse(ReadFileBytes(path))) {  // a file that cannot be read throws, with the reason
         std::cerr << "skylog: " << path << " : fichier K7 sans en-tête (" << file.Size() << " octets, "

@@ -5,13 +5,13 @@
 #include <memory>
 #include <string>
 
-#include "Common/RunObjects.h"
 #include "cli/Commands.h"
 #include "cli/ConfigChange.h"
 #include "cli/Names.h"
 #include "dcp/UDCPList.h"
 #include "managers/ManagerForm.h"
 #include "managers/UManagers.h"
+#include "plugin/USkylog.h"
 
 namespace skylog::cli {
 namespace {
@@ -41,17 +41,16 @@ bool readTexts(const Args& args, TManagerTexts& texts) {
     return !refusal;
 }
 
-int list(const Args& args, const Options&) {
+int list(const Args& args, const Options& options) {
     args.ExpectPositional(0, 0);
-    if (Run().Managers == nullptr) return Refused("aucune liste de responsables");
-    for (const auto& manager : Run().Managers->Managers)
+    for (const auto& manager : options.run->Managers().Managers)
         std::cout << manager->Id << '\t' << manager->FullName() << '\t' << manager->Mail << '\n';
     return kExitOk;
 }
 
-int add(const Args& args, const Options&) {
+int add(const Args& args, const Options& options) {
     args.ExpectPositional(0, 0);
-    TConfigChange change;
+    TConfigChange change(*options.run);
     TManagerTexts texts;
     if (!readTexts(args, texts)) return kExitFailure;
     auto manager = std::make_unique<TManager>();
@@ -62,9 +61,9 @@ int add(const Args& args, const Options&) {
     return kExitOk;
 }
 
-int set(const Args& args, const Options&) {
+int set(const Args& args, const Options& options) {
     args.ExpectPositional(1, 1);
-    TConfigChange change;
+    TConfigChange change(*options.run);
     TManager& manager = ManagerNamed(change.Managers(), args.Positional()[0]);
     TManagerTexts texts = ManagerTexts(manager);
     if (!readTexts(args, texts)) return kExitFailure;
@@ -76,9 +75,9 @@ int set(const Args& args, const Options&) {
 // The associations drop the manager at once rather than the next time they are shown:
 // an identifier left in DcpList.inf could be handed to a new manager after a restart.
 // DcpList.inf is written first, so that no association ever names a manager gone.
-int remove(const Args& args, const Options&) {
+int remove(const Args& args, const Options& options) {
     args.ExpectPositional(1, 1);
-    TConfigChange change;
+    TConfigChange change(*options.run);
     TManager& manager = ManagerNamed(change.Managers(), args.Positional()[0]);
     const int32_t id = manager.Id;
     change.Managers().Remove(&manager);

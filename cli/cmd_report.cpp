@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "Common/DateTime.h"
-#include "Common/RunObjects.h"
 #include "Common/UUtils.h"
 #include "cli/Commands.h"
+#include "plugin/USkylog.h"
 #include "cli/Names.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDCPReport.h"
@@ -38,11 +38,11 @@ void printTsv(const TDCP& beacon, std::ostream& out) {
     }
 }
 
-void printText(const TDCP& beacon, std::ostream& out) {
+void printText(const TDCP& beacon, char decimalSeparator, std::ostream& out) {
     out << "Balise " << beacon.Name << " (" << beacon.Number << ") : " << beacon.Blocks.size()
         << " messages\n";
     StringList labels, values;
-    BuildReport(beacon, labels, values);
+    BuildReport(beacon, labels, values, decimalSeparator);
     for (size_t i = 0; i < labels.size(); ++i) out << "  " << labels[i] << " : " << values[i] << '\n';
     for (const auto& b : beacon.Blocks) {
         out << "  " << b->Header << '\n'
@@ -53,14 +53,14 @@ void printText(const TDCP& beacon, std::ostream& out) {
     }
 }
 
-int report(const Args& args, const Options&) {
+int report(const Args& args, const Options& options) {
     args.ExpectPositional(0, 0);
     const TDateTime day = *args.Date("--day");
     const auto beacon = args.Text("--beacon");
     const int daysBefore = args.Count("--days-before").value_or(0);
     if (args.Has("--days-before") && !beacon) throw UsageError("--days-before ne s'emploie qu'avec --beacon");
     const bool tsv = args.Has("--tsv");
-    TDCPList& list = *Run().Beacons;
+    TDCPList& list = options.run->Beacons();
     const int index = beacon ? static_cast<int>(BeaconIndex(list, *beacon)) : -1;
     list.ClearAll();
     // As the main window: the whole list loads the shown day; one beacon may include
@@ -73,7 +73,7 @@ int report(const Args& args, const Options&) {
         if (tsv)
             printTsv(*list.Beacons[i], out);
         else
-            printText(*list.Beacons[i], out);
+            printText(*list.Beacons[i], options.host.DecimalSeparator, out);
     }
     std::cout << out.str();
     list.ClearAll();

@@ -1,6 +1,6 @@
 // skylog tasks ...: the scheduled tasks without the main window. "tasks run" is one
 // tick of the automatic mode, for a systemd timer or cron; "collect" and "rebuild-k7"
-// run one task at once. The task list is the run's (Run().Tasks, from Tasks.inf).
+// run one task at once. The task list is the run's (from Tasks.inf).
 
 #include <unistd.h>
 
@@ -13,10 +13,9 @@
 
 #include "Common/DateTime.h"
 #include "Common/FileUtil.h"
-#include "Common/RunObjects.h"
-#include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "cli/Commands.h"
+#include "plugin/USkylog.h"
 #include "tasks/TaskServices.h"
 #include "tasks/UTaskGetFiles.h"
 #include "tasks/UTaskMakeK7.h"
@@ -25,11 +24,15 @@
 namespace skylog::cli {
 namespace {
 
-// The task's step and bar on one terminal line, rewritten in place.
-class TerminalProgress : public ITaskProgress {
+// The task's step and bar on one terminal line, rewritten in place; the run's
+// progress sink while it exists.
+class TerminalProgress : public IProgress {
 public:
-    TerminalProgress() : enabled_(::isatty(STDERR_FILENO) != 0) {}
+    explicit TerminalProgress(TSkylog& run) : run_(run), enabled_(::isatty(STDERR_FILENO) != 0) {
+        run_.SetProgress(this);
+    }
     ~TerminalProgress() override {
+        run_.SetProgress(nullptr);
         if (shown_) std::cerr << "\r\033[K" << std::flush;
     }
     TerminalProgress(const TerminalProgress&) = delete;
@@ -54,6 +57,7 @@ private:
         shown_ = true;
     }
 
+    TSkylog& run_;
     bool enabled_;
     bool shown_ = false;
     std::string label_;
@@ -75,13 +79,10 @@ std::optional<double> parsePeriod(std::string_view text) {
     }
 }
 
-TTasksList* taskList() {
-    if (!Run().Tasks) throw FileError("la liste des tâches n'est pas chargée");
-    return Run().Tasks;
-}
+TTasksList* taskList(const Options& options) { return &options.run->Tasks(); }
 
-void saveTasks(TTasksList& list) {
-    list.SaveToFile(list.FileName.empty() ? Settings().WorkDir + "Tasks.inf" : std::string());
+void saveTasks(TTasksList& list, const Options& options) {
+    list.SaveToFile(list.FileName.empty() ? options.run->WorkDir() + "Tasks.inf" : std::string());
 }
 
 // ---- collection and rebuild parameters, shared by "tasks add" and the direct runs ----
@@ -106,9 +107,9 @@ void rebuildParameters(const Args& args, TTaskMakeK7& task) {
 }
 
 // --at and --every.
-void scheduleParameters(const Args& args, TTask& task) {
+void scheduleParameters(const Args& args, TTask& task, TDateTime now) {
     const TDateTime next = *args.DateTime("--at");
-    if (next < CurrentDateTime()) throw UsageError("--at : La date du prochain lancement est dans le passé!");
+    if (next < now) throw UsageError("--at : La date du prochain lancement est dans le passé!");
     double period = 0;
     if (const auto every = args.Text("--every")) {
         const auto parsed = parsePeriod(*every);
@@ -121,9 +122,9 @@ void scheduleParameters(const Args& args, TTask& task) {
 
 // ---- handlers ----
 
-int listTasks(const Args& args, const Options&) {
+int listTasks(const Args& args, const Options& options) {
     args.ExpectPositional(0, 0);
-    const TTasksList& list = *taskList();
+    const TTasksList& list = *taskList(options);
     // Shown as stored: listing must not move a schedule nor drop a pending call.
     for (size_t i = 0; i < list.Count(); ++i) {
         const TTask& task = *list[i];
@@ -133,48 +134,51 @@ int listTasks(const Args& args, const Options&) {
     return kExitOk;
 }
 
-int runDueTasks(const Args& args, const Options&) {
+int runDueTasks(const Args& args, const Options& options) {
     args.ExpectPositional(0, 0);
-    TTasksList& list = *taskList();
+    TTasksList& list = *taskList(options);
     {
-        TerminalProgress progress;
-        ScopedTaskProgress scoped(progress);
-        list.ExecuteDueTasks();
+        TerminalProgress progress(*options.run);
+        list.ExecuteDueTasks(options.run->TaskServices());
     }
-    saveTasks(list);
+    saveTasks(list, options);
     return kExitOk;
 }
 
-int addTask(std::unique_ptr<TTask> task, const Args& args) {
+int addTask(std::unique_ptr<TTask> task, const Args& args, const Options& options) {
     args.ExpectPositional(0, 0);
-    scheduleParameters(args, *task);
+    scheduleParameters(args, *task, options.run->Clock().Now());
     if (auto* collect = dynamic_cast<TTaskGetFiles*>(task.get())) collectParameters(args, *collect);
     if (auto* rebuild = dynamic_cast<TTaskMakeK7*>(task.get())) rebuildParameters(args, *rebuild);
-    TTasksList& list = *taskList();
+    TTasksList& list = *taskList(options);
     const TTask* added = list.Add(std::move(task));
-    saveTasks(list);
+    saveTasks(list, options);
     std::cout << list.Count() - 1 << '\t' << added->Name() << '\t' << NextCallString(*added) << '\t'
               << added->PeriodicityString() << '\n';
     return kExitOk;
 }
 
-int addCollectTask(const Args& args, const Options&) { return addTask(std::make_unique<TTaskGetFiles>(), args); }
+int addCollectTask(const Args& args, const Options& options) {
+    return addTask(std::make_unique<TTaskGetFiles>(), args, options);
+}
 
-int addRebuildTask(const Args& args, const Options&) { return addTask(std::make_unique<TTaskMakeK7>(), args); }
+int addRebuildTask(const Args& args, const Options& options) {
+    return addTask(std::make_unique<TTaskMakeK7>(), args, options);
+}
 
-int removeTask(const Args& args, const Options&) {
+int removeTask(const Args& args, const Options& options) {
     args.ExpectPositional(1, 1);
     const std::string& text = args.Positional()[0];
-    TTasksList& list = *taskList();
+    TTasksList& list = *taskList(options);
     const auto index = ParseInt32(text);
     if (!index || *index < 0 || static_cast<size_t>(*index) >= list.Count())
         throw UsageError("pas de tâche " + text + " (" + std::to_string(list.Count()) + " tâches)");
     list.Delete(static_cast<size_t>(*index));
-    saveTasks(list);
+    saveTasks(list, options);
     return kExitOk;
 }
 
-int collectNow(const Args& args, const Options&) {
+int collectNow(const Args& args, const Options& options) {
     args.ExpectPositional(0, 0);
     TTaskGetFiles task;
     collectParameters(args, task);
@@ -185,8 +189,8 @@ int collectNow(const Args& args, const Options&) {
     }
     TGetFilesResult result;
     {
-        TerminalProgress progress;
-        result = task.RunNow(progress);
+        TerminalProgress progress(*options.run);
+        result = task.RunNow(options.run->TaskServices());
     }
     if (result.NothingFound) {
         std::cerr << kGetFilesNothingFound << '\n';
@@ -198,14 +202,14 @@ int collectNow(const Args& args, const Options&) {
     return result.FailedFiles.empty() ? kExitOk : kExitFailure;
 }
 
-int rebuildNow(const Args& args, const Options&) {
+int rebuildNow(const Args& args, const Options& options) {
     args.ExpectPositional(0, 0);
     TTaskMakeK7 task;
     rebuildParameters(args, task);
     TMakeK7Result result;
     {
-        TerminalProgress progress;
-        result = task.RunNow(progress);
+        TerminalProgress progress(*options.run);
+        result = task.RunNow(options.run->TaskServices());
     }
     return result.Failures.empty() ? kExitOk : kExitFailure;
 }

@@ -7,13 +7,14 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Common/FileUtil.h"
 #include "Common/MessageBoxes.h"
 #include "Common/NearestName.h"
-#include "Common/RunObjects.h"
+#include "Common/Clock.h"
 #include "Common/UUtils.h"
 #include "cli/Args.h"
 #include "cli/Commands.h"
@@ -186,32 +187,43 @@ int Main(int argc, char** argv) {
     if (!command) return unknownCommand(words);
     const std::vector<std::string> rest(words.begin() + static_cast<std::ptrdiff_t>(used), words.end());
 
+    TSystemClock systemClock;
+    std::optional<TFixedClock> fixedClock;
     if (const char* now = std::getenv("SKYLOG_NOW"); now && *now) {
         if (const auto problem = IsoDateTimeProblem(now)) {
             std::cerr << "skylog: SKYLOG_NOW : " << *problem << '\n';
             return kExitUsage;
         }
-        SetClockForTesting(ParseIsoDateTime(now));
+        fixedClock.emplace(*ParseIsoDateTime(now));
     }
 
     ConsoleMessageBoxes boxes(false);
-    ScopedMessageBoxes scope(boxes);
+    options.reporter = &boxes;
     try {
         const Args args(*command->help, rest);
         std::unique_ptr<HostDataSet> host = LoadHostData(HostDataFolder(options.hostData, argv[0]));
-        InstallHostData(*host);
+        options.host = HostDataOf(*host);
         if (!command->needsRun) return command->handler(args, options);
         if (!prepareWorkDir(options.workDir)) return kExitFailure;
         TSkylogOptions runOptions;
         if (!options.workDir.empty()) runOptions.workDirOverride = options.workDir;
+        runOptions.host = options.host;
+        runOptions.reporter = &boxes;
+        runOptions.clock = fixedClock ? static_cast<const IClock*>(&*fixedClock) : &systemClock;
+        TSkylog run(runOptions);
+        run.Load();
+        options.run = &run;
         int status = kExitOk;
-        {
-            TSkylog run(runOptions);
+        try {
             status = command->handler(args, options);
-            // The process ends after this function: what the commands read is left to
-            // the system to take back, instead of being freed block by block.
-            if (Run().Beacons != nullptr) Run().Beacons->AbandonContentAtExit();
+        } catch (...) {
+            (void)run.Save();
+            throw;
         }
+        // The process ends after this function: what the commands read is left to the
+        // system to take back, instead of being freed block by block.
+        run.Beacons().AbandonContentAtExit();
+        (void)run.Save();
         return status;
     } catch (const UsageError& e) {
         std::cerr << "skylog: " << e.what() << "\nusage: skylog " << Synopsis(*command->help) << '\n';

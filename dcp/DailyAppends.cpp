@@ -47,7 +47,8 @@ void forEachRecordLine(const TDCPDataBloc& block, F&& f) {
 
 }  // namespace
 
-TDailyAppends::TDailyAppends(TDailyFileIndex& index, std::future<void>* before) : index_(index), before_(before) {}
+TDailyAppends::TDailyAppends(TDailyFileIndex& index, IMessageBoxes& reporter, std::future<void>* before)
+    : index_(index), reporter_(reporter), before_(before) {}
 
 // True when a line of the file's records equals the header, letter case ignored;
 // upper is the header in upper case.
@@ -187,7 +188,7 @@ void TDailyAppends::append(File& file) {
     file.indexCurrent = true;
     if (appended || std::find(warned_.begin(), warned_.end(), file.path) != warned_.end()) return;
     warned_.push_back(file.path);
-    TDCPDataBloc::WarnCannotStore(file.path);
+    TDCPDataBloc::WarnCannotStore(reporter_, file.path);
 }
 
 }  // namespace skylog

@@ -15,6 +15,7 @@
 
 namespace skylog {
 
+class IMessageBoxes;
 class TDCP;
 class TDCPDataBloc;
 class TDailyFileIndex;
@@ -30,7 +31,9 @@ class TDailyFileIndex;
 // if it failed. Under the working directory lock.
 class TDailyAppends {
 public:
-    explicit TDailyAppends(TDailyFileIndex& index, std::future<void>* before = nullptr);
+    // A daily file that cannot be opened or created is warned about, once, to the
+    // reporter.
+    TDailyAppends(TDailyFileIndex& index, IMessageBoxes& reporter, std::future<void>* before = nullptr);
     TDailyAppends(const TDailyAppends&) = delete;
     TDailyAppends& operator=(const TDailyAppends&) = delete;
 
@@ -69,6 +72,7 @@ private:
     [[nodiscard]] static bool pendingHolds(const File& file, std::string_view header, const std::string& upper);
 
     TDailyFileIndex& index_;
+    IMessageBoxes& reporter_;
     std::future<void>* before_;
     bool beforeDone_ = false;
     std::exception_ptr beforeError_;

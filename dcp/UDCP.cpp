@@ -6,7 +6,6 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "Common/WorkDirLock.h"
 #include "dcp/DailyAppends.h"
@@ -35,15 +34,12 @@ int32_t lastAssoIndex(const std::vector<std::string>& keys) {
 
 }  // namespace
 
-TDCP::TDCP() : Interval(Settings().TransInterval) {}
-
 // Blocks refer to events of the K7 files; they go first so that no block outlives
 // the events it points to.
 TDCP::~TDCP() {
     AssoList.clear();
     Blocks.clear();
     K7Items.clear();
-    ownK7Items_.clear();
 }
 
 int32_t TDCP::TransmissionBytesTransmittedIndication() const {
@@ -58,7 +54,8 @@ int32_t TDCP::TransmissionBytesReallyTransmitted() const {
     return total;
 }
 
-void TDCP::LoadFromIni(const TIniFile& ini, std::string_view section) {
+void TDCP::LoadFromIni(const TIniFile& ini, std::string_view section, const TManagerList* managers,
+                       IMessageBoxes& reporter) {
     using namespace dcplist;
     Name = ini.ReadString(section, kNameKey, kDefaultName);
     Number = ini.ReadString(section, kNumberKey, "");
@@ -72,8 +69,8 @@ void TDCP::LoadFromIni(const TIniFile& ini, std::string_view section) {
     for (int32_t j = 0; j < count; ++j) {
         const std::string line = ini.ReadString(section, AssoKey(static_cast<size_t>(j)), "");
         if (line.empty()) continue;
-        auto asso = std::make_unique<TDCPAsso>();
-        if (asso->FromLine(line)) AssoList.push_back(std::move(asso));
+        auto asso = std::make_unique<TDCPAsso>(managers);
+        if (asso->FromLine(line, reporter)) AssoList.push_back(std::move(asso));
     }
 }
 
@@ -140,9 +137,9 @@ TDCPDataBloc* TDCP::AddBlock(std::unique_ptr<TDCPDataBloc> block) {
 
 // The records of this beacon alone, appended as each day is complete.
 void TDCP::SaveBlocks() {
-    const TWorkDirLock lock(Settings().WorkDir);
-    TDailyFileIndex ownIndex;
-    TDailyAppends appends(Owner ? Owner->DailyFiles() : ownIndex);
+    if (Owner == nullptr) return;
+    const TWorkDirLock lock(Owner->Context().WorkDir());
+    TDailyAppends appends(Owner->DailyFiles(), Owner->Context().Reporter());
     appends.Gather(*this);
     appends.Finish();
 }
@@ -167,20 +164,16 @@ TK7File* TDCP::GetK7File(TDateTime date, int32_t instrumentNumber, uint8_t instr
         lastK7Item_ = indexed = i;
         return K7Items[i]->K7File.get();
     }
-    TDCPK7Item* item = nullptr;
-    if (Owner) {
-        item = Owner->GetK7Item(date, instrumentNumber, instrumentCode);
-    } else {
-        ownK7Items_.push_back(std::make_unique<TDCPK7Item>(instrumentNumber, instrumentCode, date));
-        item = ownK7Items_.back().get();
-    }
+    if (Owner == nullptr) return nullptr;
+    TDCPK7Item* item = Owner->GetK7Item(date, instrumentNumber, instrumentCode);
     lastK7Item_ = indexed = K7Items.size();
     K7Items.push_back(item);
     return item->K7File.get();
 }
 
 void TDCP::FlushK7Items(TDateTime date) {
-    const TWorkDirLock lock(Settings().WorkDir);
+    if (Owner == nullptr) return;  // only a list's beacon has items
+    const TWorkDirLock lock(Owner->Context().WorkDir());
     const TDateTime day = DateOf(date);
     for (TDCPK7Item* item : K7Items)
         if (date == 0.0 || item->Day == day) item->Flush();
@@ -211,7 +204,6 @@ void TDCP::ClearContent() {
     indexedBlocks_ = 0;
     K7Items.clear();
     k7ItemIndex_.clear();
-    ownK7Items_.clear();
 }
 
 std::string TDCP::FolderName() const { return BeaconFolderName(Name); }

@@ -19,9 +19,9 @@ std::optional<TDateTime> parseDateTime(std::string_view date, std::string_view t
 
 }  // namespace
 
-TDCPAsso::TDCPAsso() = default;
+TDCPAsso::TDCPAsso(const TManagerList* managers) : Managers(managers) {}
 
-bool TDCPAsso::FromLine(std::string_view line) {
+bool TDCPAsso::FromLine(std::string_view line, IMessageBoxes& reporter) {
     const StringList fields = Split(line, dcplist::kAssoFieldSeparator);
     // A short line sets nothing: the association keeps dates 0.0 and covers no real day.
     if (fields.size() < dcplist::kAssoMinFields) return true;
@@ -33,7 +33,7 @@ bool TDCPAsso::FromLine(std::string_view line) {
     EndDate = *end;
     InstrumentNumber = *instrument;
     if (fields.size() > 5) PosName = fields[5];
-    if (fields.size() > 6) Managers.SetIdsText(fields[6]);
+    if (fields.size() > 6) Managers.SetIdsText(fields[6], reporter);
     return true;
 }
 

@@ -6,7 +6,6 @@
 
 #include "Common/FileUtil.h"
 #include "Common/MessageBoxes.h"
-#include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "Common/WorkDirLock.h"
 #include "dcp/UDCPList.h"
@@ -46,8 +45,8 @@ void TDCPDataBloc::AddError(int32_t code, std::string s1, std::string s2, std::s
 }
 
 std::string TDCPDataBloc::DailyFilePath(bool createFolder) const {
-    if (Date == 0.0 || Beacon == nullptr) return {};
-    const std::string folder = DailyFolderPath(Beacon->FolderName());
+    if (Date == 0.0 || Beacon == nullptr || Beacon->Owner == nullptr) return {};
+    const std::string folder = DailyFolderPath(Beacon->Owner->Context().WorkDir(), Beacon->FolderName());
     if (createFolder && !DirectoryExists(folder)) ForceDirectories(folder);
     return folder + kPathSeparator + DailyFileName(Date);
 }
@@ -73,20 +72,21 @@ TDCPDataBloc::StoreResult TDCPDataBloc::StoreInDailyFile(TDailyFileIndex& index,
     if (path.empty()) return StoreResult::NoDate;
     // The duplicate test and the append go together: another program must not append
     // the same record in between.
-    const TWorkDirLock lock(Settings().WorkDir);
+    const TWorkDirLock lock(Beacon->Owner->Context().WorkDir());
     if (index.Contains(path, Header)) return StoreResult::AlreadyStored;
     return index.Append(path, DailyRecord()) ? StoreResult::Appended : StoreResult::CannotOpen;
 }
 
 void TDCPDataBloc::AppendToDailyFile() {
-    TDailyFileIndex ownIndex;
-    TDailyFileIndex& index = Beacon && Beacon->Owner ? Beacon->Owner->DailyFiles() : ownIndex;
+    if (Beacon == nullptr || Beacon->Owner == nullptr) return;  // nowhere to store it
+    TDCPList& list = *Beacon->Owner;
     std::string path;
-    if (StoreInDailyFile(index, path) == StoreResult::CannotOpen) WarnCannotStore(path);
+    if (StoreInDailyFile(list.DailyFiles(), path) == StoreResult::CannotOpen)
+        WarnCannotStore(list.Context().Reporter(), path);
 }
 
-void TDCPDataBloc::WarnCannotStore(std::string_view path) {
-    ShowWarning("Impossible d'ouvrir ou de créer le fichier de messages journalier " +
+void TDCPDataBloc::WarnCannotStore(IMessageBoxes& reporter, std::string_view path) {
+    reporter.Warning("Impossible d'ouvrir ou de créer le fichier de messages journalier " +
                 std::string(path) + " : les messages de ce jour n'y sont pas enregistrés.");
 }
 

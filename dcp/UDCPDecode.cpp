@@ -10,11 +10,10 @@
 #include <emmintrin.h>
 #endif
 
-#include "Common/RunObjects.h"
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDCPReport.h"
-#include "k7/UDCP_to_K7.h"
+#include "dcp/UDCP_to_K7.h"
 #include "k7/UInstrument.h"
 
 namespace skylog {
@@ -131,8 +130,10 @@ void TDCPDataBloc::Decode(TDCPDataBloc* next) {
         }
     }
 
+    // A block outside a list knows no instrument type and converts nothing.
+    const TStoreContext* context = Beacon != nullptr && Beacon->Owner != nullptr ? &Beacon->Owner->Context() : nullptr;
     InstrumentCode = static_cast<uint8_t>(LowNibble(b[4]) * 16 + LowNibble(b[5]));
-    if (IsUnknownInstrumentCode(InstrumentCode)) {
+    if (IsUnknownInstrumentCode(context != nullptr ? context->Host.InstrumentTypes : nullptr, InstrumentCode)) {
         setClass(4, 5, kByteUnknown);
         AddError(kErrUnknownInstrument);
     }
@@ -196,7 +197,7 @@ void TDCPDataBloc::Decode(TDCPDataBloc* next) {
     }
     if (!EndMarkerFound) AddError(kErrBadMessageEnd);
 
-    TDCP_to_K7* converter = Run().Converter;
+    TDCP_to_K7* converter = context != nullptr ? context->Converter : nullptr;
     if (converter == nullptr) return;
     for (int32_t i = NextScenarioMarker(b, kHeadLength, DataEnd); i < DataEnd; i = NextScenarioMarker(b, i + 1, DataEnd))
         converter->Convert(*this, next, i);

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "Common/FileUtil.h"
-#include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "Common/WorkDirLock.h"
 #include "dcp/UDCPList.h"
@@ -116,15 +115,16 @@ void removeStaleTemporaries(const std::string& path) {
 
 }  // namespace
 
-TDCPK7Item::TDCPK7Item(int32_t instrumentNumber, uint8_t instrumentCode, TDateTime date)
-    : Day(DateOf(date)), InstrumentNumber(instrumentNumber) {
+TDCPK7Item::TDCPK7Item(const TStoreContext& context, int32_t instrumentNumber, uint8_t instrumentCode,
+                       TDateTime date)
+    : Day(DateOf(date)), InstrumentNumber(instrumentNumber), context_(context) {
     const std::string path = K7FilePath(false);
+    K7File = std::make_unique<TK7File>(&context_.Host);
     if (!FileExists(path)) {
-        K7File = std::make_unique<TK7File>();
         K7File->SetParamBloc(newParamBloc(instrumentCode));
         return;
     }
-    K7File = std::make_unique<TK7File>(path);
+    if (!K7File->LoadFromFile(path)) context_.Reporter().Warning(kK7CannotOpenMessage);
     if (K7File->HasBuffer()) {
         known_ = FingerprintOf(K7File->Buffer());
         K7File->DropBuffer();
@@ -148,7 +148,7 @@ std::string TDCPK7Item::K7FilePath(bool createFolder) const {
     char fileName[48];
     std::snprintf(fileName, sizeof fileName, "P%03d_%04d%02d%02d.K7", InstrumentNumber, d.year,
                   d.month, d.day);
-    const std::string folder = IncludeBackslash(Settings().WorkDir) + std::string(kK7Folder) +
+    const std::string folder = IncludeBackslash(context_.WorkDir()) + std::string(kK7Folder) +
                                kPathSeparator + folderName;
     if (createFolder && !DirectoryExists(folder)) ForceDirectories(folder);
     return folder + kPathSeparator + fileName;
@@ -158,7 +158,7 @@ std::string TDCPK7Item::K7FilePath(bool createFolder) const {
 // item read it (or last wrote it): under the directory lock the file is read again and,
 // when it changed, the events written meanwhile are kept.
 void TDCPK7Item::Flush() {
-    const TWorkDirLock lock(Settings().WorkDir);
+    const TWorkDirLock lock(context_.WorkDir());
     const std::string path = K7FilePath(true);
     if (K7File->Events().empty()) return;
     if (K7File->ParamBloc().empty())
@@ -166,7 +166,7 @@ void TDCPK7Item::Flush() {
     removeStaleTemporaries(path);
     std::optional<std::string> onDisk = readIfPresent(path);
     const bool unchanged = !onDisk || (known_ && *known_ == FingerprintOf(*onDisk));
-    TK7File merged;
+    TK7File merged(&context_.Host);
     if (!unchanged && mergeWithDisk(*K7File, std::move(*onDisk), merged)) {
         if (!merged.BuildBuffer() || !merged.SaveToFile(path))
             throw FileError("Impossible d'écrire le fichier K7 " + path);

@@ -8,32 +8,27 @@
 #include <thread>
 
 #include "Common/FileUtil.h"
-#include "Common/MessageBoxes.h"
-#include "Common/RunObjects.h"
-#include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "Common/WorkDirLock.h"
 #include "dcp/DailyAppends.h"
 #include "dcp/DcpListFormat.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDailyFile.h"
-#include "import/UDecodFile.h"
 
 namespace skylog {
 
-TDCPList::TDCPList(std::string fileName)
-    : FileName(std::move(fileName)), dailyFiles_(std::make_unique<TDailyFileIndex>()) {
-    LoadFromFile();
+TDCPList::TDCPList(std::string fileName, TStoreContext context)
+    : FileName(std::move(fileName)), context_(context), dailyFiles_(std::make_unique<TDailyFileIndex>()) {}
+
+// Blocks refer to the events of the items' K7 files: they go first.
+TDCPList::~TDCPList() {
+    for (auto& beacon : Beacons) beacon->ClearContent();
 }
 
-// A destructor must not throw: a DcpList.inf that cannot be written is reported.
-TDCPList::~TDCPList() {
-    try {
-        SaveToFile();
-    } catch (const std::exception& e) {
-        ShowWarning(std::string("Impossible d'enregistrer la liste des balises : ") + e.what());
-    }
-    for (auto& beacon : Beacons) beacon->ClearContent();
+std::unique_ptr<TDCP> TDCPList::NewBeacon() const {
+    auto beacon = std::make_unique<TDCP>();
+    beacon->Interval = context_.Env.Settings.TransInterval;
+    return beacon;
 }
 
 TDCP* TDCPList::Add(std::unique_ptr<TDCP> beacon) {
@@ -52,7 +47,8 @@ void TDCPList::LoadFromFile() {
     const int32_t count = ini.ReadInteger(dcplist::kGeneralSection, dcplist::kBeaconCountKey, 0);
     for (int32_t i = 0; i < count; ++i) {
         auto beacon = std::make_unique<TDCP>();
-        beacon->LoadFromIni(ini, dcplist::BeaconSection(static_cast<size_t>(i)));
+        beacon->LoadFromIni(ini, dcplist::BeaconSection(static_cast<size_t>(i)), context_.Managers,
+                            context_.Reporter());
         Add(std::move(beacon));
     }
 }
@@ -91,14 +87,14 @@ TDCP* TDCPList::FindByName(std::string_view name) const {
 }
 
 void TDCPList::LoadDay(TDateTime date, int beaconIndex) {
-    TDecodFile* reader = Run().Reader;
+    IMessageFileReader* reader = context_.Reader;
     if (!reader) return;
     // An index below -1 names no beacon; like -1 it stands for all of them.
     const bool all = beaconIndex < 0 || static_cast<size_t>(beaconIndex) >= Beacons.size();
     for (size_t i = 0; i < Beacons.size(); ++i) {
         if (!all && i != static_cast<size_t>(beaconIndex)) continue;
         const std::string path =
-            DailyFolderPath(Beacons[i]->FolderName()) + kPathSeparator + DailyFileName(date);
+            DailyFolderPath(context_.WorkDir(), Beacons[i]->FolderName()) + kPathSeparator + DailyFileName(date);
         if (FileExists(path)) reader->ReadDailyFile(path);
     }
 }
@@ -107,7 +103,7 @@ void TDCPList::LoadDay(TDateTime date, int beaconIndex) {
 // directory at the same time never interleaves its writes with these. The K7 files
 // are all in place before the daily files say their messages are stored.
 void TDCPList::FlushAll() {
-    const TWorkDirLock lock(Settings().WorkDir);
+    const TWorkDirLock lock(context_.WorkDir());
     std::vector<TAtomicWriteBatch::PendingFile> k7Files;
     {
         TAtomicWriteBatch batch;
@@ -134,7 +130,7 @@ void TDCPList::FlushAll() {
         }
     } join{committer};
 
-    TDailyAppends appends(*dailyFiles_, &k7InPlace);
+    TDailyAppends appends(*dailyFiles_, context_.Reporter(), &k7InPlace);
     try {
         for (const auto& beacon : Beacons) appends.Gather(*beacon);
     } catch (...) {
@@ -148,7 +144,7 @@ void TDCPList::FlushAll() {
 }
 
 void TDCPList::FlushK7ItemsOfDay(TDateTime date) {
-    const TWorkDirLock lock(Settings().WorkDir);
+    const TWorkDirLock lock(context_.WorkDir());
     const TDateTime day = DateOf(date);
     TAtomicWriteBatch k7Files;
     for (const auto& item : k7Items_)
@@ -195,7 +191,7 @@ void TDCPList::ClearAll() {
 TDCPK7Item* TDCPList::GetK7Item(TDateTime date, int32_t instrumentNumber, uint8_t instrumentCode) {
     const std::pair<long, int32_t> key{static_cast<long>(DateOf(date)), instrumentNumber};
     if (auto it = k7Index_.find(key); it != k7Index_.end()) return it->second;
-    k7Items_.push_back(std::make_unique<TDCPK7Item>(instrumentNumber, instrumentCode, date));
+    k7Items_.push_back(std::make_unique<TDCPK7Item>(context_, instrumentNumber, instrumentCode, date));
     TDCPK7Item* item = k7Items_.back().get();
     k7Index_.emplace(key, item);
     return item;

@@ -4,7 +4,8 @@
 // beacon owns its associations and blocks; K7 items are shared by the beacons of one
 // list (one item per instrument and day), so events that two beacons deliver for the
 // same instrument and day end up in the same file. A block only refers to its events:
-// they belong to the K7 files of the items.
+// they belong to the K7 files of the items. Everything reaches the run through the
+// list's TStoreContext: a beacon outside a list stores nothing and converts nothing.
 
 #include <algorithm>
 #include <cstdint>
@@ -21,6 +22,7 @@
 #include "Common/IniFile.h"
 #include "dcp/ByteClasses.h"
 #include "dcp/HashTable.h"
+#include "dcp/StoreContext.h"
 #include "managers/UManagers.h"
 
 namespace skylog {
@@ -79,7 +81,8 @@ public:
     }
     void AddError(int32_t code, std::string s1 = {}, std::string s2 = {}, std::string s3 = {});
 
-    // WorkDir + "DataDCP/" + beacon folder + "/YYYY_MM_DD.DCP"; empty when Date is 0.
+    // WorkDir + "DataDCP/" + beacon folder + "/YYYY_MM_DD.DCP"; empty when Date is 0
+    // or the block's beacon belongs to no list.
     [[nodiscard]] std::string DailyFilePath(bool createFolder) const;
     // Appends the block to its daily file unless a line of the file already equals its
     // header (letter case ignored); a file that cannot be opened or created is warned.
@@ -96,9 +99,10 @@ public:
     }
     enum class StoreResult { Appended, AlreadyStored, NoDate, CannotOpen };
     // AppendToDailyFile without the warning; path receives the daily file (empty
-    // without a date). Throws FileError when the file cannot be read or written.
+    // without a date or a list). Throws FileError when the file cannot be read or
+    // written.
     StoreResult StoreInDailyFile(TDailyFileIndex& index, std::string& path) const;
-    static void WarnCannotStore(std::string_view path);
+    static void WarnCannotStore(IMessageBoxes& reporter, std::string_view path);
 
     // First-level decoding; does nothing when already decoded.
     void Decode(TDCPDataBloc* next);
@@ -108,7 +112,9 @@ public:
 // Period during which a beacon served one instrument.
 class TDCPAsso {
 public:
-    TDCPAsso();
+    // The manager list (may be null) checks the managers' identifiers; it must outlive
+    // the association.
+    explicit TDCPAsso(const TManagerList* managers = nullptr);
     std::string PosName;
     int32_t InstrumentNumber = 0;
     TDateTime StartDate = 0;
@@ -117,15 +123,18 @@ public:
 
     // Reads "dd/mm/yyyy,hh:nn:ss,dd/mm/yyyy,hh:nn:ss,instrument,locality,ids".
     // Answers false (and leaves the association unusable) when the dates, times or
-    // instrument number are not numbers or give a date that does not exist.
-    bool FromLine(std::string_view line);
+    // instrument number are not numbers or give a date that does not exist. A manager
+    // identifier that is not a number is skipped with a warning to the reporter.
+    bool FromLine(std::string_view line, IMessageBoxes& reporter);
     [[nodiscard]] std::string ToLine();
 };
 
-// One open K7 file of one instrument and day.
+// One open K7 file of one instrument and day, read from the working directory when it
+// exists there (an unreadable file is warned about and never replaced).
 class TDCPK7Item {
 public:
-    TDCPK7Item(int32_t instrumentNumber, uint8_t instrumentCode, TDateTime date);
+    // The context (the list's) must outlive the item.
+    TDCPK7Item(const TStoreContext& context, int32_t instrumentNumber, uint8_t instrumentCode, TDateTime date);
     ~TDCPK7Item();
     TDateTime Day;
     int32_t InstrumentNumber;
@@ -145,12 +154,13 @@ private:
         bool operator==(const Fingerprint&) const = default;
     };
     [[nodiscard]] static Fingerprint FingerprintOf(std::string_view bytes);
+    const TStoreContext& context_;
     std::optional<Fingerprint> known_;
 };
 
 class TDCP {
 public:
-    TDCP();  // Interval := Settings().TransInterval
+    TDCP() = default;  // a beacon made by its list (TDCPList::NewBeacon) gets the TransInterval setting
     ~TDCP();
 
     TDCPList* Owner = nullptr;  // the list that holds the beacon (may be null in tests)
@@ -165,7 +175,10 @@ public:
     [[nodiscard]] int32_t TransmissionBytesTransmittedIndication() const;
     [[nodiscard]] int32_t TransmissionBytesReallyTransmitted() const;
 
-    void LoadFromIni(const TIniFile& ini, std::string_view section);
+    // Associations check their managers against the manager list (may be null);
+    // warnings go to the reporter.
+    void LoadFromIni(const TIniFile& ini, std::string_view section, const TManagerList* managers,
+                     IMessageBoxes& reporter);
     void SaveToIni(TIniFile& ini, std::string_view section);
     [[nodiscard]] TDCPAsso* FindAsso(TDateTime when) const;
 
@@ -175,6 +188,8 @@ public:
 
     void SaveBlocks();
     void DecodeAll();
+    // The K7 file of that day and instrument, shared by the beacons of the list; null
+    // for a beacon outside a list.
     TK7File* GetK7File(TDateTime date, int32_t instrumentNumber, uint8_t instrumentCode);
     void FlushK7Items(TDateTime date);
     void ClearContent();  // drops blocks and K7 item references
@@ -207,25 +222,34 @@ private:
     // may change from outside): a beacon holds an item per day, and events of many days
     // each scanning them all made long imports slow down with the days they covered.
     std::unordered_map<uint64_t, size_t> k7ItemIndex_;
-    // Items of a beacon that belongs to no list (tests, tools).
-    std::vector<std::unique_ptr<TDCPK7Item>> ownK7Items_;
 };
 
 class TDCPList {
 public:
-    explicit TDCPList(std::string fileName);  // loads the file
-    ~TDCPList();                              // saves the file
+    // An empty list on the file (DcpList.inf); LoadFromFile reads it, SaveToFile writes
+    // it: neither happens on construction or destruction.
+    TDCPList(std::string fileName, TStoreContext context);
+    ~TDCPList();
     TDCPList(const TDCPList&) = delete;
     TDCPList& operator=(const TDCPList&) = delete;
 
     std::string FileName;
     std::vector<std::unique_ptr<TDCP>> Beacons;
 
+    [[nodiscard]] const TStoreContext& Context() const { return context_; }
+    // The reader of the run, built after the list since it files blocks into it.
+    void SetReader(IMessageFileReader* reader) { context_.Reader = reader; }
+
     [[nodiscard]] size_t Count() const { return Beacons.size(); }
+    // A new beacon, not in the list yet, with the TransInterval setting as its interval.
+    [[nodiscard]] std::unique_ptr<TDCP> NewBeacon() const;
     TDCP* Add(std::unique_ptr<TDCP> beacon);  // sets the beacon's Owner
     void Delete(size_t index);
 
+    // Replaces the beacons with those of the file (none when it is missing); warnings
+    // about what is skipped go to the run's reporter.
     void LoadFromFile();
+    // Replaces the file atomically; throws FileError.
     void SaveToFile();
     [[nodiscard]] TDCP* FindByNumber(std::string_view number) const;
     [[nodiscard]] TDCP* FindByName(std::string_view name) const;
@@ -248,6 +272,7 @@ public:
     [[nodiscard]] TDailyFileIndex& DailyFiles() { return *dailyFiles_; }
 
 private:
+    TStoreContext context_;
     std::vector<std::unique_ptr<TDCPK7Item>> k7Items_;
     std::map<std::pair<long, int32_t>, TDCPK7Item*> k7Index_;
     std::unique_ptr<TDailyFileIndex> dailyFiles_;

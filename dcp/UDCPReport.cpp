@@ -4,7 +4,6 @@
 #include <array>
 #include <vector>
 
-#include "Common/RunObjects.h"
 #include "dcp/UDCPList.h"
 #include "k7/HostData.h"
 #include "k7/UEvenement.h"
@@ -76,7 +75,7 @@ TRgbColour ByteClassColour(int byteClass) {
     return kColours[static_cast<size_t>(byteClass)];
 }
 
-void BuildReport(const TDCP& beacon, StringList& labels, StringList& values) {
+void BuildReport(const TDCP& beacon, StringList& labels, StringList& values, char decimalSeparator) {
     auto row = [&](std::string label, std::string value) {
         labels.push_back(std::move(label));
         values.push_back(std::move(value));
@@ -94,7 +93,7 @@ void BuildReport(const TDCP& beacon, StringList& labels, StringList& values) {
     std::string ignoredText = std::to_string(ignored) + " octets";
     if (transmitted != 0) {
         // The share is cut to a whole percent before it is written with one decimal.
-        ignoredText += " (" + std::to_string(ignored * 100 / transmitted) + DecimalSeparator() + "0%)";
+        ignoredText += " (" + std::to_string(ignored * 100 / transmitted) + decimalSeparator + "0%)";
     }
     row("Octets ignorés", std::move(ignoredText));
 

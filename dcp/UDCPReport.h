@@ -57,7 +57,8 @@ struct TRgbColour {
 // Colour of a byte class; unknown classes are gray.
 [[nodiscard]] TRgbColour ByteClassColour(int byteClass);
 
-// Appends the statistics rows of one beacon to two parallel lists.
-void BuildReport(const TDCP& beacon, StringList& labels, StringList& values);
+// Appends the statistics rows of one beacon to two parallel lists; the share of
+// ignored bytes is written with the host's decimal separator.
+void BuildReport(const TDCP& beacon, StringList& labels, StringList& values, char decimalSeparator);
 
 }  // namespace skylog

@@ -14,7 +14,6 @@
 #include <utility>
 
 #include "Common/FileUtil.h"
-#include "Common/Settings.h"
 #include "Common/UUtils.h"
 
 namespace skylog {
@@ -26,8 +25,8 @@ std::string DailyFileName(TDateTime date) {
     return name;
 }
 
-std::string DailyFolderPath(std::string_view folderName) {
-    return IncludeBackslash(Settings().WorkDir) + std::string(kDailyFolder) + kPathSeparator +
+std::string DailyFolderPath(const std::string& workDir, std::string_view folderName) {
+    return IncludeBackslash(workDir) + std::string(kDailyFolder) + kPathSeparator +
            std::string(folderName);
 }
 

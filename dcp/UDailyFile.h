@@ -27,7 +27,7 @@ inline constexpr std::string_view kRecordLineEnd = "\r\n";
 // "YYYY_MM_DD.DCP" of the day of a date.
 [[nodiscard]] std::string DailyFileName(TDateTime date);
 // WorkDir + "DataDCP/" + folder name (already made safe).
-[[nodiscard]] std::string DailyFolderPath(std::string_view folderName);
+[[nodiscard]] std::string DailyFolderPath(const std::string& workDir, std::string_view folderName);
 // The folder of a beacon's daily files: its name made safe (never empty, ".", "..",
 // nor containing "/").
 [[nodiscard]] std::string BeaconFolderName(std::string_view beaconName);

@@ -41,8 +41,8 @@ QLabel* addLabel(QLabel* label, const char* name, QVBoxLayout* into) {
 
 }  // namespace
 
-TAboutBox::TAboutBox(std::string hostVersion, QWidget* parent)
-    : QDialog(parent), hostVersion_(std::move(hostVersion)) {
+TAboutBox::TAboutBox(std::string hostVersion, IMessageBoxes& reporter, QWidget* parent)
+    : QDialog(parent), hostVersion_(std::move(hostVersion)), reporter_(reporter) {
     setObjectName(QStringLiteral("TAboutBox"));
     setWindowTitle(QStringLiteral("A propos"));
 
@@ -90,6 +90,6 @@ TAboutBox::TAboutBox(std::string hostVersion, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TAboutBox::VersionClick() { ShowInformation("Build " + hostVersion_); }
+void TAboutBox::VersionClick() { reporter_.Information("Build " + hostVersion_); }
 
 }  // namespace skylog::forms

@@ -5,12 +5,17 @@
 #include <QDialog>
 #include <string>
 
+namespace skylog {
+class IMessageBoxes;
+}
+
 namespace skylog::forms {
 
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(std::string hostVersion, QWidget* parent = nullptr);
+    // The version's information box goes to the reporter, which must outlive the box.
+    TAboutBox(std::string hostVersion, IMessageBoxes& reporter, QWidget* parent = nullptr);
     [[nodiscard]] const std::string& HostVersion() const { return hostVersion_; }
 
 public Q_SLOTS:
@@ -18,6 +23,7 @@ public Q_SLOTS:
 
 private:
     std::string hostVersion_;
+    IMessageBoxes& reporter_;
 };
 
 }  // namespace skylog::forms

@@ -239,7 +239,7 @@ void TDCPConfFrm::ShowAssociation() {
     if (!selected) return;
     TDCPAsso& asso = *beacon->AssoList[static_cast<size_t>(selectedAsso_)];
     showAssoTexts(AssoTexts(asso));
-    working_.SetIdsText(asso.Managers.IdsText());
+    working_.SetIdsText(asso.Managers.IdsText(), boxes_);
     managersEdit_->setText(Q(working_.DisplayStr()));
 }
 
@@ -302,7 +302,7 @@ void TDCPConfFrm::DCPNameEditChange(const QString& text) {
 void TDCPConfFrm::NewDCPBtnClick() {
     // What was typed for the beacon left is kept, as when another beacon is chosen.
     if (!StoreBeacon()) return;
-    auto beacon = std::make_unique<TDCP>();  // with the default interval of the settings
+    auto beacon = beacons_.NewBeacon();  // with the default interval of the settings
     beacon->Name = std::string(kNewBeaconName);
     beacons_.Add(std::move(beacon));
     selectedAsso_ = -1;
@@ -347,7 +347,7 @@ void TDCPConfFrm::storeAssociation(bool modify) {
         return;
     }
     TDCPAsso* asso = modify ? beacon->AssoList[static_cast<size_t>(selectedAsso_)].get()
-                            : beacon->AssoList.emplace_back(std::make_unique<TDCPAsso>()).get();
+                            : beacon->AssoList.emplace_back(std::make_unique<TDCPAsso>(&managers_)).get();
     StoreAssociation(*asso, *reading.Values, working_);
     selectedAsso_ = -1;
     ShowAssociations();

@@ -77,7 +77,7 @@ private:
 
     int current_ = -1;
     int selectedAsso_ = -1;
-    TListManagers working_;  // the managers of the association being edited
+    TListManagers working_{&managers_};  // the managers of the association being edited
     bool updating_ = false;  // set while the dialog fills its own boxes
 
     QComboBox* choice_ = nullptr;

@@ -25,7 +25,6 @@
 #include <exception>
 
 #include "Common/MessageBoxes.h"
-#include "Common/RunObjects.h"
 #include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
@@ -82,11 +81,15 @@ int selectedRow(const QAbstractItemView* view) {
 
 TMainFrmContext MainFrmContextOf(TSkylog& run) {
     TMainFrmContext context;
-    context.Settings = &Settings();
-    context.Beacons = Run().Beacons;
-    context.Reader = Run().Reader;
-    context.Tasks = Run().Tasks;
-    context.Managers = Run().Managers;
+    context.Settings = &run.Settings();
+    context.Beacons = &run.Beacons();
+    context.Reader = &run.Reader();
+    context.Tasks = &run.Tasks();
+    context.TaskServices = &run.TaskServices();
+    context.Reporter = &run.Reporter();
+    context.Clock = &run.Clock();
+    context.Host = run.Host();
+    context.Managers = &run.Managers();
     context.SaveSettings = [&run] { (void)run.SaveSettings(); };
     context.SettingsFile = run.SettingsFile();
     context.HelpFile = run.HelpFile();
@@ -94,7 +97,8 @@ TMainFrmContext MainFrmContextOf(TSkylog& run) {
 }
 
 TDCP_MainFrm::TDCP_MainFrm(TMainFrmContext context, QWidget* parent)
-    : QMainWindow(parent, Qt::Window), context_(std::move(context)), help_(context_.HelpFile, context_.HelpOpener),
+    : QMainWindow(parent, Qt::Window), context_(std::move(context)),
+      help_(context_.HelpFile, context_.HelpOpener, *context_.Reporter),
       beaconModel_(new TBeaconListModel(this)), blocModel_(new TBlocListModel(this)),
       eventModel_(new TEventListModel(this)), statisticsModel_(new TStatisticsModel(this)) {
     setObjectName(QStringLiteral("TDCP_MainFrm"));
@@ -133,7 +137,7 @@ TDCP_MainFrm::TDCP_MainFrm(TMainFrmContext context, QWidget* parent)
     restoreGeometryFromSettings();
 
     // Construction: today, nothing selected, tool bar without captions.
-    currentDate_ = DateOf(CurrentDateTime());
+    currentDate_ = DateOf(context_.Clock->Now());
     SetDCPLocked(false);
     SetShowToolBarCaption(false);
     ShowDate();
@@ -141,12 +145,12 @@ TDCP_MainFrm::TDCP_MainFrm(TMainFrmContext context, QWidget* parent)
     paramAsLatLon_ = context_.Settings && context_.Settings->ParamAsLatLon;
     applyViewState();
     if (context_.Tasks) {
-        context_.Tasks->UpdateCalls();
-        context_.Tasks->CancelDueCalls();
+        context_.Tasks->UpdateCalls(context_.Clock->Now());
+        context_.Tasks->CancelDueCalls(context_.Clock->Now());
     }
     automodeAction_->setChecked(context_.Settings && context_.Settings->Automode);
 
-    SetMainWindowHook(this);
+    if (context_.TaskServices) context_.TaskServices->MainWindow = this;
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("AutoModeTimer"));
     timer_->setInterval(1000);
@@ -155,7 +159,7 @@ TDCP_MainFrm::TDCP_MainFrm(TMainFrmContext context, QWidget* parent)
 }
 
 TDCP_MainFrm::~TDCP_MainFrm() {
-    if (MainWindowHook() == this) SetMainWindowHook(nullptr);
+    if (context_.TaskServices && context_.TaskServices->MainWindow == this) context_.TaskServices->MainWindow = nullptr;
 }
 
 // ---- Views ----------------------------------------------------------------------------
@@ -178,7 +182,7 @@ void TDCP_MainFrm::RefreshDay() {
     try {
         refreshDay();
     } catch (const std::exception& e) {
-        ShowWarning(e.what());
+        context_.Reporter->Warning(e.what());
         ShowBlocList();
     }
 }
@@ -209,7 +213,7 @@ void TDCP_MainFrm::refreshDay() {
         std::vector<std::string> labels, values;
         if (const TDCP* beacon = selectedBeaconObject()) {
             messageCount_->setText(QString::number(beacon->Blocks.size()));
-            BuildReport(*beacon, labels, values);
+            BuildReport(*beacon, labels, values, context_.Host.DecimalSeparator);
         }
         statisticsModel_->Show(std::move(labels), std::move(values));
     }
@@ -237,7 +241,7 @@ void TDCP_MainFrm::ShowBlocList() {
 void TDCP_MainFrm::ShowBlocDetails() {
     const TDCPDataBloc* block = selectedBlockObject();
     headerEdit_->setText(block ? Q(block->Header) : Q(kNoBlockHeader));
-    const TGeneralParamTexts params = GeneralParamTexts(block, Host().InstrumentTypes);
+    const TGeneralParamTexts params = GeneralParamTexts(block, context_.Host.InstrumentTypes);
     cycle_->setText(Q(params.Cycle));
     instrumentId_->setText(Q(params.InstrumentId));
     instrumentType_->setText(Q(params.InstrumentTypeName));
@@ -343,7 +347,7 @@ void TDCP_MainFrm::readDateFields(bool thenRefresh) {
     if (date)
         currentDate_ = *date;
     else
-        ShowWarning(kInvalidDate);
+        context_.Reporter->Warning(kInvalidDate);
     ShowDate();
     readingDate_ = false;
     if (thenRefresh) RefreshDay();
@@ -386,7 +390,7 @@ void TDCP_MainFrm::AddFiles(const QStringList& files) {
                 const std::string path = S(files[static_cast<qsizetype>(k - 1)]);
                 statusText_->setText(Q(AddingFileStatus(path, k, count)));
                 statusText_->repaint();
-                if (context_.Reader->ReadFile(path) == -1) ShowWarning(UnknownFormatWarning(path));
+                if (context_.Reader->ReadFile(path) == -1) context_.Reporter->Warning(UnknownFormatWarning(path));
                 if (!context_.Reader->Errors.empty()) ShowErrorReport(true);
                 if (k % kFilesPerSave == 0) {
                     context_.Beacons->FlushAll();
@@ -403,7 +407,7 @@ void TDCP_MainFrm::AddFiles(const QStringList& files) {
     if (completed)
         RefreshDay();
     else
-        ShowWarning(kUnexpectedImportError);
+        context_.Reporter->Warning(kUnexpectedImportError);
     statusText_->clear();
 }
 
@@ -431,11 +435,11 @@ void TDCP_MainFrm::dropEvent(QDropEvent* event) {
 
 // ---- Commands -------------------------------------------------------------------------
 
-void TDCP_MainFrm::notYet() { ShowInformation(kNotYet); }
+void TDCP_MainFrm::notYet() { context_.Reporter->Information(kNotYet); }
 
 void TDCP_MainFrm::editManagers() {
     if (!context_.Managers) return;
-    TEditManagersFrm dialog(*context_.Managers, MessageBoxes(), this);
+    TEditManagersFrm dialog(*context_.Managers, *context_.Reporter, this);
     dialog.exec();
 }
 
@@ -447,8 +451,8 @@ void TDCP_MainFrm::configureBeacons(int beacon) {
     eventModel_->Show(nullptr);
     configuringBeacons_ = true;
     {
-        TDCPConfFrm dialog(*context_.Beacons, *context_.Managers, MessageBoxes(), context_.Settings->WorkDir,
-                           DateOf(CurrentDateTime()), this);
+        TDCPConfFrm dialog(*context_.Beacons, *context_.Managers, *context_.Reporter, context_.Settings->WorkDir,
+                           DateOf(context_.Clock->Now()), this);
         if (beacon >= 0) dialog.SelectBeacon(beacon);
         dialog.exec();
     }
@@ -467,14 +471,14 @@ void TDCP_MainFrm::voirCorps() {
 
 void TDCP_MainFrm::generalConfiguration() {
     if (!context_.Settings) return;
-    TDCP_ConfigFrm dialog(*context_.Settings, MessageBoxes(), context_.SaveSettings, this);
+    TDCP_ConfigFrm dialog(*context_.Settings, *context_.Reporter, context_.SaveSettings, this);
     if (dialog.exec() == QDialog::Accepted) SetParamAsLatLon(context_.Settings->ParamAsLatLon);
 }
 
 void TDCP_MainFrm::toggleAutomode() {
     if (context_.Tasks) {
-        context_.Tasks->UpdateCalls();
-        context_.Tasks->CancelDueCalls();
+        context_.Tasks->UpdateCalls(context_.Clock->Now());
+        context_.Tasks->CancelDueCalls(context_.Clock->Now());
     }
     if (context_.Settings) context_.Settings->Automode = !context_.Settings->Automode;
     automodeAction_->setChecked(context_.Settings && context_.Settings->Automode);
@@ -483,7 +487,7 @@ void TDCP_MainFrm::toggleAutomode() {
 void TDCP_MainFrm::showHelp() { (void)help_.ShowHelp(); }
 
 void TDCP_MainFrm::showAbout() {
-    TAboutBox box(context_.HostVersion, this);
+    TAboutBox box(context_.HostVersion, *context_.Reporter, this);
     box.exec();
 }
 
@@ -491,7 +495,7 @@ namespace {
 
 // A task's progress in a message window, made at the task's first report and
 // destroyed when the due tasks are over.
-class TTaskProgressWindow : public ITaskProgress {
+class TTaskProgressWindow : public IProgress {
 public:
     explicit TTaskProgressWindow(QWidget* owner) : owner_(owner) {}
     void SetLabel(std::string_view text) override { window().SetLabel(text); }
@@ -511,9 +515,9 @@ private:
     std::unique_ptr<TSimpleMessageFrm> window_;
 };
 
-bool anyTaskDue(const TTasksList& tasks) {
+bool anyTaskDue(const TTasksList& tasks, TDateTime now) {
     bool due = false;
-    for (size_t i = 0; i < tasks.Count(); ++i) due = tasks.At(i)->IsCallDue() || due;
+    for (size_t i = 0; i < tasks.Count(); ++i) due = tasks.At(i)->IsCallDue(now) || due;
     return due;
 }
 
@@ -524,19 +528,19 @@ bool anyTaskDue(const TTasksList& tasks) {
 // a task reloads days; the task's own refresh (or the one here) shows them again.
 void TDCP_MainFrm::OnTimer() {
     if (context_.Settings && context_.Settings->Automode && context_.Tasks && !addingFiles_ && !configuringBeacons_ &&
-        !context_.Tasks->Running() && anyTaskDue(*context_.Tasks)) {
+        !context_.Tasks->Running() && context_.TaskServices && anyTaskDue(*context_.Tasks, context_.Clock->Now())) {
         blocModel_->Show(nullptr);
         eventModel_->Show(nullptr);
         TTaskProgressWindow progress(this);
-        const ScopedTaskProgress scoped(progress);
+        const TProgressScope scoped(*context_.TaskServices, progress);
         try {
-            context_.Tasks->ExecuteDueTasks();
+            context_.Tasks->ExecuteDueTasks(*context_.TaskServices);
         } catch (const std::exception& e) {
-            ShowWarning(e.what());
+            context_.Reporter->Warning(e.what());
         }
         ShowBlocList();
     }
-    clock_->setText(Q(FormatLongTime(CurrentDateTime())));
+    clock_->setText(Q(FormatLongTime(context_.Clock->Now())));
 }
 
 // ---- Window ---------------------------------------------------------------------------

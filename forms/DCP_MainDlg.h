@@ -9,8 +9,11 @@
 #include <functional>
 #include <string>
 
+#include "Common/Clock.h"
 #include "Common/DateTime.h"
+#include "Common/MessageBoxes.h"
 #include "forms/UHTMLHelp.h"
+#include "k7/HostData.h"
 #include "tasks/TaskServices.h"
 
 class QAction;
@@ -59,6 +62,10 @@ struct TMainFrmContext {
     TDCPList* Beacons = nullptr;
     TDecodFile* Reader = nullptr;
     TTasksList* Tasks = nullptr;
+    TTaskServices* TaskServices = nullptr;  // what the tasks run with; the window is their main window
+    IMessageBoxes* Reporter = nullptr;      // required
+    const IClock* Clock = nullptr;          // required
+    THostData Host;
     TManagerList* Managers = nullptr;
     // Writes the settings at once (the general configuration's OK); reports its failures.
     std::function<void()> SaveSettings;
@@ -86,7 +93,7 @@ public:
     // Shows the window modally and returns when it is closed.
     void ShowModal();
 
-    // IMainWindowHook: what the tasks reach through the single instance.
+    // IMainWindowHook: what the tasks reach through the run's task services.
     void RefreshDay() override;
     void SetDCPLocked(bool locked) override;
     void SetSelectedBeacon(int index) override;

@@ -1,19 +1,19 @@
 #pragma once
 // A small tool window that the user cannot close: a message centred over the window
 // and, when IsProgressBar is on, a progress bar from 0 to 100 along the bottom. It is
-// the window of a task's progress (ITaskProgress): shown without being modal while
-// the task works.
+// the window of a task's progress (IProgress): shown without being modal while the
+// task works.
 
 #include <QWidget>
 
-#include "tasks/TaskServices.h"
+#include "Common/Progress.h"
 
 class QLabel;
 class QProgressBar;
 
 namespace skylog::forms {
 
-class TSimpleMessageFrm : public QWidget, public ITaskProgress {
+class TSimpleMessageFrm : public QWidget, public IProgress {
     Q_OBJECT
     Q_PROPERTY(bool IsProgressBar READ IsProgressBar WRITE SetIsProgressBar)
 public:
@@ -23,7 +23,7 @@ public:
     void SetIsProgressBar(bool on);
     void SetMessage(const QString& text);
 
-    // ITaskProgress: each change is painted at once, the task holding the event loop.
+    // IProgress: each change is painted at once, the task holding the event loop.
     void SetLabel(std::string_view text) override;
     void SetMaximum(int maximum) override;
     void SetPosition(int position) override;

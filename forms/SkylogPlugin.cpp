@@ -11,7 +11,6 @@
 
 #include "Common/Encoding.h"
 #include "Common/MessageBoxes.h"
-#include "Common/RunObjects.h"
 #include "Common/Settings.h"
 #include "forms/DCP_MainDlg.h"
 #include "forms/FormsSupport.h"
@@ -30,6 +29,20 @@ constexpr const char kHostFormName[] = "ORMAFrm";
 constexpr const char kHostMenuButton[] = "TraitementsMnuBtn";
 constexpr int32_t kPlugInIdentifier = 0x00990001;
 
+// The host's data as Initialize handed it over.
+THostData hostDataOf(const THostInitRecord* record) {
+    THostData host;
+    if (!record) return host;
+    host.Dictionary = static_cast<const EventDictionary*>(record->EventDictionary);
+    host.InstrumentTypes = static_cast<const InstrumentTypeList*>(record->InstrumentTypes);
+    if (host.Dictionary) {
+        const std::string& separator = host.Dictionary->Options.DecimalSeparator;
+        if (!separator.empty()) host.DecimalSeparator = separator[0];
+    }
+    return host;
+}
+
+// One run: the lists are read before the window opens and written once it has closed.
 void runMainWindow() {
     auto* application = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!application) {
@@ -37,16 +50,21 @@ void runMainWindow() {
         return;
     }
     TQtMessageBoxes boxes;
-    ScopedMessageBoxes scopedBoxes(boxes);
     TSkylogOptions options;
     options.hostFileName = PluginHost().HostFileName();
+    options.host = hostDataOf(PluginHost().Record());
+    options.reporter = &boxes;
     TSkylog run(options);
-    TMainFrmContext context = MainFrmContextOf(run);
-    context.HostVersion = PluginHost().Version();
-    TDCP_MainFrm window(std::move(context), PluginHost().OwnerWindow());
-    PluginHost().SetHostIcon(window.windowIcon());
-    PluginHost().SetHostTitle(window.windowTitle());
-    window.ShowModal();
+    run.Load();
+    {
+        TMainFrmContext context = MainFrmContextOf(run);
+        context.HostVersion = PluginHost().Version();
+        TDCP_MainFrm window(std::move(context), PluginHost().OwnerWindow());
+        PluginHost().SetHostIcon(window.windowIcon());
+        PluginHost().SetHostTitle(window.windowTitle());
+        window.ShowModal();
+    }
+    (void)run.Save();
 }
 
 }  // namespace
@@ -63,13 +81,6 @@ unsigned char* GetORMAPlugMenuCaption(unsigned char* buffer) {
 
 uint8_t Initialize(const THostInitRecord* record) {
     PluginHost().SetRecord(record);
-    if (!record) return 1;
-    Host().Dictionary = static_cast<const EventDictionary*>(record->EventDictionary);
-    Host().InstrumentTypes = static_cast<const InstrumentTypeList*>(record->InstrumentTypes);
-    if (Host().Dictionary) {
-        const std::string& separator = Host().Dictionary->Options.DecimalSeparator;
-        if (!separator.empty()) SetDecimalSeparator(separator[0]);
-    }
     return 1;
 }
 

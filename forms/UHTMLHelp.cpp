@@ -9,10 +9,11 @@
 
 namespace skylog::forms {
 
-THTMLHelp::THTMLHelp(std::string helpFile) : THTMLHelp(std::move(helpFile), DesktopOpener()) {}
+THTMLHelp::THTMLHelp(std::string helpFile, IMessageBoxes& reporter)
+    : THTMLHelp(std::move(helpFile), DesktopOpener(), reporter) {}
 
-THTMLHelp::THTMLHelp(std::string helpFile, Opener opener)
-    : helpFile_(std::move(helpFile)), opener_(std::move(opener)) {}
+THTMLHelp::THTMLHelp(std::string helpFile, Opener opener, IMessageBoxes& reporter)
+    : helpFile_(std::move(helpFile)), opener_(std::move(opener)), reporter_(reporter) {}
 
 // A Linux desktop opens files through xdg-open (Qt's own route on a generic
 // desktop); without it nothing can show the manual.
@@ -25,15 +26,15 @@ THTMLHelp::Opener THTMLHelp::DesktopOpener() {
 
 bool THTMLHelp::ShowHelp() const {
     if (!opener_) {
-        ShowWarning(kNoHelpSystemWarning);
+        reporter_.Warning(kNoHelpSystemWarning);
         return false;
     }
     if (!FileExists(helpFile_)) {
-        ShowWarning("Le fichier d'aide " + helpFile_ + " n'existe pas!");
+        reporter_.Warning("Le fichier d'aide " + helpFile_ + " n'existe pas!");
         return true;
     }
     if (!opener_(helpFile_)) {
-        ShowWarning(kNoHelpSystemWarning);
+        reporter_.Warning(kNoHelpSystemWarning);
         return false;
     }
     return true;

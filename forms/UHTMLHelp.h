@@ -5,6 +5,10 @@
 #include <functional>
 #include <string>
 
+namespace skylog {
+class IMessageBoxes;
+}
+
 namespace skylog::forms {
 
 inline constexpr const char* kNoHelpSystemWarning =
@@ -18,10 +22,11 @@ public:
     // Opens a file; false when it could not.
     using Opener = std::function<bool(const std::string& path)>;
 
-    // The desktop's opener when the desktop has one (xdg-open), else none.
-    explicit THTMLHelp(std::string helpFile);
+    // The desktop's opener when the desktop has one (xdg-open), else none. Warnings go
+    // to the reporter, which must outlive this object.
+    THTMLHelp(std::string helpFile, IMessageBoxes& reporter);
     // A given opener; an empty one means that there is no way to open the file.
-    THTMLHelp(std::string helpFile, Opener opener);
+    THTMLHelp(std::string helpFile, Opener opener, IMessageBoxes& reporter);
 
     [[nodiscard]] const std::string& HelpFile() const { return helpFile_; }
     [[nodiscard]] bool CanOpen() const { return static_cast<bool>(opener_); }
@@ -35,6 +40,7 @@ public:
 private:
     std::string helpFile_;
     Opener opener_;
+    IMessageBoxes& reporter_;
 };
 
 }  // namespace skylog::forms

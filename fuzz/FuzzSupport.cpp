@@ -6,7 +6,6 @@
 #include <stdexcept>
 
 #include "Common/FileUtil.h"
-#include "Common/RunObjects.h"
 #include "Common/UUtils.h"
 #include "k7/HostDataLoader.h"
 
@@ -23,38 +22,35 @@ Workspace::Workspace() {
     std::string pattern = (fs::temp_directory_path() / "skylog-fuzz-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw FileError("cannot create a temporary folder");
     dir_ = pattern + "/";
-    SetMessageBoxes(&boxes_);
 
     const std::string sample = SampleDir();
     for (const char* name : {"DcpList.inf", "Managers.inf"})
         fs::copy_file(sample + "workdir/" + name, dir_ + name, fs::copy_options::overwrite_existing);
     host_ = LoadHostData(sample + "host");
-    InstallHostData(*host_);
+    hostView_ = HostDataOf(*host_);
 
     Reset();
     managers_ = std::make_unique<TManagerList>(dir_ + "Managers.inf");
-    beacons_ = std::make_unique<TDCPList>(dir_ + "DcpList.inf");
+    managers_->LoadFromFile(boxes_);
+    converter_ = std::make_unique<TDCP_to_K7>(settings_, clock_);
+    beacons_ = std::make_unique<TDCPList>(
+        dir_ + "DcpList.inf",
+        TStoreContext{{settings_, boxes_, clock_}, hostView_, managers_.get(), converter_.get(), nullptr});
+    beacons_->LoadFromFile();
     if (beacons_->Count() == 0) throw std::runtime_error("the sample DcpList.inf holds no beacon");
-    TRunObjects& run = Run();
-    run.Reader = &reader_;
-    run.Converter = &converter_;
-    run.Managers = managers_.get();
-    run.Beacons = beacons_.get();
+    reader_ = std::make_unique<TDecodFile>(*beacons_);
+    beacons_->SetReader(reader_.get());
 }
 
 Workspace::~Workspace() {
-    beacons_.reset();  // saves DcpList.inf into the folder about to go
-    Run() = TRunObjects{};
-    UninstallHostData();
-    SetMessageBoxes(nullptr);
     std::error_code ignored;
     fs::remove_all(dir_, ignored);
 }
 
 void Workspace::Reset() {
     if (beacons_) beacons_->ClearAll();
-    Settings() = TSkylogSettings{};
-    Settings().WorkDir = dir_;
+    settings_ = TSkylogSettings{};
+    settings_.WorkDir = dir_;
 }
 
 Workspace& TheWorkspace() {

@@ -11,12 +11,13 @@
 #include <string>
 #include <string_view>
 
+#include "Common/Clock.h"
 #include "Common/MessageBoxes.h"
 #include "Common/Settings.h"
 #include "dcp/UDCPList.h"
+#include "dcp/UDCP_to_K7.h"
 #include "import/UDecodFile.h"
 #include "k7/HostData.h"
-#include "k7/UDCP_to_K7.h"
 #include "managers/UManagers.h"
 
 namespace skylog::fuzz {
@@ -43,12 +44,14 @@ public:
     [[nodiscard]] const std::string& Dir() const { return dir_; }
 
     // Beacons of sample/workdir/DcpList.inf, managers of sample/workdir/Managers.inf,
-    // host data of sample/host, all installed in Run() and Host().
+    // host data of sample/host, composed into one run.
     TDCPList& Beacons() { return *beacons_; }
     TManagerList& Managers() { return *managers_; }
-    TDecodFile& Reader() { return reader_; }
-    TDCP_to_K7& Converter() { return converter_; }
+    TDecodFile& Reader() { return *reader_; }
+    TSkylogSettings& Settings() { return settings_; }
+    IMessageBoxes& Reporter() { return boxes_; }
     const HostDataSet& Host() const { return *host_; }
+    const THostData& HostView() const { return hostView_; }
 
     // Back to the state after construction: no blocks, no open K7 files, default
     // settings with the working directory.
@@ -57,11 +60,14 @@ public:
 private:
     std::string dir_;
     SilentMessageBoxes boxes_;
+    TSkylogSettings settings_;
+    TSystemClock clock_;
     std::unique_ptr<HostDataSet> host_;
+    THostData hostView_;
     std::unique_ptr<TManagerList> managers_;
+    std::unique_ptr<TDCP_to_K7> converter_;
     std::unique_ptr<TDCPList> beacons_;
-    TDecodFile reader_;
-    TDCP_to_K7 converter_;
+    std::unique_ptr<TDecodFile> reader_;
 };
 
 // The process's workspace, built at first use and removed at exit.

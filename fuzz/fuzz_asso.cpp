@@ -10,15 +10,15 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace skylog;
     using namespace skylog::fuzz;
-    static_cast<void>(TheWorkspace());
+    Workspace& ws = TheWorkspace();
     const std::string_view line(reinterpret_cast<const char*>(data), size);
 
-    TDCPAsso asso;
-    if (!asso.FromLine(line)) return 0;
+    TDCPAsso asso(&ws.Managers());
+    if (!asso.FromLine(line, ws.Reporter())) return 0;
     static_cast<void>(asso.Managers.DisplayStr());
     const std::string written = asso.ToLine();
-    TDCPAsso again;
-    Check(again.FromLine(written), "a written association line is refused");
+    TDCPAsso again(&ws.Managers());
+    Check(again.FromLine(written, ws.Reporter()), "a written association line is refused");
     Check(again.StartDate == asso.StartDate && again.EndDate == asso.EndDate, "dates changed through ToLine");
     Check(again.InstrumentNumber == asso.InstrumentNumber, "the instrument changed through ToLine");
     Check(again.PosName == asso.PosName, "the locality changed through ToLine");

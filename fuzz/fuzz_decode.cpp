@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     InputCursor input(data, size);
     const uint8_t first = input.Byte();
     TDCP* beacon = ws.Beacons().Beacons[first % ws.Beacons().Count()].get();
-    TSkylogSettings& settings = Settings();
+    TSkylogSettings& settings = ws.Settings();
     settings.DecodBadJump = (first & 0x10) != 0;
     settings.DecodBadFE = (first & 0x20) != 0;
     settings.ImprobableDateDecod = (first & 0x40) != 0;

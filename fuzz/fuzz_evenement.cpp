@@ -1,5 +1,5 @@
 // The event setter on any text, with every text option of the dictionary, under an
-// owner of each instrument type (or none), then the four texts of the event. An event
+// owner of each instrument type (or of none), then the four texts of the event. An event
 // that decoded reads the same when framed again from its bytes.
 
 #include <memory>
@@ -66,12 +66,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     InputCursor input(data, size);
     const uint8_t first = input.Byte();
     const HostDataSet& host = *sets[first % kOptionSets];
-    InstallHostData(host);
+    const THostData view = HostDataOf(host);
     const auto& types = host.InstrumentTypes.Types;
     const size_t ownerChoice = (first / kOptionSets) % (types.size() + 1);
-    std::unique_ptr<TK7File> owner;
+    // Always an owner: it gives the event the host data; choice 0 has no instrument type.
+    auto owner = std::make_unique<TK7File>(&view);
     if (ownerChoice > 0) {
-        owner = std::make_unique<TK7File>();
         owner->SetParamBloc(ParamBlocFor(types[ownerChoice - 1]));
         owner->SetInstrumentType(&types[ownerChoice - 1]);
     }

@@ -36,12 +36,13 @@ std::vector<std::string> SampleEvents() {
 
 void Exercise(const HostDataSet& set) {
     static const std::vector<std::string> events = SampleEvents();
-    InstallHostData(set);
+    const THostData view = HostDataOf(set);
     std::vector<std::unique_ptr<TK7File>> owners;
     owners.push_back(nullptr);
+    owners.push_back(std::make_unique<TK7File>(&view));  // the dictionary, no instrument type
     for (const InstrumentType& type : set.InstrumentTypes.Types) {
-        if (owners.size() == 3) break;
-        auto owner = std::make_unique<TK7File>();
+        if (owners.size() == 4) break;
+        auto owner = std::make_unique<TK7File>(&view);
         std::string param(k7format::kHeaderSize, '\0');
         if (!type.Idents.empty())
             param.replace(k7format::kIdentOffset, k7format::kIdentLength,
@@ -57,7 +58,6 @@ void Exercise(const HostDataSet& set) {
             static_cast<void>(event.SymbolString() + event.DescString() + event.AsciiString() + event.AsciiHeader());
         }
     }
-    InstallHostData(TheWorkspace().Host());
 }
 
 }  // namespace

@@ -53,10 +53,10 @@ void Render(const TK7File& file) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace skylog;
     using namespace skylog::fuzz;
-    static_cast<void>(TheWorkspace());  // host data: instrument types and dictionary
+    const THostData& host = TheWorkspace().HostView();  // instrument types and dictionary
     const std::string bytes(reinterpret_cast<const char*>(data), size);
 
-    TK7File first;
+    TK7File first(&host);
     const bool parsed = first.Parse(bytes);
     Check(parsed == (size >= k7format::kHeaderSize), "Parse answered against the size");
     if (!parsed) {
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(first.Buffer().size() == k7format::kHeaderSize + static_cast<size_t>(first.DataSize()) / 2,
           "rebuilt size");
 
-    TK7File second;
+    TK7File second(&host);
     Check(second.Parse(first.Buffer()), "the rebuilt bytes do not parse");
     SameEvents(first, second);
     Check(second.HeaderDate1 == first.HeaderDate1 && second.HeaderDate2 == first.HeaderDate2 &&

@@ -12,18 +12,18 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace skylog;
     using namespace skylog::fuzz;
-    static_cast<void>(TheWorkspace());
+    Workspace& ws = TheWorkspace();
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
     TManagerList list("");
-    list.LoadFromBytes(bytes);
+    list.LoadFromBytes(bytes, ws.Reporter());
     for (const auto& m : list.Managers) {
         Check(m->Id < list.NextId || list.NextId == INT32_MAX, "an identifier read is not below NextId");
         static_cast<void>(m->FullName());
     }
     const std::string image = list.ToBytes();
     TManagerList again("");
-    again.LoadFromBytes(image);
+    again.LoadFromBytes(image, ws.Reporter());
     Check(again.Count() == list.Count(), "the written image holds another number of managers");
     for (size_t i = 0; i < list.Count(); ++i) {
         const TManager& a = *list.Managers[i];

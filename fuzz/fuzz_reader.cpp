@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t first = input.Byte();
     const char* extension = kExtensions[first % 5];
     const int mode = first / 5;  // 0..51
-    TSkylogSettings& settings = Settings();
+    TSkylogSettings& settings = ws.Settings();
     settings.DCPDateNew = (mode & 8) == 0;
     settings.DecodBadJump = (mode & 16) != 0;
     settings.DecodBadFE = (mode & 32) != 0;
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const auto& beacon : ws.Beacons().Beacons) {
             beacon->DecodeAll();
             StringList labels, values;
-            BuildReport(*beacon, labels, values);
+            BuildReport(*beacon, labels, values, ws.HostView().DecimalSeparator);
             Check(labels.size() == values.size(), "report rows without values");
             for (const auto& block : beacon->Blocks)
                 for (const TDCPDataError& e : block->Errors) static_cast<void>(ErrorText(e) + ErrorLabel(e));

@@ -14,8 +14,6 @@
 #endif
 
 #include "Common/FileUtil.h"
-#include "Common/RunObjects.h"
-#include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
 #include "import/GroundStationFormat.h"
@@ -104,12 +102,6 @@ bool StripHighBits(const std::string& path, std::span<char> bytes) {
     return OverwriteInPlace(path, std::string_view(bytes.data(), bytes.size()), stretches);
 }
 
-void DecodeEveryBeacon() {
-    TDCPList* beacons = Run().Beacons;
-    if (beacons == nullptr) return;
-    for (const auto& beacon : beacons->Beacons) beacon->DecodeAll();
-}
-
 }  // namespace
 
 int32_t TDecodFile::ReadFile(const std::string& path) { return read(path, FormatOfPath(path), false); }
@@ -136,7 +128,7 @@ int32_t TDecodFile::read(const std::string& path, int32_t format, bool storedDay
         // a usual one is kept for the next file.
         if (buffer_.size() > kKeptBufferSize) std::string().swap(buffer_);
     }
-    DecodeEveryBeacon();
+    for (const auto& beacon : beacons_.Beacons) beacon->DecodeAll();
     return format == kFormatUnknown ? -1 : 0;
 }
 
@@ -147,7 +139,7 @@ void TDecodFile::ReadBuffer(std::string_view bytes, int32_t format, bool storedD
     CheckOrder = format == kFormatStation || format == kFormatBru;
     CurrentBeacon = nullptr;
     CurrentBlock = nullptr;
-    TLineLoop loop(*this, Run().Beacons, Settings().DCPDateNew, storedDay);
+    TLineLoop loop(*this, &beacons_, beacons_.Context().Env.Settings.DCPDateNew, storedDay);
     LinesRead = loop.Run(bytes);
 }
 

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "Common/RunObjects.h"
 
 namespace skylog {
 
@@ -15,10 +14,6 @@ namespace {
 constexpr int kSignificantDigits = 18;
 
 }  // namespace
-
-std::string FormatFixed(long double value, int decimals, int precision) {
-    return FormatFixed(value, decimals, precision, DecimalSeparator());
-}
 
 // Rounds half away from zero on the decimal digits, as the host's formatting does.
 std::string FormatFixed(long double value, int decimals, int precision, char separator) {

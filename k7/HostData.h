@@ -121,6 +121,17 @@ struct EventDictionary {
     TextFormatOptions Options;
 };
 
+// ---- The host's data as a run sees it -----------------------------------------------
+
+// What the host handed over, as one run reads it: its instrument types, its event
+// dictionary (either may be null: nothing known) and its decimal separator. Not
+// owned; the data must outlive every object given this view.
+struct THostData {
+    const InstrumentTypeList* InstrumentTypes = nullptr;
+    const EventDictionary* Dictionary = nullptr;
+    char DecimalSeparator = ',';
+};
+
 // ---- Owner of the data when there is no host --------------------------------------
 
 // Owns the element types that the dictionary points to (each on its own allocation,

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "Common/FileUtil.h"
-#include "Common/RunObjects.h"
 #include "Common/UUtils.h"
 
 namespace skylog {
@@ -329,16 +328,11 @@ std::unique_ptr<HostDataSet> LoadHostData(const std::string& folder) {
     return set;
 }
 
-void InstallHostData(const HostDataSet& data) {
-    Host().InstrumentTypes = &data.InstrumentTypes;
-    Host().Dictionary = &data.Dictionary;
+THostData HostDataOf(const HostDataSet& data) {
+    THostData host{&data.InstrumentTypes, &data.Dictionary};
     const std::string& separator = data.Dictionary.Options.DecimalSeparator;
-    if (!separator.empty() && static_cast<unsigned char>(separator[0]) < 0x80) SetDecimalSeparator(separator[0]);
-}
-
-void UninstallHostData() {
-    Host().InstrumentTypes = nullptr;
-    Host().Dictionary = nullptr;
+    if (!separator.empty() && static_cast<unsigned char>(separator[0]) < 0x80) host.DecimalSeparator = separator[0];
+    return host;
 }
 
 }  // namespace skylog

@@ -38,10 +38,8 @@ void ParseEventDictionary(std::string_view text, std::string_view fileName, Host
 // cannot be read, HostDataError when one is malformed.
 [[nodiscard]] std::unique_ptr<HostDataSet> LoadHostData(const std::string& folder);
 
-// Points Host() at the set and adopts its decimal separator process-wide. The set
-// must outlive every use of Host().
-void InstallHostData(const HostDataSet& data);
-// Host() back to nothing.
-void UninstallHostData();
+// The run's view of the set, with the dictionary's decimal separator when it is a
+// plain ASCII character (',' otherwise). The set must outlive every use of the view.
+[[nodiscard]] THostData HostDataOf(const HostDataSet& data);
 
 }  // namespace skylog

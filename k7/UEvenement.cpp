@@ -4,7 +4,6 @@
 #include <limits>
 #include <stdexcept>
 
-#include "Common/RunObjects.h"
 #include "Common/UUtils.h"
 #include "k7/K7Format.h"
 #include "k7/UK7File.h"
@@ -279,7 +278,9 @@ void TEvenement::Decode(const Source& source) {
         return;
     }
     Decoded = true;
-    Descriptor = MatchDescriptor(Host().Dictionary, source, Owner != nullptr ? Owner->InstruIdent() : "");
+    const THostData* host = HostData();
+    Descriptor = MatchDescriptor(host != nullptr ? host->Dictionary : nullptr, source,
+                                 Owner != nullptr ? Owner->InstruIdent() : "");
     Date = EventDate(source);
     if (Descriptor == nullptr || Descriptor->Elements.empty()) return;
     Elements.pending_ = true;
@@ -350,15 +351,17 @@ std::string TEvenement::AsciiString() const {
     if (Elements.empty()) return Evt();
     std::vector<std::string> parts;
     for (const auto& element : Elements) parts.push_back(element->ASCIIString());
-    return Joined(parts, CurrentTextOptions().ElementSeparator);
+    return Joined(parts, TextOptionsOf(HostData()).ElementSeparator);
 }
 
 std::string TEvenement::AsciiHeader() const {
     if (Descriptor == nullptr) return "";
     std::vector<std::string> parts;
     for (const auto& element : Elements) parts.push_back(element->Description());
-    return Joined(parts, CurrentTextOptions().ElementSeparator);
+    return Joined(parts, TextOptionsOf(HostData()).ElementSeparator);
 }
+
+const THostData* TEvenement::HostData() const { return Owner != nullptr ? Owner->HostData() : nullptr; }
 
 void TEvenement::BindInstrument() {
     if (Owner == nullptr) return;

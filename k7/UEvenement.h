@@ -1,8 +1,8 @@
 #pragma once
 // One K7 event: a record of a K7 file, handed over as framed text (STX, address,
-// hex bytes, ETB, checksum), checked, matched against the host's event dictionary,
-// dated and split into scenario elements. Defects are recorded in ErrorCode, never
-// thrown.
+// hex bytes, ETB, checksum), checked, matched against the event dictionary of its
+// file's host data, dated and split into scenario elements. Defects are recorded in
+// ErrorCode, never thrown.
 
 #include <cstdint>
 #include <memory>
@@ -136,6 +136,9 @@ public:
     [[nodiscard]] std::string AsciiHeader() const;
     // Hands the owner's instrument type to every element; nothing without an owner.
     void BindInstrument();
+    // The host data of the owner (its dictionary decodes the event), or null: an event
+    // without an owner matches no descriptor.
+    [[nodiscard]] const THostData* HostData() const;
 
 private:
     friend class TEventElements;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "Common/RunObjects.h"
 #include "Common/UUtils.h"
 #include "k7/FloatFormat.h"
 
@@ -25,24 +24,14 @@ const InstrumentType* FindInstrumentType(const InstrumentTypeList* list, std::st
     return nullptr;
 }
 
-const InstrumentType* FindInstrumentType(std::string_view ident) {
-    return FindInstrumentType(Host().InstrumentTypes, ident);
-}
-
 std::string InstrumentTypeName(const InstrumentTypeList* list, uint8_t code) {
     if (const InstrumentType* type = FindInstrumentType(list, TypeIdent(code))) return type->Name;
     return "Inconnu (" + std::to_string(code) + ", 0x" + ByteToHexString(code) + ")";
 }
 
-std::string InstrumentTypeName(uint8_t code) { return InstrumentTypeName(Host().InstrumentTypes, code); }
-
 std::string InstrumentTypeNameOfIdent(const InstrumentTypeList* list, std::string_view ident) {
     if (const InstrumentType* type = FindInstrumentType(list, ident)) return type->Name;
     return "Inconnu (" + std::string(ident) + ")";
-}
-
-std::string InstrumentTypeNameOfIdent(std::string_view ident) {
-    return InstrumentTypeNameOfIdent(Host().InstrumentTypes, ident);
 }
 
 // Every block asks: the identification is built on the stack.
@@ -52,8 +41,6 @@ bool IsUnknownInstrumentCode(const InstrumentTypeList* list, uint8_t code) {
     return FindInstrumentType(list, std::string_view(ident, sizeof ident)) == nullptr;
 }
 
-bool IsUnknownInstrumentCode(uint8_t code) { return IsUnknownInstrumentCode(Host().InstrumentTypes, code); }
-
 const InstrumentFilter* FindFilter(const InstrumentType* type, int32_t number, std::string_view name) {
     if (type == nullptr) return nullptr;
     for (const InstrumentFilter& filter : type->Filters)
@@ -61,15 +48,15 @@ const InstrumentFilter* FindFilter(const InstrumentType* type, int32_t number, s
     return nullptr;
 }
 
-std::string FilterText(const InstrumentFilter& filter) {
+std::string FilterText(const InstrumentFilter& filter, char decimalSeparator) {
     if (filter.Wavelength == 0) return "";
-    std::string text = FormatFixed(filter.Wavelength, 0);
+    std::string text = FormatFixed(filter.Wavelength, 0, 6, decimalSeparator);
     if (filter.Polarized) return text + " P" + std::to_string(filter.PolarNumber);
     return text + " nm";
 }
 
-std::string FilterLabel(const InstrumentFilter& filter) {
-    std::string label = filter.Name + " " + FilterText(filter);
+std::string FilterLabel(const InstrumentFilter& filter, char decimalSeparator) {
+    std::string label = filter.Name + " " + FilterText(filter, decimalSeparator);
     if (!filter.Comment.empty()) label += " " + filter.Comment;
     return label;
 }

@@ -1,7 +1,6 @@
 #pragma once
 // Lookups in the host's instrument types. Every lookup walks the list in order and
-// stops at the first match. The overloads without a list read Host().InstrumentTypes;
-// a null list behaves as an empty one.
+// stops at the first match; a null list behaves as an empty one.
 
 #include <cstdint>
 #include <string>
@@ -15,24 +14,21 @@ namespace skylog {
 [[nodiscard]] std::string TypeIdent(uint8_t code);
 
 [[nodiscard]] const InstrumentType* FindInstrumentType(const InstrumentTypeList* list, std::string_view ident);
-[[nodiscard]] const InstrumentType* FindInstrumentType(std::string_view ident);
 
 [[nodiscard]] std::string InstrumentTypeName(const InstrumentTypeList* list, uint8_t code);
-[[nodiscard]] std::string InstrumentTypeName(uint8_t code);
 
 [[nodiscard]] std::string InstrumentTypeNameOfIdent(const InstrumentTypeList* list, std::string_view ident);
-[[nodiscard]] std::string InstrumentTypeNameOfIdent(std::string_view ident);
 
 [[nodiscard]] bool IsUnknownInstrumentCode(const InstrumentTypeList* list, uint8_t code);
-[[nodiscard]] bool IsUnknownInstrumentCode(uint8_t code);
 
 // First filter of the type with that name and number; null type gives null.
 [[nodiscard]] const InstrumentFilter* FindFilter(const InstrumentType* type, int32_t number,
                                                  std::string_view name);
 
-// "870 nm", "870 P2", or "" when the filter has no wavelength.
-[[nodiscard]] std::string FilterText(const InstrumentFilter& filter);
+// "870 nm", "870 P2", or "" when the filter has no wavelength; a wavelength too large
+// for six digits is written in scientific form, with the decimal separator.
+[[nodiscard]] std::string FilterText(const InstrumentFilter& filter, char decimalSeparator = ',');
 // Name + " " + FilterText, then " " + Comment when there is one.
-[[nodiscard]] std::string FilterLabel(const InstrumentFilter& filter);
+[[nodiscard]] std::string FilterLabel(const InstrumentFilter& filter, char decimalSeparator = ',');
 
 }  // namespace skylog

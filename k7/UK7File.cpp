@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "Common/FileUtil.h"
-#include "Common/MessageBoxes.h"
 #include "Common/UUtils.h"
 #include "k7/K7Format.h"
 #include "k7/UInstrument.h"
@@ -18,8 +17,6 @@ namespace {
 // Requests an event's content from memory (see VisitFetchingAhead).
 void fetchContent(const TEvenement& event) { __builtin_prefetch(event.Content().data()); }
 
-constexpr const char* kCannotOpenMessage =
-    "Impossible d'ouvrir le fichier! Ce fichier est-il déjà utilisé par une autre application?";
 constexpr int kMaxSecond = 59;
 
 uint8_t At(const std::string& bytes, size_t offset) { return static_cast<uint8_t>(bytes[offset]); }
@@ -48,19 +45,19 @@ void PutHeaderDate(std::string& bytes, size_t offset, TDateTime value, int secon
 
 }  // namespace
 
-TK7File::TK7File() { SetParamBloc(""); }
+TK7File::TK7File(const THostData* host) : host_(host) { SetParamBloc(""); }
 
-TK7File::TK7File(std::string path) : TK7File() {
+bool TK7File::LoadFromFile(std::string path) {
     FileName = std::move(path);
-    if (!FileExists(FileName)) return;
+    if (!FileExists(FileName)) return true;
     std::string bytes;
     try {
         bytes = ReadFileBytes(FileName);
     } catch (const FileError&) {
-        ShowWarning(kCannotOpenMessage);
-        return;
+        return false;
     }
     Parse(std::move(bytes));
+    return true;
 }
 
 TK7File::~TK7File() { Clear(); }
@@ -74,7 +71,9 @@ bool TK7File::Parse(std::string bytes) {
     hasBuffer_ = true;
     if (buffer_.size() < kHeaderSize) return false;
     ParseBuffer();
-    if (const skylog::InstrumentType* type = FindInstrumentType(instruIdent_)) SetInstrumentType(type);
+    if (const skylog::InstrumentType* type =
+            FindInstrumentType(host_ != nullptr ? host_->InstrumentTypes : nullptr, instruIdent_))
+        SetInstrumentType(type);
     return true;
 }
 
@@ -132,7 +131,9 @@ bool TK7File::SetInstrumentType(const skylog::InstrumentType* type) {
     return true;
 }
 
-std::string TK7File::InstruName() const { return InstrumentTypeNameOfIdent(instruIdent_); }
+std::string TK7File::InstruName() const {
+    return InstrumentTypeNameOfIdent(host_ != nullptr ? host_->InstrumentTypes : nullptr, instruIdent_);
+}
 
 TEvenement* TK7File::AppendEvent(std::unique_ptr<TEvenement> event) {
     TEvenement* raw = event.get();

@@ -17,21 +17,30 @@
 
 namespace skylog {
 
+// What the user is told when a K7 file exists but cannot be read.
+inline constexpr const char* kK7CannotOpenMessage =
+    "Impossible d'ouvrir le fichier! Ce fichier est-il déjà utilisé par une autre application?";
+
 class TK7File {
 public:
-    TK7File();
-    // Reads the file when it exists. A file that exists but cannot be read shows a
-    // warning and leaves the object empty (FileName set).
-    explicit TK7File(std::string path);
+    // The host data (may be null: no instrument type, no event descriptor) must
+    // outlive the file and its events.
+    explicit TK7File(const THostData* host = nullptr);
     ~TK7File();
     // Events point back to their file.
     TK7File(const TK7File&) = delete;
     TK7File& operator=(const TK7File&) = delete;
 
+    // FileName := path, then reads and parses the file when it exists (a missing file
+    // leaves the object empty). False when the file exists but cannot be read: the
+    // object is left empty and the caller tells the user (kK7CannotOpenMessage).
+    [[nodiscard]] bool LoadFromFile(std::string path);
     // Replaces the content with the given file bytes: parameter block, dates, events,
     // then binds the instrument type found from InstruIdent. False when the bytes are
     // fewer than a header (no events, ParamBloc empty).
     bool Parse(std::string bytes);
+
+    [[nodiscard]] const THostData* HostData() const { return host_; }
 
     std::string FileName;
     bool SecondsValid = false;
@@ -95,6 +104,7 @@ private:
     void ParseBuffer();
     void IndexEvent(TEvenement* event);
 
+    const THostData* host_;
     std::string buffer_;
     bool hasBuffer_ = false;
     std::string paramBloc_;

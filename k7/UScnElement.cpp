@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "Common/Encoding.h"
-#include "Common/RunObjects.h"
 #include "Common/UUtils.h"
 #include "k7/FloatFormat.h"
 #include "k7/UEvenement.h"
@@ -73,10 +72,9 @@ std::string Quote(const TextFormatOptions& options, const std::string& text) {
 
 }  // namespace
 
-const TextFormatOptions& CurrentTextOptions() {
+const TextFormatOptions& TextOptionsOf(const THostData* host) {
     static const TextFormatOptions defaults;
-    const EventDictionary* dictionary = Host().Dictionary;
-    return dictionary != nullptr ? dictionary->Options : defaults;
+    return host != nullptr && host->Dictionary != nullptr ? host->Dictionary->Options : defaults;
 }
 
 // ---- TScnElement ------------------------------------------------------------------
@@ -85,6 +83,15 @@ TScnElement::TScnElement(const ElementDescriptor& descriptor, std::string_view, 
     : Descriptor(&descriptor), Owner(owner) {}
 
 void TScnElement::BindInstrument(const InstrumentType*) {}
+
+const THostData* TScnElement::HostData() const { return Owner != nullptr ? Owner->HostData() : nullptr; }
+
+const TextFormatOptions& TScnElement::TextOptions() const { return TextOptionsOf(HostData()); }
+
+char TScnElement::DecimalSeparator() const {
+    const THostData* host = HostData();
+    return host != nullptr ? host->DecimalSeparator : ',';
+}
 
 std::string TScnElement::GetASCIIString() const { return "???"; }
 
@@ -98,7 +105,7 @@ std::string TScnElement::BaseDescription() const {
         if (!d.FilterGroup.empty()) text += " " + d.FilterGroup;
         text += " n°" + std::to_string(d.FilterNumber);
     }
-    if (d.HasAngle) text += " Angle " + FormatFixed(d.Angle, 1);
+    if (d.HasAngle) text += " Angle " + FormatFixed(d.Angle, 1, 6, DecimalSeparator());
     return text;
 }
 
@@ -113,7 +120,7 @@ TScnElement_Dat::TScnElement_Dat(const ElementDescriptor& descriptor, std::strin
 }
 
 std::string TScnElement_Dat::GetASCIIString() const {
-    const TextFormatOptions& options = CurrentTextOptions();
+    const TextFormatOptions& options = TextOptions();
     if (options.ZeroPadded)
         return Quote(options, TwoDigitTriple(Day, options.DateSeparator, Month,
                                              options.FourDigitYear ? Year : Year % 100));
@@ -129,7 +136,7 @@ TScnElement_Time::TScnElement_Time(const ElementDescriptor& descriptor, std::str
 }
 
 std::string TScnElement_Time::GetASCIIString() const {
-    const TextFormatOptions& options = CurrentTextOptions();
+    const TextFormatOptions& options = TextOptions();
     if (options.ZeroPadded) return Quote(options, TwoDigitTriple(Hour, options.TimeSeparator, Minute, Second));
     return Quote(options, PlainTriple(Hour, options.TimeSeparator, Minute, Second));
 }
@@ -168,7 +175,7 @@ TScnElement_Mes::TScnElement_Mes(const ElementDescriptor& descriptor, std::strin
 }
 
 std::string TScnElement_Mes::GetASCIIString() const {
-    const TextFormatOptions& options = CurrentTextOptions();
+    const TextFormatOptions& options = TextOptions();
     const ElementDescriptor& d = *Descriptor;
     if (!options.RawValues) {
         switch (Status) {
@@ -183,7 +190,7 @@ std::string TScnElement_Mes::GetASCIIString() const {
             if (label.Value == whole) return label.Text;
     }
     switch (d.Format) {
-        case kFormatDecimal: return FormatFixed(Value, d.Decimals);
+        case kFormatDecimal: return FormatFixed(Value, d.Decimals, 6, DecimalSeparator());
         case kFormatChar: {
             // The host's texts are Windows-1252: a high byte is a letter of that page.
             const char c = static_cast<char>(Truncated(Value) & 0xFF);
@@ -226,15 +233,15 @@ void TScnElement_MesFilter::BindInstrument(const InstrumentType* type) {
 }
 
 std::string TScnElement_MesFilter::GetASCIIString() const {
-    if (Status == kStatusInvalidFilter && !CurrentTextOptions().RawValues) return "!!!!";
+    if (Status == kStatusInvalidFilter && !TextOptions().RawValues) return "!!!!";
     return std::to_string(Truncated(Value));
 }
 
 std::string TScnElement_MesFilter::GetDescription() const {
     if (Filter == nullptr) return BaseDescription();
     std::string text;
-    if (Descriptor->HasAngle) text = FormatFixed(Descriptor->Angle, 1) + "° ";
-    return text + FilterLabel(*Filter);
+    if (Descriptor->HasAngle) text = FormatFixed(Descriptor->Angle, 1, 6, DecimalSeparator()) + "° ";
+    return text + FilterLabel(*Filter, DecimalSeparator());
 }
 
 // ---- Factory ------------------------------------------------------------------------

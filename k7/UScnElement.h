@@ -1,9 +1,9 @@
 #pragma once
 // Scenario elements: the date, the time and the measurements of a decoded K7 event,
 // each described by an ElementDescriptor of the host's dictionary. An element decodes
-// its bytes once, when created, and renders them with the dictionary's text options
-// (defaults of TextFormatOptions when no dictionary is installed) and the process
-// decimal separator.
+// its bytes once, when created, and renders them with the text options and the
+// decimal separator of the host data its event's K7 file was given (the defaults of
+// TextFormatOptions and ',' for an element without one).
 
 #include <cstdint>
 #include <memory>
@@ -46,6 +46,10 @@ protected:
     [[nodiscard]] virtual std::string GetASCIIString() const;
     [[nodiscard]] virtual std::string GetDescription() const;
     [[nodiscard]] std::string BaseDescription() const;
+    // The host data of the owner's K7 file, or null.
+    [[nodiscard]] const THostData* HostData() const;
+    [[nodiscard]] const TextFormatOptions& TextOptions() const;
+    [[nodiscard]] char DecimalSeparator() const;
 };
 
 class TScnElement_Dat : public TScnElement {
@@ -94,7 +98,7 @@ protected:
 [[nodiscard]] std::unique_ptr<TScnElement> CreateScnElement(const ElementDescriptor& descriptor,
                                                             std::string_view hex, TEvenement* owner);
 
-// The text options in force: the installed dictionary's, or the defaults.
-[[nodiscard]] const TextFormatOptions& CurrentTextOptions();
+// The text options of the host's dictionary, or the defaults without one.
+[[nodiscard]] const TextFormatOptions& TextOptionsOf(const THostData* host);
 
 }  // namespace skylog

@@ -6,7 +6,6 @@
 #include "Common/Encoding.h"
 #include "Common/FileUtil.h"
 #include "Common/MessageBoxes.h"
-#include "Common/RunObjects.h"
 #include "Common/UUtils.h"
 
 namespace skylog {
@@ -56,11 +55,11 @@ std::string TManager::AsLine() const {
 
 // --- TManagerList -----------------------------------------------------------------
 
-TManagerList::TManagerList(std::string fileName) : FileName(std::move(fileName)) { LoadFromFile(); }
+TManagerList::TManagerList(std::string fileName) : FileName(std::move(fileName)) {}
 
-void TManagerList::LoadFromFile() {
+void TManagerList::LoadFromFile(IMessageBoxes& reporter) {
     if (FileExists(FileName))
-        LoadFromBytes(ReadFileBytes(FileName));
+        LoadFromBytes(ReadFileBytes(FileName), reporter);
     else
         Managers.clear();
 }
@@ -97,14 +96,14 @@ bool TManagerList::Remove(const TManager* manager) {
     return true;
 }
 
-void TManagerList::LoadFromBytes(std::string_view bytes) {
+void TManagerList::LoadFromBytes(std::string_view bytes, IMessageBoxes& reporter) {
     Managers.clear();
     const std::string text = Cp1252ToUtf8(bytes);
     for (std::string_view line : splitLines(text)) {
         if (line.empty()) continue;
         std::optional<TManager> manager = TManager::FromLine(line);
         if (!manager) {
-            ShowWarning("Ligne ignorée dans " + FileName +
+            reporter.Warning("Ligne ignorée dans " + FileName +
                         " : l'identifiant du responsable n'est pas un nombre entier.\n" +
                         std::string(line));
             continue;
@@ -128,17 +127,15 @@ void TManagerList::SaveToFile() const { WriteFileAtomic(FileName, ToBytes()); }
 // --- TListManagers ----------------------------------------------------------------
 
 bool TListManagers::AddManager(int32_t id) {
-    const TManagerList* managers = Run().Managers;
-    if (managers && !managers->Exists(id)) return false;
+    if (managers_ && !managers_->Exists(id)) return false;
     if (std::find(ids_.begin(), ids_.end(), id) != ids_.end()) return false;
     ids_.push_back(id);
     return true;
 }
 
 void TListManagers::Prune() {
-    const TManagerList* managers = Run().Managers;
-    if (!managers) return;
-    std::erase_if(ids_, [managers](int32_t id) { return !managers->Exists(id); });
+    if (!managers_) return;
+    std::erase_if(ids_, [this](int32_t id) { return !managers_->Exists(id); });
 }
 
 std::string TListManagers::IdsText() {
@@ -151,12 +148,12 @@ std::string TListManagers::IdsText() {
     return text;
 }
 
-void TListManagers::SetIdsText(std::string_view text) {
+void TListManagers::SetIdsText(std::string_view text, IMessageBoxes& reporter) {
     Clear();
     for (const std::string& piece : Split(text, kIdSeparator)) {
         const std::optional<int32_t> id = ParseInt32(piece);
         if (!id) {
-            ShowWarning("Identifiant de responsable ignoré : \"" + piece +
+            reporter.Warning("Identifiant de responsable ignoré : \"" + piece +
                         "\" n'est pas un nombre entier (liste \"" + std::string(text) + "\").");
             continue;
         }
@@ -166,12 +163,11 @@ void TListManagers::SetIdsText(std::string_view text) {
 
 std::string TListManagers::DisplayStr() {
     Prune();
-    const TManagerList* managers = Run().Managers;
     std::string text;
-    if (!managers) return text;
+    if (!managers_) return text;
     for (size_t i = 0; i < ids_.size(); ++i) {
         if (i > 0) text += ", ";
-        text += managers->FindById(ids_[i])->FullName();
+        text += managers_->FindById(ids_[i])->FullName();
     }
     return text;
 }

@@ -14,6 +14,8 @@
 
 namespace skylog {
 
+class IMessageBoxes;
+
 class TManager {
 public:
     TManager() = default;  // a new manager: every field empty, Id 0 until the list adds it
@@ -33,8 +35,7 @@ public:
 
 class TManagerList {
 public:
-    // Reads the file when it exists; a missing file gives an empty list. A line whose
-    // identifier is not an integer is skipped with a warning.
+    // An empty list on the file; LoadFromFile reads it.
     explicit TManagerList(std::string fileName);
     TManagerList(const TManagerList&) = delete;
     TManagerList& operator=(const TManagerList&) = delete;
@@ -52,22 +53,27 @@ public:
     void Delete(size_t index);            // removes and destroys one manager
     bool Remove(const TManager* manager);  // the same by object; false when not listed
 
-    // Replaces the content with the managers of FileName; a missing file empties the list.
-    void LoadFromFile();
+    // Replaces the content with the managers of FileName; a missing file empties the
+    // list. Throws FileError when the file cannot be read.
+    void LoadFromFile(IMessageBoxes& reporter);
     // Replaces the content with the managers of a Managers.inf image (Windows-1252
-    // bytes); NextId moves above the largest identifier read.
-    void LoadFromBytes(std::string_view bytes);
+    // bytes); NextId moves above the largest identifier read. A line whose identifier
+    // is not an integer is skipped with a warning to the reporter.
+    void LoadFromBytes(std::string_view bytes, IMessageBoxes& reporter);
     // The file image: AsLine() of every manager, Windows-1252, CR LF after each line.
     [[nodiscard]] std::string ToBytes() const;
     // Replaces FileName atomically; throws FileError.
     void SaveToFile() const;
 };
 
-// The managers of one association, as identifiers into the run's manager list
-// (Run().Managers), without duplicates. When no manager list is installed the
-// identifiers cannot be checked and are kept as they are.
+// The managers of one association, as identifiers into the run's manager list,
+// without duplicates. Without a manager list the identifiers cannot be checked and
+// are kept as they are.
 class TListManagers {
 public:
+    // The list (may be null) must outlive this object.
+    explicit TListManagers(const TManagerList* managers = nullptr) : managers_(managers) {}
+
     // Appends the identifier when a manager has it and it is not listed yet.
     bool AddManager(int32_t id);
     // Takes the identifier out of the list; false when it was not listed.
@@ -79,13 +85,14 @@ public:
     // Identifiers joined by "|". Drops identifiers whose manager no longer exists.
     [[nodiscard]] std::string IdsText();
     // Clears the list, then adds every "|"-separated identifier; a piece that is not an
-    // integer is skipped with a warning.
-    void SetIdsText(std::string_view text);
+    // integer is skipped with a warning to the reporter.
+    void SetIdsText(std::string_view text, IMessageBoxes& reporter);
     // Full names joined by ", ". Drops identifiers whose manager no longer exists.
     [[nodiscard]] std::string DisplayStr();
 
 private:
     void Prune();
+    const TManagerList* managers_;
     std::vector<int32_t> ids_;
 };
 

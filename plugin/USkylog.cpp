@@ -6,16 +6,22 @@
 #include <unistd.h>
 
 #include "Common/FileUtil.h"
-#include "Common/MessageBoxes.h"
-#include "Common/RunObjects.h"
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
+#include "dcp/UDCP_to_K7.h"
 #include "import/UDecodFile.h"
-#include "k7/UDCP_to_K7.h"
 #include "managers/UManagers.h"
 #include "tasks/UTasks.h"
 
 namespace skylog {
+
+namespace {
+
+constexpr const char* kManagersFile = "Managers.inf";
+constexpr const char* kBeaconsFile = "DcpList.inf";
+constexpr const char* kTasksFile = "Tasks.inf";
+
+}  // namespace
 
 std::string TSkylog::DefaultWorkDir(const std::string& hostFileName) {
     const std::string folder = IncludeBackslash(ExtractFileDir(hostFileName));
@@ -28,68 +34,91 @@ std::string TSkylog::DefaultWorkDir(const std::string& hostFileName) {
 
 TSkylog::TSkylog(TSkylogOptions options)
     : hostFileName_(options.hostFileName.empty() ? DefaultHostFileName() : options.hostFileName),
-      settingsFile_(options.settingsFile.empty() ? SettingsFilePath() : options.settingsFile) {
-    TSkylogSettings& settings = Settings();
-    settings = TSkylogSettings{};
-    settings.WorkDir = DefaultWorkDir(hostFileName_);
+      settingsFile_(options.settingsFile.empty() ? SettingsFilePath() : options.settingsFile),
+      host_(options.host) {
+    if (options.reporter == nullptr) ownReporter_ = std::make_unique<ConsoleMessageBoxes>(false);
+    reporter_ = options.reporter != nullptr ? options.reporter : ownReporter_.get();
+    if (options.clock == nullptr) ownClock_ = std::make_unique<TSystemClock>();
+    clock_ = options.clock != nullptr ? options.clock : ownClock_.get();
+
+    settings_.WorkDir = DefaultWorkDir(hostFileName_);
     const TSettingsStore store(settingsFile_);
-    settings.LoadSettings(store);
-    for (const std::string& warning : SettingsWarnings(store, settings)) ShowWarning(warning);
-    storedWorkDir_ = settings.WorkDir;
+    settings_.LoadSettings(store);
+    for (const std::string& warning : SettingsWarnings(store, settings_)) reporter_->Warning(warning);
+    storedWorkDir_ = settings_.WorkDir;
     if (options.workDirOverride) {
-        settings.WorkDir = IncludeBackslash(*options.workDirOverride);
+        settings_.WorkDir = IncludeBackslash(*options.workDirOverride);
         overridden_ = true;
     }
     // A directory that cannot be created is not reported here: the file operations
     // that follow fail on their own terms.
-    if (!DirectoryExists(settings.WorkDir)) ForceDirectories(settings.WorkDir);
+    if (!DirectoryExists(settings_.WorkDir)) ForceDirectories(settings_.WorkDir);
 
-    const std::string& w = settings.WorkDir;
-    reader_ = std::make_unique<TDecodFile>();
-    Run().Reader = reader_.get();
-    converter_ = std::make_unique<TDCP_to_K7>();
-    Run().Converter = converter_.get();
-    managers_ = std::make_unique<TManagerList>(w + "Managers.inf");
-    Run().Managers = managers_.get();
-    beacons_ = std::make_unique<TDCPList>(w + "DcpList.inf");
-    Run().Beacons = beacons_.get();
+    const std::string& w = settings_.WorkDir;
+    converter_ = std::make_unique<TDCP_to_K7>(settings_, *clock_);
+    managers_ = std::make_unique<TManagerList>(w + kManagersFile);
+    const TStoreContext context{Environment(), host_, managers_.get(), converter_.get(), nullptr};
+    beacons_ = std::make_unique<TDCPList>(w + kBeaconsFile, context);
+    reader_ = std::make_unique<TDecodFile>(*beacons_);
+    beacons_->SetReader(reader_.get());
+    store_ = std::make_unique<TRunStore>(*reader_, *beacons_);
     tasks_ = std::make_unique<TTasksList>();
-    Run().Tasks = tasks_.get();
-    tasks_->LoadFromFile(w + "Tasks.inf");
+    taskServices_ =
+        std::make_unique<TTaskServices>(TTaskServices{Environment(), *store_, &silentProgress_, nullptr, {}});
+}
+
+TSkylog::~TSkylog() = default;
+
+void TSkylog::Load() {
+    const std::string& w = settings_.WorkDir;
+    managers_->LoadFromFile(*reporter_);
+    beacons_->LoadFromFile();
+    tasks_->LoadFromFile(w + kTasksFile);
 }
 
 bool TSkylog::SaveSettings() {
     try {
         TSettingsStore store(settingsFile_);
-        TSkylogSettings toSave = Settings();
+        TSkylogSettings toSave = settings_;
         if (overridden_) toSave.WorkDir = storedWorkDir_;
         toSave.SaveSettings(store);
         store.Save();
         return true;
     } catch (const std::exception& e) {
-        ShowWarning(std::string("Impossible d'enregistrer les paramètres : ") + e.what());
+        reporter_->Warning(std::string("Impossible d'enregistrer les paramètres : ") + e.what());
         return false;
     }
 }
 
-TSkylog::~TSkylog() {
-    TSkylogSettings& settings = Settings();
-    (void)SaveSettings();
+bool TSkylog::SaveTasks() {
     try {
-        tasks_->SaveToFile(settings.WorkDir + "Tasks.inf");
+        tasks_->SaveToFile(settings_.WorkDir + kTasksFile);
+        return true;
     } catch (const std::exception& e) {
-        ShowWarning(std::string("Impossible d'enregistrer les tâches : ") + e.what());
+        reporter_->Warning(std::string("Impossible d'enregistrer les tâches : ") + e.what());
+        return false;
     }
-    Run().Tasks = nullptr;
-    tasks_.reset();
-    Run().Beacons = nullptr;
-    beacons_.reset();  // writes DcpList.inf
-    Run().Converter = nullptr;
-    converter_.reset();
-    Run().Reader = nullptr;
-    reader_.reset();
-    Run().Managers = nullptr;
-    managers_.reset();
+}
+
+bool TSkylog::SaveBeacons() {
+    try {
+        beacons_->SaveToFile();
+        return true;
+    } catch (const std::exception& e) {
+        reporter_->Warning(std::string("Impossible d'enregistrer la liste des balises : ") + e.what());
+        return false;
+    }
+}
+
+bool TSkylog::Save() {
+    const bool settings = SaveSettings();
+    const bool tasks = SaveTasks();
+    const bool beacons = SaveBeacons();
+    return settings && tasks && beacons;
+}
+
+void TSkylog::SetProgress(IProgress* progress) {
+    taskServices_->Progress = progress != nullptr ? progress : &silentProgress_;
 }
 
 // The manual is installed beside the host: PREFIX/bin/<host> and

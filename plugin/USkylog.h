@@ -1,12 +1,21 @@
 #pragma once
-// The settings object of a run and the shared objects it composes. A run reads the
-// settings and the lists from disk at its start and writes them back at its end.
+// The settings object of a run and the context it composes: the settings, the working
+// directory, the host's data, the reporter, the clock, the reader, the converter, the
+// manager list, the beacon list, the task list and the services the tasks run with.
+// A front end builds one TSkylog per run, calls Load at the start and Save at the end,
+// and hands the run (or the parts it needs) to its windows; nothing is process-wide,
+// so two runs on two working directories can live in one process.
 
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "Common/Clock.h"
+#include "Common/MessageBoxes.h"
+#include "Common/Progress.h"
 #include "Common/Settings.h"
+#include "k7/HostData.h"
+#include "tasks/TaskServices.h"
 
 namespace skylog {
 
@@ -24,6 +33,12 @@ struct TSkylogOptions {
     std::string settingsFile;
     // A working directory for this run only; the stored setting is left as it was.
     std::optional<std::string> workDirOverride;
+    // The host's data for this run (nothing known by default); it must outlive the run.
+    THostData host;
+    // Where warnings and questions go; null: standard error, questions answered No.
+    IMessageBoxes* reporter = nullptr;
+    // The run's clock; null: the system's.
+    const IClock* clock = nullptr;
 };
 
 // The manual, relative to the prefix under which the host's folder lies.
@@ -32,19 +47,41 @@ inline constexpr const char* kManualPath = "share/doc/skylog/html/index.html";
 class TSkylog {
 public:
     // Reads the settings, creates the working directory when it is missing, then
-    // builds the reader, the converter, the manager list, the beacon list and the
-    // task list in that order, and publishes them through Run().
+    // builds the reader, the converter, the manager list, the beacon list and the task
+    // list, all empty: Load reads them.
     explicit TSkylog(TSkylogOptions options = {});
-    // Saves the settings, then Tasks.inf, then DcpList.inf (through the beacon list's
-    // destructor); Managers.inf is not written here. Failures are shown as warnings:
-    // nothing thrown from here.
+    // Writes nothing: Save does.
     ~TSkylog();
     TSkylog(const TSkylog&) = delete;
     TSkylog& operator=(const TSkylog&) = delete;
 
-    // Writes the settings now (the general configuration's OK); a failure is shown as
-    // a warning. A working directory given for this run only is not written.
+    // Managers.inf, DcpList.inf, then Tasks.inf; a missing file leaves its list empty.
+    // Throws FileError when a file cannot be read.
+    void Load();
+    // The settings, then Tasks.inf, then DcpList.inf (Managers.inf is written by its
+    // dialog only). A failure is shown as a warning and the rest is still written;
+    // false when anything failed.
+    bool Save();
     bool SaveSettings();
+    bool SaveTasks();
+    bool SaveBeacons();
+
+    [[nodiscard]] TSkylogSettings& Settings() { return settings_; }
+    [[nodiscard]] const std::string& WorkDir() const { return settings_.WorkDir; }
+    [[nodiscard]] const THostData& Host() const { return host_; }
+    [[nodiscard]] IMessageBoxes& Reporter() { return *reporter_; }
+    [[nodiscard]] const IClock& Clock() const { return *clock_; }
+    [[nodiscard]] TRunEnvironment Environment() { return {settings_, *reporter_, *clock_}; }
+    [[nodiscard]] TDecodFile& Reader() { return *reader_; }
+    [[nodiscard]] TDCP_to_K7& Converter() { return *converter_; }
+    [[nodiscard]] TManagerList& Managers() { return *managers_; }
+    [[nodiscard]] TDCPList& Beacons() { return *beacons_; }
+    [[nodiscard]] TTasksList& Tasks() { return *tasks_; }
+    // What the tasks run with (TTasksList::ExecuteDueTasks, a task's Execute or
+    // Configure). The front end sets its progress sink, main window and dialogs here.
+    [[nodiscard]] TTaskServices& TaskServices() { return *taskServices_; }
+    // Null gives back the silent sink.
+    void SetProgress(IProgress* progress);
 
     // The manual beside the host's installation, whatever the working directory.
     [[nodiscard]] std::string HelpFile() const;
@@ -59,12 +96,22 @@ private:
     std::string settingsFile_;
     std::string storedWorkDir_;  // saved back instead of a per-run override
     bool overridden_ = false;
+    TSkylogSettings settings_;
+    THostData host_;
 
-    std::unique_ptr<TDecodFile> reader_;
+    std::unique_ptr<IMessageBoxes> ownReporter_;
+    IMessageBoxes* reporter_;
+    std::unique_ptr<IClock> ownClock_;
+    const IClock* clock_;
+    TNullProgress silentProgress_;
+
     std::unique_ptr<TDCP_to_K7> converter_;
     std::unique_ptr<TManagerList> managers_;
     std::unique_ptr<TDCPList> beacons_;
+    std::unique_ptr<TDecodFile> reader_;
+    std::unique_ptr<TRunStore> store_;
     std::unique_ptr<TTasksList> tasks_;
+    std::unique_ptr<TTaskServices> taskServices_;
 };
 
 }  // namespace skylog

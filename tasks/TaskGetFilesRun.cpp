@@ -10,14 +10,15 @@
 namespace skylog {
 
 TGetFilesRun::TGetFilesRun(std::string inputDirectory, std::string mask, bool deleteAfterAdd,
-                           ITaskStore& store, IMainWindowHook* mainWindow)
+                           ITaskStore& store, IMainWindowHook* mainWindow, IMessageBoxes& reporter)
     : inputDirectory_(std::move(inputDirectory)),
       mask_(std::move(mask)),
       deleteAfterAdd_(deleteAfterAdd),
       store_(store),
-      mainWindow_(mainWindow) {}
+      mainWindow_(mainWindow),
+      reporter_(reporter) {}
 
-TGetFilesResult TGetFilesRun::Execute(ITaskProgress& progress) {
+TGetFilesResult TGetFilesRun::Execute(IProgress& progress) {
     TGetFilesResult result;
     if (started_) {
         result.Skipped = true;
@@ -69,13 +70,13 @@ TGetFilesResult TGetFilesRun::Execute(ITaskProgress& progress) {
     if (!result.FailedFiles.empty()) {
         std::string text = "Les fichiers suivants n'ont pas pu être lus et restent dans le répertoire :";
         for (const std::string& failure : result.FailedFiles) text += "\n" + failure;
-        ShowWarning(text);
+        reporter_.Warning(text);
     }
     result.CloseCountdown = kCloseAfterImport;
     return result;
 }
 
-void TGetFilesRun::readOne(const std::string& folder, const std::string& name, ITaskProgress& progress,
+void TGetFilesRun::readOne(const std::string& folder, const std::string& name, IProgress& progress,
                            TGetFilesResult& result) {
     const std::string path = folder + name;
     int status = 0;

@@ -7,10 +7,12 @@
 
 namespace skylog {
 
-class ITaskProgress;
+class IProgress;
 class ITaskStore;
 class IMainWindowHook;
+class IMessageBoxes;
 
+inline constexpr const char* kGetFilesCaption = "Importation des fichiers en cours...";
 inline constexpr const char* kGetFilesPreparing = "Préparation de la liste des fichiers...";
 inline constexpr const char* kGetFilesNothingFound = "Aucun fichier trouvé ou répertoire incorrect!";
 inline constexpr const char* kGetFilesAdding = "Ajout du fichier ";
@@ -32,16 +34,16 @@ struct TGetFilesResult {
 
 class TGetFilesRun {
 public:
-    // The store and the hook (which may be null) must outlive the run.
+    // The store, the hook (which may be null) and the reporter must outlive the run.
     TGetFilesRun(std::string inputDirectory, std::string mask, bool deleteAfterAdd, ITaskStore& store,
-                 IMainWindowHook* mainWindow);
+                 IMainWindowHook* mainWindow, IMessageBoxes& reporter);
 
     // Runs once; a further call (a window timer that re-enters) returns at once with
     // Skipped set. Store failures (K7 or daily file writes) are not caught here.
-    TGetFilesResult Execute(ITaskProgress& progress);
+    TGetFilesResult Execute(IProgress& progress);
 
 private:
-    void readOne(const std::string& folder, const std::string& name, ITaskProgress& progress,
+    void readOne(const std::string& folder, const std::string& name, IProgress& progress,
                  TGetFilesResult& result);
 
     std::string inputDirectory_;
@@ -49,6 +51,7 @@ private:
     bool deleteAfterAdd_;
     ITaskStore& store_;
     IMainWindowHook* mainWindow_;
+    IMessageBoxes& reporter_;
     bool started_ = false;
 };
 

@@ -7,8 +7,9 @@
 
 namespace skylog {
 
-TMakeK7Run::TMakeK7Run(int32_t nbDayToBuild, TDateTime start, ITaskStore& store, IMainWindowHook* mainWindow)
-    : nbDayToBuild_(nbDayToBuild), start_(start), store_(store), mainWindow_(mainWindow) {}
+TMakeK7Run::TMakeK7Run(int32_t nbDayToBuild, TDateTime start, ITaskStore& store, IMainWindowHook* mainWindow,
+                       IMessageBoxes& reporter)
+    : nbDayToBuild_(nbDayToBuild), start_(start), store_(store), mainWindow_(mainWindow), reporter_(reporter) {}
 
 TDateTime TMakeK7Run::StartOf(int32_t nbDayToBuild, bool fromSpecialDate, TDateTime specialDate,
                               TDateTime now) {
@@ -16,7 +17,7 @@ TDateTime TMakeK7Run::StartOf(int32_t nbDayToBuild, bool fromSpecialDate, TDateT
     return now;
 }
 
-TMakeK7Result TMakeK7Run::Execute(ITaskProgress& progress) {
+TMakeK7Result TMakeK7Run::Execute(IProgress& progress) {
     TMakeK7Result result;
     progress.SetMaximum(kMakeK7ProgressMaximum);
     store_.ClearAll();
@@ -52,7 +53,7 @@ TMakeK7Result TMakeK7Run::Execute(ITaskProgress& progress) {
     if (!result.Failures.empty()) {
         std::string text = "La reconstruction des fichiers K7 n'a pas pu traiter toutes les journées :";
         for (const std::string& failure : result.Failures) text += "\n" + failure;
-        ShowWarning(text);
+        reporter_.Warning(text);
     }
     return result;
 }

@@ -10,9 +10,10 @@
 
 namespace skylog {
 
-class ITaskProgress;
+class IProgress;
 class ITaskStore;
 class IMainWindowHook;
+class IMessageBoxes;
 
 inline constexpr const char* kMakeK7Loading = "Chargement DCP de la journée : ";
 inline constexpr const char* kMakeK7Writing = "Enregistrement K7 de la journée : ";
@@ -26,8 +27,9 @@ struct TMakeK7Result {
 
 class TMakeK7Run {
 public:
-    // The store and the hook (which may be null) must outlive the run.
-    TMakeK7Run(int32_t nbDayToBuild, TDateTime start, ITaskStore& store, IMainWindowHook* mainWindow);
+    // The store, the hook (which may be null) and the reporter must outlive the run.
+    TMakeK7Run(int32_t nbDayToBuild, TDateTime start, ITaskStore& store, IMainWindowHook* mainWindow,
+               IMessageBoxes& reporter);
 
     // The day after the last one rebuilt: SpecialDate + n days when counting from a
     // special date that is set, else now.
@@ -36,13 +38,14 @@ public:
 
     // A day that fails to load or to write is reported (one warning at the end) and
     // the other days are rebuilt all the same.
-    TMakeK7Result Execute(ITaskProgress& progress);
+    TMakeK7Result Execute(IProgress& progress);
 
 private:
     int32_t nbDayToBuild_;
     TDateTime start_;
     ITaskStore& store_;
     IMainWindowHook* mainWindow_;
+    IMessageBoxes& reporter_;
 };
 
 }  // namespace skylog

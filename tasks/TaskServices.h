@@ -1,43 +1,22 @@
 #pragma once
-// What a task's work needs from the rest of the system, behind small interfaces, so
-// that the later windows, the command-line program and the tests drive the same run
-// code: a progress sink (label, bar, cancel), the message store (reader and beacon
-// list of the run), and the main window when there is one.
+// What a task's run reaches, handed to it by whoever runs it (the run's task services,
+// built by plugin/USkylog; tests build their own): the run's environment, the message
+// store (the run's reader and beacon list), the progress sink, the main window when
+// there is one, and the front end's parameter dialogs. The command line, the windows
+// and the tests drive the same run code through it.
 
 #include <functional>
 #include <string>
-#include <string_view>
 
 #include "Common/DateTime.h"
+#include "Common/Progress.h"
+#include "Common/RunEnvironment.h"
 
 namespace skylog {
 
 class TTask;
-
-// Progress of a task's run. A window repaints in SetLabel/SetPosition and lets its
-// message loop run once in CancelRequested, which is where a click on Cancel is seen.
-class ITaskProgress {
-public:
-    virtual ~ITaskProgress() = default;
-    virtual void SetLabel(std::string_view text) = 0;
-    virtual void SetMaximum(int maximum) = 0;
-    virtual void SetPosition(int position) = 0;
-    [[nodiscard]] virtual bool CancelRequested() { return false; }
-    virtual void SetCancelEnabled(bool /*enabled*/) {}
-};
-
-// Shows nothing and never cancels.
-class NullTaskProgress : public ITaskProgress {
-public:
-    void SetLabel(std::string_view) override {}
-    void SetMaximum(int) override {}
-    void SetPosition(int) override {}
-};
-
-// The process-wide progress sink used by the tasks' Execute; null restores the silent
-// one. The sink must outlive its installation.
-void SetTaskProgress(ITaskProgress* progress);
-[[nodiscard]] ITaskProgress& TaskProgress();
+class TDCPList;
+class IMessageFileReader;
 
 // The main window's part in a task's run; absent in headless runs.
 class IMainWindowHook {
@@ -48,8 +27,6 @@ public:
     virtual void SetSelectedBlock(int index) = 0;
     virtual void RefreshDay() = 0;
 };
-void SetMainWindowHook(IMainWindowHook* hook);
-[[nodiscard]] IMainWindowHook* MainWindowHook();
 
 // The message store operations the tasks call: the reader's ReadFile and the day
 // operations of the beacon list.
@@ -64,24 +41,46 @@ public:
     virtual void FlushK7ItemsOfDay(TDateTime date) = 0;
 };
 
-// The store of the run: Run().Reader and Run().Beacons (a missing one reads nothing
-// and stores nothing). Tests may install their own store instead (null restores it).
-[[nodiscard]] ITaskStore& TaskStore();
-void SetTaskStoreForTesting(ITaskStore* store);
-
-// Opens a task's parameter dialog. The windows install it; without one, Configure
-// does nothing.
-using TaskConfigureHook = std::function<void(TTask&)>;
-void SetTaskConfigureHook(TaskConfigureHook hook);
-void CallTaskConfigureHook(TTask& task);
-
-// RAII installation of a progress sink, for the command line and tests.
-class ScopedTaskProgress {
+// The store of a run: its reader and its beacon list, which must outlive it.
+class TRunStore final : public ITaskStore {
 public:
-    explicit ScopedTaskProgress(ITaskProgress& progress) { SetTaskProgress(&progress); }
-    ~ScopedTaskProgress() { SetTaskProgress(nullptr); }
-    ScopedTaskProgress(const ScopedTaskProgress&) = delete;
-    ScopedTaskProgress& operator=(const ScopedTaskProgress&) = delete;
+    TRunStore(IMessageFileReader& reader, TDCPList& beacons) : reader_(reader), beacons_(beacons) {}
+    [[nodiscard]] int ReadFile(const std::string& path) override;
+    void FlushAll() override;
+    void ClearAll() override;
+    void LoadDay(TDateTime date, int beaconIndex) override;
+    void FlushK7ItemsOfDay(TDateTime date) override;
+
+private:
+    IMessageFileReader& reader_;
+    TDCPList& beacons_;
+};
+
+// Opens a task's parameter dialog; the windows provide it.
+using TaskConfigureHook = std::function<void(TTask&)>;
+
+// Everything named must outlive the runs it serves.
+struct TTaskServices {
+    TRunEnvironment Env;
+    ITaskStore& Store;
+    IProgress* Progress;                     // never null (a TNullProgress shows nothing)
+    IMainWindowHook* MainWindow = nullptr;   // null: no main window
+    TaskConfigureHook Configure;             // empty: Configure does nothing
+};
+
+// Points the services' progress at a sink for as long as it exists, then back.
+class TProgressScope {
+public:
+    TProgressScope(TTaskServices& services, IProgress& progress) : services_(services), previous_(services.Progress) {
+        services_.Progress = &progress;
+    }
+    ~TProgressScope() { services_.Progress = previous_; }
+    TProgressScope(const TProgressScope&) = delete;
+    TProgressScope& operator=(const TProgressScope&) = delete;
+
+private:
+    TTaskServices& services_;
+    IProgress* previous_;
 };
 
 }  // namespace skylog

@@ -1,6 +1,5 @@
 #include "tasks/UTaskGetFiles.h"
 
-#include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "Common/WorkDirLock.h"
 #include "tasks/TaskServices.h"
@@ -29,20 +28,24 @@ std::string TTaskGetFiles::GetDescription() const {
 
 std::string TTaskGetFiles::GetName() const { return "Ajout de fichiers balise"; }
 
-void TTaskGetFiles::Execute() {
+void TTaskGetFiles::Execute(TTaskServices& services) {
     DueCall = 0;
-    (void)RunNow(TaskProgress());
+    (void)RunNow(services);
 }
 
 // The whole run holds the working directory lock: a scheduled run and the desktop
 // program working in the same directory take turns rather than mixing their writes.
-TGetFilesResult TTaskGetFiles::RunNow(ITaskProgress& progress) const {
-    const TWorkDirLock lock(Settings().WorkDir);
-    TGetFilesRun run(InputDirectory, ImportationMask, SupprAfterAdd, TaskStore(), MainWindowHook());
-    return run.Execute(progress);
+TGetFilesResult TTaskGetFiles::RunNow(TTaskServices& services) const {
+    const TWorkDirLock lock(services.Env.WorkDir());
+    const TProgressRun window(*services.Progress, kGetFilesCaption);
+    TGetFilesRun run(InputDirectory, ImportationMask, SupprAfterAdd, services.Store, services.MainWindow,
+                     services.Env.Reporter);
+    return run.Execute(*services.Progress);
 }
 
-void TTaskGetFiles::Configure() { CallTaskConfigureHook(*this); }
+void TTaskGetFiles::Configure(TTaskServices& services) {
+    if (services.Configure) services.Configure(*this);
+}
 
 void TTaskGetFiles::SaveToIni(TIniFile& ini, std::string_view section) const {
     TTask::SaveToIni(ini, section);

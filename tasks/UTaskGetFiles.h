@@ -9,7 +9,6 @@
 
 namespace skylog {
 
-class ITaskProgress;
 
 class TTaskGetFiles : public TTask {
 public:
@@ -22,14 +21,14 @@ public:
     void Assign(const TTask& source) override;
     [[nodiscard]] std::string GetDescription() const override;
     [[nodiscard]] std::string GetName() const override;
-    void Execute() override;
-    void Configure() override;
+    void Execute(TTaskServices& services) override;
+    void Configure(TTaskServices& services) override;
     void SaveToIni(TIniFile& ini, std::string_view section) const override;
     void LoadFromIni(const TIniFile& ini, std::string_view section) override;
 
-    // The collection itself with this task's parameters, the run's store and the main
-    // window hook; Execute runs it with the process-wide progress sink.
-    TGetFilesResult RunNow(ITaskProgress& progress) const;
+    // The collection itself with this task's parameters and the run's services;
+    // Execute runs it.
+    TGetFilesResult RunNow(TTaskServices& services) const;
 };
 
 // The parameter dialog's logic: the choice list derived from the mask and back.

@@ -1,6 +1,5 @@
 #include "tasks/UTaskMakeK7.h"
 
-#include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "Common/WorkDirLock.h"
 #include "tasks/TaskServices.h"
@@ -28,21 +27,25 @@ std::string TTaskMakeK7::GetDescription() const {
 
 std::string TTaskMakeK7::GetName() const { return "Reconstruction des fichiers K7"; }
 
-void TTaskMakeK7::Execute() {
+void TTaskMakeK7::Execute(TTaskServices& services) {
     DueCall = 0;
-    (void)RunNow(TaskProgress());
+    (void)RunNow(services);
 }
 
 // The whole run holds the working directory lock: a scheduled run and the desktop
 // program working in the same directory take turns rather than mixing their writes.
-TMakeK7Result TTaskMakeK7::RunNow(ITaskProgress& progress) const {
-    const TWorkDirLock lock(Settings().WorkDir);
-    const TDateTime start = TMakeK7Run::StartOf(NbDayToBuild, FromSpecialDate, SpecialDate, CurrentDateTime());
-    TMakeK7Run run(NbDayToBuild, start, TaskStore(), MainWindowHook());
-    return run.Execute(progress);
+TMakeK7Result TTaskMakeK7::RunNow(TTaskServices& services) const {
+    const TWorkDirLock lock(services.Env.WorkDir());
+    const TDateTime start =
+        TMakeK7Run::StartOf(NbDayToBuild, FromSpecialDate, SpecialDate, services.Env.Clock.Now());
+    const TProgressRun window(*services.Progress, GetName());
+    TMakeK7Run run(NbDayToBuild, start, services.Store, services.MainWindow, services.Env.Reporter);
+    return run.Execute(*services.Progress);
 }
 
-void TTaskMakeK7::Configure() { CallTaskConfigureHook(*this); }
+void TTaskMakeK7::Configure(TTaskServices& services) {
+    if (services.Configure) services.Configure(*this);
+}
 
 void TTaskMakeK7::SaveToIni(TIniFile& ini, std::string_view section) const {
     TTask::SaveToIni(ini, section);

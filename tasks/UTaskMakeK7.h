@@ -11,7 +11,6 @@
 
 namespace skylog {
 
-class ITaskProgress;
 
 class TTaskMakeK7 : public TTask {
 public:
@@ -24,14 +23,14 @@ public:
     void Assign(const TTask& source) override;
     [[nodiscard]] std::string GetDescription() const override;
     [[nodiscard]] std::string GetName() const override;
-    void Execute() override;
-    void Configure() override;
+    void Execute(TTaskServices& services) override;
+    void Configure(TTaskServices& services) override;
     void SaveToIni(TIniFile& ini, std::string_view section) const override;
     void LoadFromIni(const TIniFile& ini, std::string_view section) override;
 
-    // The rebuild with this task's parameters, counted from CurrentDateTime() unless a
-    // special date is set; Execute runs it with the process-wide progress sink.
-    TMakeK7Result RunNow(ITaskProgress& progress) const;
+    // The rebuild with this task's parameters and the run's services, counted from
+    // the services' clock unless a special date is set; Execute runs it.
+    TMakeK7Result RunNow(TTaskServices& services) const;
 };
 
 // The parameter dialog's check of the day count: the warning to show, or nothing when

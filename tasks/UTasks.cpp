@@ -7,6 +7,7 @@
 
 #include "Common/FileUtil.h"
 #include "Common/UUtils.h"
+#include "tasks/TaskServices.h"
 #include "tasks/TasksInf.h"
 #include "tasks/UTaskGetFiles.h"
 #include "tasks/UTaskMakeK7.h"
@@ -76,11 +77,11 @@ std::string NextCallString(const TTask& task) {
 void TTask::Assign(const TTask& /*source*/) {}
 std::string TTask::GetDescription() const { return {}; }
 std::string TTask::GetName() const { return {}; }
-void TTask::Execute() { DueCall = 0; }
-void TTask::Configure() {}
+void TTask::Execute(TTaskServices& /*services*/) { DueCall = 0; }
+void TTask::Configure(TTaskServices& /*services*/) {}
 
-bool TTask::IsCallDue() {
-    CatchUpSchedule(NextCall, DueCall, Periodicity, CurrentDateTime());
+bool TTask::IsCallDue(TDateTime now) {
+    CatchUpSchedule(NextCall, DueCall, Periodicity, now);
     return DueCall != 0;
 }
 
@@ -151,16 +152,16 @@ std::string TTasksList::TaskTypeName(int type) {
     return task ? task->GetName() : std::string();
 }
 
-void TTasksList::UpdateCalls() {
-    for (const auto& task : items_) (void)task->TTask::IsCallDue();
+void TTasksList::UpdateCalls(TDateTime now) {
+    for (const auto& task : items_) (void)task->TTask::IsCallDue(now);
 }
 
-void TTasksList::CancelDueCalls() {
+void TTasksList::CancelDueCalls(TDateTime now) {
     for (const auto& task : items_)
-        if (task->IsCallDue()) task->DueCall = 0;
+        if (task->IsCallDue(now)) task->DueCall = 0;
 }
 
-void TTasksList::ExecuteDueTasks() {
+void TTasksList::ExecuteDueTasks(TTaskServices& services) {
     if (running_) return;
     running_ = true;
     struct ResetOnExit {
@@ -171,7 +172,7 @@ void TTasksList::ExecuteDueTasks() {
     // looked at afresh after each task.
     for (size_t i = 0; i < items_.size(); ++i) {
         TTask* task = items_[i].get();
-        if (task->IsCallDue()) task->Execute();
+        if (task->IsCallDue(services.Env.Clock.Now())) task->Execute(services);
     }
 }
 

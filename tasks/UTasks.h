@@ -13,6 +13,8 @@
 
 namespace skylog {
 
+struct TTaskServices;
+
 class TTask {
 public:
     TTask() = default;
@@ -32,14 +34,15 @@ public:
     virtual void Assign(const TTask& source);
     [[nodiscard]] virtual std::string GetDescription() const;
     [[nodiscard]] virtual std::string GetName() const;
-    // Runs the task's work and returns when it is over. Overrides first clear DueCall.
-    virtual void Execute();
-    // Opens the type's parameter dialog when a front end provides one.
-    virtual void Configure();
+    // Runs the task's work with the run's services and returns when it is over.
+    // Overrides first clear DueCall.
+    virtual void Execute(TTaskServices& services);
+    // Opens the type's parameter dialog when the front end provides one.
+    virtual void Configure(TTaskServices& services);
     virtual void SaveToIni(TIniFile& ini, std::string_view section) const;
     virtual void LoadFromIni(const TIniFile& ini, std::string_view section);
-    // Brings the schedule up to date and answers whether a call is pending.
-    [[nodiscard]] virtual bool IsCallDue();
+    // Brings the schedule up to date at `now` and answers whether a call is pending.
+    [[nodiscard]] virtual bool IsCallDue(TDateTime now);
 
     [[nodiscard]] std::string Description() const { return GetDescription(); }
     [[nodiscard]] std::string Name() const { return GetName(); }
@@ -82,12 +85,13 @@ public:
     [[nodiscard]] static std::unique_ptr<TTask> CreateTask(int type);
     [[nodiscard]] static std::string TaskTypeName(int type);
 
-    void UpdateCalls();
-    void CancelDueCalls();
-    // Runs every due task, one after the other. A call made while a task of this list
-    // is running (a timer tick during a collection) starts nothing: the due tasks run
-    // at a later call.
-    void ExecuteDueTasks();
+    // The schedule rules at `now` (the run's clock).
+    void UpdateCalls(TDateTime now);
+    void CancelDueCalls(TDateTime now);
+    // Runs every task due at the services' clock, one after the other. A call made
+    // while a task of this list is running (a timer tick during a collection) starts
+    // nothing: the due tasks run at a later call.
+    void ExecuteDueTasks(TTaskServices& services);
     [[nodiscard]] bool Running() const { return running_; }
 
     void LoadFromFile(std::string_view path);

@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "Common/Clock.h"
 #include "Common/MessageBoxes.h"
-#include "Common/RunObjects.h"
 #include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
@@ -33,15 +33,17 @@ int main(int argc, char** argv) {
     const auto day = ParseIsoDate(argv[2]);
     if (!day) return 2;
     ConsoleMessageBoxes boxes;
-    ScopedMessageBoxes scopedBoxes(boxes);
     std::unique_ptr<HostDataSet> host = LoadHostData(argc > 3 ? argv[3] : SKYLOG_SOURCE_DIR "/sample/host");
-    InstallHostData(*host);
-    SetClockForTesting(*day + 0.5);
+    const TFixedClock clock(*day + 0.5);
     TSkylogOptions options;
     options.settingsFile = std::string(argv[1]) + "/ui-bench.conf";
     options.hostFileName = std::string(argv[1]) + "/host";
     options.workDirOverride = argv[1];
+    options.host = HostDataOf(*host);
+    options.reporter = &boxes;
+    options.clock = &clock;
     TSkylog run(options);
+    run.Load();
 
     TMainFrmContext context = MainFrmContextOf(run);
     TDCP_MainFrm window(std::move(context));
@@ -64,12 +66,10 @@ int main(int argc, char** argv) {
     }
     std::sort(times.begin(), times.end());
     std::sort(paints.begin(), paints.end());
-    const size_t blocks = Run().Beacons->Count() ? Run().Beacons->Beacons[0]->Blocks.size() : 0;
+    const size_t blocks = run.Beacons().Count() ? run.Beacons().Beacons[0]->Blocks.size() : 0;
     std::printf("blocks of the day: %zu\nRefreshDay + first paint: best %.0f ms, median %.0f ms (7 runs)\n"
                 "of which the paint: best %.1f ms, median %.1f ms\n",
                 blocks, times.front(), times[times.size() / 2], paints.front(), paints[paints.size() / 2]);
-    Run().Beacons->ClearAll();
-    SetClockForTesting(std::nullopt);
-    UninstallHostData();
+    run.Beacons().ClearAll();
     return 0;
 }

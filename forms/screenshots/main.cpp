@@ -14,8 +14,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "Common/Clock.h"
 #include "Common/MessageBoxes.h"
-#include "Common/RunObjects.h"
 #include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
@@ -94,34 +94,36 @@ int main(int argc, char** argv) {
     const std::string work = temporary.path().toStdString();
 
     RecordingMessageBoxes boxes;
-    ScopedMessageBoxes scopedBoxes(boxes);
     const TDateTime sampleDay = *EncodeDateTime(2005, 3, 7);
-    SetClockForTesting(sampleDay + 14.5 / 24);
+    const TFixedClock clock(sampleDay + 14.5 / 24);
     std::unique_ptr<HostDataSet> host = LoadHostData(std::string(kSource) + "/sample/host");
-    InstallHostData(*host);
     fs::copy(std::string(kSource) + "/sample/workdir", work + "/work", fs::copy_options::recursive);
     TSkylogOptions options;
     options.hostFileName = work + "/host/skylog-host";
     options.settingsFile = work + "/Skylog.conf";
     options.workDirOverride = work + "/work";
+    options.host = HostDataOf(*host);
+    options.reporter = &boxes;
+    options.clock = &clock;
     TSkylog run(options);
-    for (const std::string& file : copyInput(work + "/input")) (void)Run().Reader->ReadFile(file);
-    Run().Beacons->FlushAll();
-    Run().Beacons->ClearAll();
+    run.Load();
+    for (const std::string& file : copyInput(work + "/input")) (void)run.Reader().ReadFile(file);
+    run.Beacons().FlushAll();
+    run.Beacons().ClearAll();
     bool ok = true;
 
     {
         // The report of the sample file with the most reader errors.
         std::vector<std::string> lines;
         for (const std::string& file : copyInput(work + "/again")) {
-            (void)Run().Reader->ReadFile(file);
-            if (Run().Reader->Errors.size() >= lines.size()) lines = ErrorReportLines(Run().Reader->Errors);
+            (void)run.Reader().ReadFile(file);
+            if (run.Reader().Errors.size() >= lines.size()) lines = ErrorReportLines(run.Reader().Errors);
         }
         TSimpleMemoFrm memo;
         memo.setWindowTitle(QString::fromUtf8(kErrorReportCaption));
         memo.SetLines(lines);
         ok &= save(memo, folder);
-        Run().Beacons->ClearAll();
+        run.Beacons().ClearAll();
     }
     {
         TSimpleMessageFrm message;
@@ -130,11 +132,11 @@ int main(int argc, char** argv) {
         ok &= save(message, folder);
     }
     {
-        TAboutBox about("0.1.0.0");
+        TAboutBox about("0.1.0.0", boxes);
         ok &= save(about, folder);
     }
     {
-        TDCP_ConfigFrm config(Settings(), boxes, {});
+        TDCP_ConfigFrm config(run.Settings(), boxes, {});
         // A working directory that does not change from one rendering to the next.
         config.findChild<QLineEdit*>(QStringLiteral("DirEdit"))->setText(QStringLiteral("/home/skylog/.local/share/skylog/Skylog/"));
         ok &= save(config, folder);
@@ -142,15 +144,15 @@ int main(int argc, char** argv) {
         ok &= save(config, folder, QStringLiteral("-Decodage"));
     }
     {
-        TEditManagersFrm managers(*Run().Managers, boxes);
+        TEditManagersFrm managers(run.Managers(), boxes);
         ok &= save(managers, folder);
         TEditOneManagerFrm manager(boxes);
-        manager.SetTexts(ManagerTexts(*Run().Managers->Managers[1]));
+        manager.SetTexts(ManagerTexts(*run.Managers().Managers[1]));
         ok &= save(manager, folder);
     }
     {
         // On the beacon with two associations, the second one chosen.
-        TDCPConfFrm beacons(*Run().Beacons, *Run().Managers, boxes, Settings().WorkDir, sampleDay);
+        TDCPConfFrm beacons(run.Beacons(), run.Managers(), boxes, run.WorkDir(), sampleDay);
         beacons.SelectBeacon(1);
         auto* associations = beacons.findChild<QAbstractItemView*>(QStringLiteral("AssoLstView"));
         associations->setCurrentIndex(associations->model()->index(1, 0));
@@ -162,13 +164,11 @@ int main(int argc, char** argv) {
         TDCP_MainFrm window(std::move(context));
         window.resize(1100, 760);
         window.show();
-        const auto [beacon, block] = interestingBlock(*Run().Beacons);
+        const auto [beacon, block] = interestingBlock(run.Beacons());
         selectRow(window, "DCPListView", beacon);
         selectRow(window, "BlocListView", block);
         window.OnTimer();
         ok &= save(window, folder);
     }
-    SetClockForTesting(std::nullopt);
-    UninstallHostData();
     return ok ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "Common/FileUtil.h"
@@ -12,34 +13,50 @@
 namespace skylog {
 namespace {
 
-TEST(WorkDirLock, SecondProcessWaitsForTheFirst) {
-    test::TempDir dir;
+// The child takes the lock of `dir` and holds it a while; the parent, once told, takes
+// the lock of `outer` (when given), then that of `dir`, and finds the child's work done.
+void ParentWaitsForChild(const std::string& dir, const std::string& outer = {}) {
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        TWorkDirLock lock(dir.Path());
+        TWorkDirLock lock(dir);
         (void)!write(ready[1], "1", 1);
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        test::WriteText(dir.File("marker"), "done");
+        test::WriteText(dir + "marker", "done");
         _exit(0);
     }
     char go = 0;
     ASSERT_EQ(read(ready[0], &go, 1), 1);
     {
-        TWorkDirLock lock(dir.Path());  // blocks until the child has finished its work
-        EXPECT_EQ(test::ReadText(dir.File("marker")), "done");
+        std::optional<TWorkDirLock> outerLock;
+        if (!outer.empty()) outerLock.emplace(outer);
+        TWorkDirLock lock(dir);  // blocks until the child has finished its work
+        EXPECT_EQ(test::ReadText(dir + "marker"), "done");
     }
     int status = 0;
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status));
 }
 
+TEST(WorkDirLock, SecondProcessWaitsForTheFirst) {
+    test::TempDir dir;
+    ParentWaitsForChild(dir.Path());
+}
+
+// Two runs of one process on two directories: holding one lock does not stand for the
+// other.
+TEST(WorkDirLock, NestedLockOfAnotherDirectoryIsTakenToo) {
+    test::TempDir first, second;
+    ParentWaitsForChild(second.Path(), first.Path());
+}
+
 TEST(WorkDirLock, ReentrantWithinOneProcess) {
     test::TempDir dir;
     TWorkDirLock outer(dir.Path());
     { TWorkDirLock inner(dir.Path()); }  // would deadlock if it locked again
+    { TWorkDirLock otherSpelling(dir.Path() + "./"); }
     EXPECT_TRUE(FileExists(dir.File(TWorkDirLock::kLockFileName)));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// A working directory of its own, recorded message boxes and helpers to build
-// beacons and blocks; settings and run objects are restored afterwards.
+// A working directory of its own, a run environment with recorded message boxes, a
+// beacon list on it and helpers to build beacons and blocks.
 
 #include <gtest/gtest.h>
 
@@ -8,33 +8,25 @@
 #include <string>
 
 #include "Common/DateTime.h"
-#include "Common/MessageBoxes.h"
-#include "Common/RunObjects.h"
-#include "Common/Settings.h"
 #include "dcp/UDCPList.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace skylog::test {
 
 class DcpFixture : public ::testing::Test {
 protected:
-    DcpFixture() : savedSettings_(Settings()), savedRun_(skylog::Run()) {
-        Settings().WorkDir = dir_.Path();
+    // What a list of this fixture reaches; managers_ and host_ may be set first.
+    TStoreContext Context() { return {env_.Env(), host_, managers_, nullptr, nullptr}; }
+    // A list on WorkDir + "DcpList.inf", read from the file.
+    std::unique_ptr<TDCPList> LoadedList() {
+        auto list = std::make_unique<TDCPList>(dir_.File("DcpList.inf"), Context());
+        list->LoadFromFile();
+        return list;
     }
-    // The run objects go first: a test's own manager list is already gone when the list
-    // writes DcpList.inf.
-    ~DcpFixture() override {
-        skylog::Run() = savedRun_;
-        list_.reset();
-        Settings() = savedSettings_;
-    }
-
-    // A fresh list on WorkDir + "DcpList.inf", installed as the run's beacon list.
+    // The fixture's list, empty until beacons are added.
     TDCPList& List() {
-        if (!list_) {
-            list_ = std::make_unique<TDCPList>(dir_.File("DcpList.inf"));
-            skylog::Run().Beacons = list_.get();
-        }
+        if (!list_) list_ = std::make_unique<TDCPList>(dir_.File("DcpList.inf"), Context());
         return *list_;
     }
     TDCP* AddBeacon(std::string name, std::string number) {
@@ -56,12 +48,12 @@ protected:
     }
 
     TempDir dir_;
-    RecordingMessageBoxes boxes_;
-    ScopedMessageBoxes scoped_{boxes_};
+    TestEnvironment env_{dir_.Path()};
+    RecordingMessageBoxes& boxes_ = env_.boxes;
+    THostData host_;
+    const TManagerList* managers_ = nullptr;
 
 private:
-    TSkylogSettings savedSettings_;
-    TRunObjects savedRun_;
     std::unique_ptr<TDCPList> list_;
 };
 

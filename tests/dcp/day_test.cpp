@@ -12,7 +12,7 @@ namespace {
 class DayTest : public DcpFixture {
 protected:
     void SetUp() override {
-        skylog::Run().Reader = &reader_;
+        List().SetReader(&reader_);
         const char* names[] = {"Lampedusa", "Sede", "../Avignon"};
         for (int i = 0; i < 3; ++i) {
             TDCP* beacon = AddBeacon(names[i], "471" + std::to_string(i));
@@ -32,7 +32,7 @@ protected:
         return counts;
     }
 
-    TDecodFile reader_;
+    TDecodFile reader_{List()};
 };
 
 // -1, and any index naming no beacon, load every beacon.

@@ -27,14 +27,15 @@ protected:
 TEST_F(DcpListTest, SavedFileAndReload) {
     WriteText(dir_.File("Managers.inf"), "4,Dupont,Jean,\r\n7,Curie,Marie,\r\n");
     TManagerList managers(dir_.File("Managers.inf"));
-    skylog::Run().Managers = &managers;
-    EXPECT_EQ(List().Count(), 0u);  // no file yet
+    managers.LoadFromFile(boxes_);
+    managers_ = &managers;
+    EXPECT_EQ(LoadedList()->Count(), 0u);  // no file yet
 
     AddAsso(*AddBeacon("Avignon", "4711"), At(2005, 1, 1), At(2005, 2, 1), 3);
     TDCP* second = AddBeacon("Lampedusa", "4712");
     second->BaseTime = 725;
     second->Interval = 60;
-    AddAsso(*second, At(2005, 3, 1), At(2005, 12, 31, 23, 59), 123, "Avignon")->Managers.SetIdsText("4|7");
+    AddAsso(*second, At(2005, 3, 1), At(2005, 12, 31, 23, 59), 123, "Avignon")->Managers.SetIdsText("4|7", boxes_);
     AddAsso(*second, At(2006, 1, 1), At(2006, 6, 30, 12), 45, "Sede");
     List().SaveToFile();
     const std::string secondSection =
@@ -47,9 +48,9 @@ TEST_F(DcpListTest, SavedFileAndReload) {
               "[DCP1]\r\n" + secondSection);
 
     // Read back, every field of the second beacon is written again as it was.
-    TDCPList reloaded(FileName());
-    reloaded.Delete(0);
-    reloaded.SaveToFile();
+    const auto reloaded = LoadedList();
+    reloaded->Delete(0);
+    reloaded->SaveToFile();
     EXPECT_EQ(ReadText(FileName()), "[General]\r\nNbDCP=1\r\n\r\n[DCP0]\r\n" + secondSection);
 }
 
@@ -80,11 +81,12 @@ TEST_F(DcpListTest, LookupsAreExactAndReturnTheFirst) {
 }
 
 TEST_F(DcpListTest, NewBeaconTakesTransIntervalLoadedOneDefaultsToThirty) {
-    Settings().TransInterval = 45;
-    EXPECT_EQ(TDCP().Interval, 45);
+    env_.settings.TransInterval = 45;
+    EXPECT_EQ(List().NewBeacon()->Interval, 45);
     // NbDCP larger than the sections present gives default beacons.
     WriteText(FileName(), "[General]\r\nNbDCP=2\r\n\r\n[DCP0]\r\nNumber=1\r\n");
-    TDCPList list(FileName());
+    const auto loaded = LoadedList();
+    TDCPList& list = *loaded;
     ASSERT_EQ(list.Count(), 2u);
     EXPECT_EQ(list.Beacons[0]->Name, "NoName");
     for (const auto& beacon : list.Beacons) {
@@ -107,8 +109,8 @@ TEST_F(DcpListTest, MalformedAssociationLinesAreDiscarded) {
               "Asso6=01/03/2005,00:00:00\r\n"
               "Asso7=02/03/2005,00:00:00,03/03/2005,00:00:00,13\r\n"
               "Asso9=01/04/2005,00:00:00,30/04/2005,23:59:59,14,AfterAGap,\r\n");
-    TDCPList list(FileName());
-    const TDCP& beacon = *list.Beacons[0];
+    const auto list = LoadedList();
+    const TDCP& beacon = *list->Beacons[0];
     ASSERT_EQ(beacon.AssoList.size(), 4u);
     EXPECT_EQ(beacon.AssoList[0]->PosName, "Ok");
     // Fewer than five fields: kept, but dated 0.0, so it covers no real date.
@@ -127,14 +129,16 @@ TEST_F(DcpListTest, Windows1252FileRoundTripsByteForByte) {
         "[DCP0]\r\nName=S\xE9" "d\xE9\r\nNumber=3A5C\r\nBaseTime=125\r\nInterval=30\r\nNbAss=1\r\n"
         "Asso0=01/03/2005,00:00:00,31/12/2005,23:59:00,123,S\xE9" "d\xE9,\r\n";
     WriteText(FileName(), original);
-    {
-        TDCPList list(FileName());
-        ASSERT_EQ(list.Count(), 1u);
-        EXPECT_EQ(list.Beacons[0]->Name, "Sédé");
-        EXPECT_EQ(list.Beacons[0]->AssoList[0]->PosName, "Sédé");
-        EXPECT_EQ(list.FindByName("Sédé"), list.Beacons[0].get());
-    }  // the destructor writes the file back
+    auto list = LoadedList();
+    ASSERT_EQ(list->Count(), 1u);
+    EXPECT_EQ(list->Beacons[0]->Name, "Sédé");
+    EXPECT_EQ(list->Beacons[0]->AssoList[0]->PosName, "Sédé");
+    EXPECT_EQ(list->FindByName("Sédé"), list->Beacons[0].get());
+    list->SaveToFile();
     EXPECT_EQ(ReadText(FileName()), original);
+    test::WriteText(FileName(), "");
+    list.reset();  // nothing is written when the list goes
+    EXPECT_EQ(ReadText(FileName()), "");
 }
 
 }  // namespace

@@ -114,19 +114,19 @@ TEST_F(FlushBatchTest, HeldBackAppendsComeAfterAndEqualDirectOnes) {
 
     // Direct appends into a folder of another working directory.
     TempDir directDir;
-    Settings().WorkDir = directDir.Path();
+    env_.settings.WorkDir = directDir.Path();
     {
         TDailyFileIndex index;
-        TDailyAppends direct(index);
+        TDailyAppends direct(index, boxes_);
         direct.Gather(*first);
         direct.Gather(*second);
         direct.Finish();
     }
-    Settings().WorkDir = dir_.Path();
+    env_.settings.WorkDir = dir_.Path();
 
     std::promise<void> k7InPlace;
     std::future<void> before = k7InPlace.get_future();
-    TDailyAppends held(List().DailyFiles(), &before);
+    TDailyAppends held(List().DailyFiles(), boxes_, &before);
     held.Gather(*first);
     for (int day = 7; day <= 10; ++day) EXPECT_FALSE(FileExists(DailyFile("a_b", day))) << day;
     k7InPlace.set_value();
@@ -147,7 +147,7 @@ TEST_F(FlushBatchTest, NothingIsAppendedWhenTheK7FilesFailed) {
     AddBlock(*beacon, Header(8, 1), Date(8, 1), "bbb");
     std::promise<void> k7InPlace;
     std::future<void> before = k7InPlace.get_future();
-    TDailyAppends held(List().DailyFiles(), &before);
+    TDailyAppends held(List().DailyFiles(), boxes_, &before);
     held.Gather(*beacon);
     k7InPlace.set_exception(std::make_exception_ptr(FileError("disque plein")));
     EXPECT_THROW(held.Gather(*beacon), FileError);

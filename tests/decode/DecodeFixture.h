@@ -1,6 +1,7 @@
 #pragma once
 // A beacon associated with instrument 45 (type 0xA0), the host data it needs, a
-// converter installed as the run's converter, and a fresh working directory.
+// converter, a beacon list that gives them to the beacon, and a fresh working
+// directory; the clock stands at 7 March 2005 12:00.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,17 +12,17 @@
 #include <vector>
 
 #include "Common/DateTime.h"
-#include "Common/RunObjects.h"
-#include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDCPReport.h"
+#include "dcp/UDCP_to_K7.h"
 #include "k7/HostData.h"
-#include "k7/UDCP_to_K7.h"
+#include "k7/HostDataLoader.h"
 #include "k7/UEvenement.h"
 #include "k7/UK7File.h"
 #include "tests/decode/ScnEncoder.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace skylog::test {
 
@@ -50,30 +51,18 @@ protected:
     static constexpr uint8_t kType = 0xA0;
 
     DecodeFixture() {
-        saved_ = Settings();
-        Settings().WorkDir = dir_.Path();
         host_.InstrumentTypes.Types.push_back({"Photomètre A0", {"SPA00000"}, {}});
         host_.InstrumentTypes.Types.push_back({"Photomètre 12", {"SP120000"}, {}});
         host_.Dictionary.Descriptors.push_back(
             {.Symbol = "Q", .Description = "Scénario court", .Type = 0xDF, .StatusCode = 0x68});
-        Host().InstrumentTypes = &host_.InstrumentTypes;
-        Host().Dictionary = &host_.Dictionary;
-        skylog::Run().Converter = &converter_;
-        SetClockForTesting(At(2005, 3, 7, 12));
         beacon_ = NewBeacon();
     }
 
-    ~DecodeFixture() override {
-        beacon_.reset();
-        SetClockForTesting(std::nullopt);
-        skylog::Run().Converter = nullptr;
-        Host() = THostData{};
-        Settings() = saved_;
-    }
-
-    // A beacon associated with the instrument all through 2005.
-    static std::unique_ptr<TDCP> NewBeacon() {
+    // A beacon associated with the instrument all through 2005, reaching the run through
+    // the fixture's list (it is not in the list's beacons).
+    std::unique_ptr<TDCP> NewBeacon() {
         auto beacon = std::make_unique<TDCP>();
+        beacon->Owner = &list_;
         beacon->Number = "12345";
         beacon->Name = "Lampedusa";
         AddAsso(*beacon, At(2005, 1, 1), At(2005, 12, 31, 23, 59, 59));
@@ -105,9 +94,12 @@ protected:
     TK7File* K7(TDateTime day) { return beacon_->GetK7File(day, kInstrument, kType); }
 
     TempDir dir_;
-    TSkylogSettings saved_;
+    TestEnvironment env_{dir_.Path(), At(2005, 3, 7, 12)};
+    TSkylogSettings& settings_ = env_.settings;
     HostDataSet host_;
-    TDCP_to_K7 converter_;
+    TDCP_to_K7 converter_{env_.settings, env_.clock};
+    TDCPList list_{dir_.File("DcpList.inf"),
+                   TStoreContext{env_.Env(), HostDataOf(host_), nullptr, &converter_, nullptr}};
     std::unique_ptr<TDCP> beacon_;
     int headers_ = 0;
 };

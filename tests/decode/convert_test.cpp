@@ -115,7 +115,8 @@ TEST(ScnYear, ClosestOfFiveCandidates) {
 
 // The long layouts of 60 and 40 serve their instrument types only, and are found first.
 TEST(ScnLayouts, LayoutOfTheInstrumentType) {
-    const TDCP_to_K7 converter;
+    TestEnvironment env;
+    const TDCP_to_K7 converter(env.settings, env.clock);
     for (uint8_t type : {0xA0, 0xB9, 0xBB}) {
         EXPECT_EQ(converter.FindLayout(60, type)->Length, 104);
         EXPECT_EQ(converter.FindLayout(40, type)->Length, 40);
@@ -203,7 +204,7 @@ TEST_F(Conversion, ImprobableDates) {
     EXPECT_TRUE(future.Events.empty());
     EXPECT_EQ(DecodedScn({.month = 2, .day = 20}).Events.size(), 1u);
     EXPECT_THAT(Codes(DecodedScn({.month = 2, .day = 19})), ElementsAre(kErrScnImprobableDate));
-    Settings().ImprobableDateDecod = true;
+    settings_.ImprobableDateDecod = true;
     EXPECT_EQ(DecodedScn({.day = 13}).Events.size(), 1u);
 }
 
@@ -219,7 +220,7 @@ TEST_F(Conversion, NoDateIsImprobableForADatelessBlock) {
 
 TEST_F(Conversion, YearComesFromTheBlockDate) {
     beacon_->AssoList[0]->EndDate = At(2020, 1, 1);
-    Settings().ImprobableDateDecod = true;
+    settings_.ImprobableDateDecod = true;
     TDCPDataBloc& block = DecodedScn({}, At(2016, 3, 7, 12));
     ASSERT_EQ(block.Events.size(), 1u);
     EXPECT_EQ(DecodeDate(block.Events[0]->Date).year, 2025);
@@ -254,7 +255,7 @@ TEST_F(Conversion, ScenarioRunningIntoTheNextMessage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.first << " then " << c.next);
         beacon_ = NewBeacon();
-        Settings().DecodBadJump = c.keepIncomplete;
+        settings_.DecodBadJump = c.keepIncomplete;
         AddBlock(EncodeBody({.cyclic = c.first}, {scn.substr(0, 12)}), At(2005, 3, 7, 12));
         AddBlock(EncodeBody({.cyclic = c.next}, {scn.substr(12)}), At(2005, 3, 7, 12, 1));
         beacon_->DecodeAll();
@@ -271,7 +272,7 @@ TEST_F(Conversion, ScenarioRunningIntoTheNextMessage) {
 
 TEST_F(Conversion, ReadingStopsAtTheEndOfTheBody) {
     // No end marker: DataEnd is the body length and the last group lacks two characters.
-    Settings().DecodBadJump = true;
+    settings_.DecodBadJump = true;
     const std::string scn = EncodeScenario({});
     TDCPDataBloc& block = Decoded(EncodeHead({}) + scn.substr(0, 22), At(2005, 3, 7, 12));
     EXPECT_THAT(Codes(block), ElementsAre(kErrBadMessageEnd));
@@ -290,7 +291,7 @@ TEST_F(Conversion, BadEndMarker) {
     EXPECT_TRUE(K7(At(2005, 3, 7))->Events().empty());
     EXPECT_EQ(Classes(dropped, 17 + 32, 17 + 34), "mm");
 
-    Settings().DecodBadFE = true;
+    settings_.DecodBadFE = true;
     TDCPDataBloc& kept = DecodedScn(wanted);
     EXPECT_THAT(Codes(kept), ElementsAre(kErrScnBadEndMarker));
     EXPECT_EQ(kept.Events.size(), 1u);

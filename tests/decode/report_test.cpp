@@ -25,17 +25,16 @@ TEST(ByteColours, UnknownClassesAreGray) {
 
 class Report : public DecodeFixture {
 protected:
-    ~Report() override { SetDecimalSeparator(','); }
     TDCPDataBloc& Block(size_t bytes, int32_t ignored, std::vector<int32_t> errors = {}) {
         TDCPDataBloc& block = AddBlock(std::string(bytes, 'x'), At(2005, 3, 7));
         block.IgnoredBytes = ignored;
         for (int32_t code : errors) block.AddError(code);
         return block;
     }
-    void Build() {
+    void Build(char decimalSeparator = ',') {
         labels.clear();
         values.clear();
-        BuildReport(*beacon_, labels, values);
+        BuildReport(*beacon_, labels, values, decimalSeparator);
     }
     StringList labels, values;
 };
@@ -48,8 +47,7 @@ TEST_F(Report, IgnoredShareIsCutToWholePercents) {
     Build();
     EXPECT_THAT(labels, ElementsAre("Octets transmis", "Scénarios décodés", "Octets ignorés"));
     EXPECT_THAT(values, ElementsAre("1000 octets", "0 scénarios", "255 octets (25,0%)"));
-    SetDecimalSeparator('.');
-    Build();
+    Build('.');
     EXPECT_EQ(values[2], "255 octets (25.0%)");
 }
 

@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "Common/Clock.h"
 #include "Common/MessageBoxes.h"
-#include "Common/RunObjects.h"
 #include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
@@ -86,9 +86,7 @@ class ConfigDialogsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init() {
-        SetClockForTesting(kToday + 0.5);
         boxes_ = {};
-        SetMessageBoxes(&boxes_);
         dir_ = std::make_unique<test::TempDir>();
         std::filesystem::copy(SKYLOG_SOURCE_DIR "/sample/workdir", dir_->File("work"),
                               std::filesystem::copy_options::recursive);
@@ -96,16 +94,14 @@ private Q_SLOTS:
     }
 
     void cleanup() {
-        run_.reset();
-        SetMessageBoxes(nullptr);
-        SetClockForTesting(std::nullopt);
+        closeRun();
     }
 
     // ---- General configuration ------------------------------------------------------
 
     void generalDialogTakesTheFormOnlyWhenTheIntervalReads() {
         int saved = 0;
-        TDCP_ConfigFrm dialog(Settings(), boxes_, [&saved] { ++saved; });
+        TDCP_ConfigFrm dialog(run_->Settings(), boxes_, [&saved] { ++saved; });
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Configuration"));
         auto* pages = child<QTabWidget>(dialog, "PageControl");
@@ -127,16 +123,16 @@ private Q_SLOTS:
         click(dialog, "OkBtn");
         QCOMPARE(boxes_.Warnings(), std::vector<std::string>{"L'intervalle d'émission doit être un chiffre entier!"});
         QVERIFY(dialog.isVisible());
-        QVERIFY(!Settings().DecodBadTime && Settings().DCPDateNew && saved == 0);
+        QVERIFY(!run_->Settings().DecodBadTime && run_->Settings().DCPDateNew && saved == 0);
 
         type(dialog, "DefaultIntervallEdit", "45");
         click(dialog, "OkBtn");
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QVERIFY(Settings().DecodBadTime && !Settings().DCPDateNew);
-        QCOMPARE(Settings().TransInterval, 45);
+        QVERIFY(run_->Settings().DecodBadTime && !run_->Settings().DCPDateNew);
+        QCOMPARE(run_->Settings().TransInterval, 45);
         QCOMPARE(saved, 1);
 
-        TDCP_ConfigFrm again(Settings(), boxes_, {});
+        TDCP_ConfigFrm again(run_->Settings(), boxes_, {});
         QCOMPARE(child<QComboBox>(again, "DCPFileDateTypeCmbBx")->currentText(), QStringLiteral("Format mm/dd/yy"));
     }
 
@@ -145,22 +141,19 @@ private Q_SLOTS:
     void newWorkingDirectoryTakesEffectAsTheRunGoes() {
         namespace fs = std::filesystem;
         fs::create_directories(dir_->File("new"));
-        TDCP_ConfigFrm dialog(Settings(), boxes_, {});
+        TDCP_ConfigFrm dialog(run_->Settings(), boxes_, {});
         type(dialog, "DirEdit", dir_->File("new").c_str());
         click(dialog, "OkBtn");
-        QCOMPARE(Settings().WorkDir, dir_->File("new/"));
+        QCOMPARE(run_->Settings().WorkDir, dir_->File("new/"));
 
-        const std::unique_ptr<HostDataSet> host = LoadHostData(SKYLOG_SOURCE_DIR "/sample/host");
-        InstallHostData(*host);
         fs::copy_file(SKYLOG_SOURCE_DIR "/sample/input/20050307_1.CNRS", dir_->File("20050307_1.CNRS"));
-        QCOMPARE(Run().Reader->ReadFile(dir_->File("20050307_1.CNRS")), 0);
-        Run().Beacons->FlushAll();
-        Run().Beacons->ClearAll();
-        UninstallHostData();
+        QCOMPARE(run_->Reader().ReadFile(dir_->File("20050307_1.CNRS")), 0);
+        run_->Beacons().FlushAll();
+        run_->Beacons().ClearAll();
         QVERIFY(fs::is_directory(dir_->File("new/DataDCP")) && fs::is_directory(dir_->File("new/DataK7")));
         QVERIFY(!fs::exists(dir_->File("work/DataDCP")) && !fs::exists(dir_->File("work/DataK7")));
         fs::remove(dir_->File("work/DcpList.inf"));
-        run_.reset();
+        closeRun();
         QVERIFY(fs::exists(dir_->File("new/Tasks.inf")) && !fs::exists(dir_->File("work/Tasks.inf")));
         QVERIFY(fs::exists(dir_->File("work/DcpList.inf")) && !fs::exists(dir_->File("new/DcpList.inf")));
     }
@@ -168,7 +161,7 @@ private Q_SLOTS:
     // ---- Managers -------------------------------------------------------------------
 
     void managersDialogActsAtOnceAndWritesOnlyOnOk() {
-        TManagerList& managers = *Run().Managers;
+        TManagerList& managers = run_->Managers();
         const std::string file = test::ReadText(managers.FileName);
         TEditManagersFrm dialog(managers, boxes_);
         dialog.show();
@@ -212,7 +205,7 @@ private Q_SLOTS:
     }
 
     void selectOnlyModeChoosesOneManager() {
-        TEditManagersFrm dialog(*Run().Managers, boxes_);
+        TEditManagersFrm dialog(run_->Managers(), boxes_);
         dialog.setProperty("SelectOnly", true);
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Selection d'un responsable"));
@@ -230,7 +223,7 @@ private Q_SLOTS:
     // The name reaches the beacon when another one is chosen or on OK; closed
     // without OK, the old name stays and the associations added stay too.
     void renamingReachesTheBeaconOnlyWhenLeftOrConfirmed() {
-        TDCP& sede = *Run().Beacons->Beacons[0];
+        TDCP& sede = *run_->Beacons().Beacons[0];
         {
             auto owned = beaconDialog();
         TDCPConfFrm& dialog = *owned;
@@ -262,7 +255,7 @@ private Q_SLOTS:
     void associationsAndTheirManagers() {
         auto owned = beaconDialog();
         TDCPConfFrm& dialog = *owned;
-        TDCPAsso& asso = *Run().Beacons->Beacons[0]->AssoList[0];
+        TDCPAsso& asso = *run_->Beacons().Beacons[0]->AssoList[0];
         type(dialog, "AssInsNumEdit", "12");
         type(dialog, "AssPosnameEdit", "Avignon, Vaucluse");
         click(dialog, "AddAssBtn");
@@ -294,7 +287,7 @@ private Q_SLOTS:
         QCOMPARE(boxes_.shown.size(), size_t{2});
         QCOMPARE(boxes_.shown[0].text,
                  std::string("Voulez-vous vraiment supprimer la définition de la balise en cours d'édition?"));
-        QCOMPARE(Run().Beacons->Count(), size_t{4});
+        QCOMPARE(run_->Beacons().Count(), size_t{4});
         QCOMPARE(child<QComboBox>(dialog, "DCPChoiceCmbBx")->count(), 4);
     }
 
@@ -345,12 +338,12 @@ private Q_SLOTS:
     // ---- Round trip -----------------------------------------------------------------
 
     void configurationMadeThroughTheDialogsIsFoundInTheFiles() {
-        run_.reset();
+        closeRun();
         std::filesystem::remove(dir_->File("work/DcpList.inf"));
         std::filesystem::remove(dir_->File("work/Managers.inf"));
         openRun();
         {
-            TEditManagersFrm managers(*Run().Managers, boxes_);
+            TEditManagersFrm managers(run_->Managers(), boxes_);
             const char* const people[][3] = {{"Dupont", "Jean", "jean.dupont@example.org"}, {"Ndiaye", "Awa", ""}};
             for (const auto& person : people) {
                 onNextModal([&person](QWidget& editor) {
@@ -363,7 +356,7 @@ private Q_SLOTS:
             }
             click(managers, "OkBtn");
         }
-        Settings().TransInterval = 45;
+        run_->Settings().TransInterval = 45;
         {
             auto owned = beaconDialog();
             TDCPConfFrm& dialog = *owned;
@@ -404,11 +397,11 @@ private Q_SLOTS:
                  std::string("1,Dupont,Jean,jean.dupont@example.org\r\n2,Ndiaye,Awa,\r\n"));
 
         // Read back by the next run, shown as typed and written again the same.
-        run_.reset();
+        closeRun();
         openRun();
-        QCOMPARE(Run().Managers->ToBytes(), test::ReadText(dir_->File("work/Managers.inf")));
+        QCOMPARE(run_->Managers().ToBytes(), test::ReadText(dir_->File("work/Managers.inf")));
         QCOMPARE(text(*beaconDialog(), "DCPBaseTransmitTimeEdit"), QStringLiteral("29:0"));
-        run_.reset();
+        closeRun();
         QCOMPARE(test::ReadText(dir_->File("work/DcpList.inf")), dcpList);
     }
 
@@ -418,19 +411,30 @@ private:
         options.hostFileName = dir_->File("host/ormawin");
         options.settingsFile = dir_->File("Skylog.conf");
         options.workDirOverride = dir_->File("work");
+        options.host = HostDataOf(*host_);
+        options.reporter = &boxes_;
+        options.clock = &clock_;
         run_ = std::make_unique<TSkylog>(options);
+        run_->Load();
+    }
+    // The end of a run: its lists and settings written.
+    void closeRun() {
+        if (run_) (void)run_->Save();
+        run_.reset();
     }
 
     // Opened on the first beacon, as the main window opens it.
     [[nodiscard]] std::unique_ptr<TDCPConfFrm> beaconDialog() {
         auto dialog =
-            std::make_unique<TDCPConfFrm>(*Run().Beacons, *Run().Managers, boxes_, Settings().WorkDir, kToday);
+            std::make_unique<TDCPConfFrm>(run_->Beacons(), run_->Managers(), boxes_, run_->Settings().WorkDir, kToday);
         dialog->show();
         return dialog;
     }
 
     std::unique_ptr<test::TempDir> dir_;
     RecordingMessageBoxes boxes_;
+    const TFixedClock clock_{kToday + 0.5};
+    const std::unique_ptr<HostDataSet> host_ = LoadHostData(SKYLOG_SOURCE_DIR "/sample/host");
     std::unique_ptr<TSkylog> run_;
 };
 

@@ -13,8 +13,8 @@
 #include <QtTest>
 #include <filesystem>
 
+#include "Common/Clock.h"
 #include "Common/MessageBoxes.h"
-#include "Common/RunObjects.h"
 #include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
@@ -55,19 +55,20 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() {
-        SetClockForTesting(kSampleDay + 0.5);
         host_ = LoadHostData(SKYLOG_SOURCE_DIR "/sample/host");
-        InstallHostData(*host_);
         namespace fs = std::filesystem;
         fs::copy(SKYLOG_SOURCE_DIR "/sample/workdir", dir_.File("work"), fs::copy_options::recursive);
         fs::copy(SKYLOG_SOURCE_DIR "/sample/input", dir_.File("input"), fs::copy_options::recursive);
         test::WriteText(dir_.File("input/notes.txt"), "not a message file");
-        SetMessageBoxes(&boxes_);
         TSkylogOptions options;
         options.hostFileName = dir_.File("host/ormawin");
         options.settingsFile = dir_.File("Skylog.conf");
         options.workDirOverride = dir_.File("work");
+        options.host = HostDataOf(*host_);
+        options.reporter = &boxes_;
+        options.clock = &clock_;
         run_ = std::make_unique<TSkylog>(options);
+        run_->Load();
         TMainFrmContext context = MainFrmContextOf(*run_);
         context.HelpOpener = {};
         context.ChooseFiles = [this](QWidget*, const QString&) { return chosen_; };
@@ -111,7 +112,7 @@ private Q_SLOTS:
         boxes_.shown.clear();
         QVERIFY(!reports.isEmpty());
         QVERIFY(reports.count(QStringLiteral("Rapport des erreurs de premier niveau")) == reports.size());
-        QCOMPARE(Settings().LUImpDir + "/", dir_.File("input/"));
+        QCOMPARE(run_->Settings().LUImpDir + "/", dir_.File("input/"));
         QVERIFY(child<QLabel>(*window_, "StatusText")->text().isEmpty());
         auto* beacons = child<QAbstractItemView>(*window_, "DCPListView");
         int messages = 0;
@@ -165,7 +166,7 @@ private Q_SLOTS:
         QVERIFY(child<QPushButton>(*window_, "SelectDCPBtn")->isEnabled());
         QVERIFY(!child<QWidget>(*window_, "ParamsGrp")->isVisible());
         selectRow(blocks, 0);
-        const TDCPDataBloc& block = *Run().Beacons->Beacons[0]->Blocks[0];
+        const TDCPDataBloc& block = *run_->Beacons().Beacons[0]->Blocks[0];
         QCOMPARE(child<QLineEdit>(*window_, "HeaderEdit")->text(), QString::fromStdString(block.Header));
         QVERIFY(child<QWidget>(*window_, "ParamsGrp")->isVisible());
         QCOMPARE(child<QWidget>(*window_, "ErrorPnl")->isVisible(), !block.Errors.empty());
@@ -212,9 +213,9 @@ private Q_SLOTS:
     void automaticModeRunsTheDueTaskWithItsProgressWindow() {
         auto rebuild = std::make_unique<TTaskMakeK7>();
         rebuild->NbDayToBuild = 1;
-        rebuild->NextCall = CurrentDateTime() - 1.0 / 1440;
-        TTask* task = Run().Tasks->Add(std::move(rebuild));
-        Settings().Automode = true;
+        rebuild->NextCall = clock_.Now() - 1.0 / 1440;
+        TTask* task = run_->Tasks().Add(std::move(rebuild));
+        run_->Settings().Automode = true;
         struct ShowWatcher : QObject {
             bool shown = false;
             bool eventFilter(QObject* watched, QEvent* event) override {
@@ -226,26 +227,24 @@ private Q_SLOTS:
         qApp->installEventFilter(&watcher);
         window_->OnTimer();
         qApp->removeEventFilter(&watcher);
-        Settings().Automode = false;
+        run_->Settings().Automode = false;
         QVERIFY(watcher.shown);
         QCOMPARE(task->NextCall, 0.0);
         QCOMPARE(task->DueCall, 0.0);
         QVERIFY(!child<QLabel>(*window_, "StatusClock")->text().isEmpty());
-        Run().Tasks->Delete(Run().Tasks->Count() - 1);
+        run_->Tasks().Delete(run_->Tasks().Count() - 1);
     }
 
     void cleanupTestCase() {
         window_.reset();
         run_.reset();
-        SetMessageBoxes(nullptr);
-        UninstallHostData();
-        SetClockForTesting(std::nullopt);
     }
 
 private:
     test::TempDir dir_;
     std::unique_ptr<HostDataSet> host_;
     RecordingMessageBoxes boxes_;
+    TFixedClock clock_{kSampleDay + 0.5};
     std::unique_ptr<TSkylog> run_;
     std::unique_ptr<TDCP_MainFrm> window_;
     QStringList chosen_;

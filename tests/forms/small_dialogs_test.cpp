@@ -46,7 +46,7 @@ private Q_SLOTS:
     void messageWindowFollowsTheTaskProgress() {
         TSimpleMessageFrm window;
         window.show();
-        ITaskProgress& progress = window;
+        IProgress& progress = window;
         progress.SetLabel("Chargement DCP de la journée : 07/03/2005");
         progress.SetPosition(40);
         QCOMPARE(window.findChild<QLabel*>(QStringLiteral("MessageLbl"))->text(),
@@ -63,8 +63,7 @@ private Q_SLOTS:
         const std::pair<std::string, std::string> cases[] = {{"1.2.3.4", "Build 1.2.3.4"}, {"", "Build "}};
         for (const auto& [version, shown] : cases) {
             RecordingMessageBoxes boxes;
-            ScopedMessageBoxes scoped(boxes);
-            TAboutBox box(version);
+            TAboutBox box(version, boxes);
             box.show();
             QCOMPARE(box.windowTitle(), QStringLiteral("A propos"));
             auto* line = box.findChild<QLabel*>(QStringLiteral("Version"));
@@ -96,7 +95,6 @@ private Q_SLOTS:
         };
         for (const Case& c : cases) {
             RecordingMessageBoxes boxes;
-            ScopedMessageBoxes scoped(boxes);
             std::string opened;
             THTMLHelp::Opener opener;
             if (c.hasOpener)
@@ -104,7 +102,7 @@ private Q_SLOTS:
                     opened = path;
                     return c.opens;
                 };
-            const THTMLHelp help(c.file, opener);
+            const THTMLHelp help(c.file, opener, boxes);
             QVERIFY2(help.ShowHelp() == c.result, c.name);
             QVERIFY2(boxes.Warnings() == (c.warning.empty() ? std::vector<std::string>{}
                                                             : std::vector<std::string>{c.warning}),

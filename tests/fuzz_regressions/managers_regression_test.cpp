@@ -25,9 +25,8 @@ std::string Bytes(const unsigned char* data, size_t size) { return std::string(r
 
 TEST(ManagersRegression, IdentifiersNearTheLargestIntegerAreNeverHandedOutTwice) {
     RecordingMessageBoxes boxes;
-    ScopedMessageBoxes scoped(boxes);
     TManagerList list("");
-    list.LoadFromBytes(Bytes(kNearMaxId, sizeof kNearMaxId));
+    list.LoadFromBytes(Bytes(kNearMaxId, sizeof kNearMaxId), boxes);
     ASSERT_EQ(list.Count(), 3u);  // the line without a numeric identifier is skipped
     EXPECT_EQ(list.NextId, INT32_MAX);
 
@@ -42,9 +41,8 @@ TEST(ManagersRegression, IdentifiersNearTheLargestIntegerAreNeverHandedOutTwice)
 
 TEST(ManagersRegression, TheLargestIntegerReadLeavesNewIdentifiersFree) {
     RecordingMessageBoxes boxes;
-    ScopedMessageBoxes scoped(boxes);
     TManagerList list("");
-    list.LoadFromBytes("1,a\r\n2147483647,b\r\n");
+    list.LoadFromBytes("1,a\r\n2147483647,b\r\n", boxes);
     TManager* added = list.Add(std::make_unique<TManager>());
     EXPECT_NE(added->Id, 1);
     EXPECT_NE(added->Id, INT32_MAX);

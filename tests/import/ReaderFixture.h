@@ -1,6 +1,6 @@
 #pragma once
-// A beacon list of three beacons installed in Run().Beacons, a temporary working
-// directory and the reader, for the import tests. Settings touched are restored.
+// A beacon list of three beacons, a temporary working directory with a run
+// environment of its own, and the reader filing into the list, for the import tests.
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,10 @@
 #include <vector>
 
 #include "Common/DateTime.h"
-#include "Common/RunObjects.h"
-#include "Common/Settings.h"
 #include "dcp/UDCPList.h"
 #include "import/UDecodFile.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace skylog::test {
 
@@ -25,21 +24,9 @@ inline TDateTime At(int y, int mo, int d, int h, int mi, int s) { return *Encode
 class ReaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedDateNew_ = Settings().DCPDateNew;
-        savedWorkDir_ = Settings().WorkDir;
-        Settings().WorkDir = dir.Path();
-        list = std::make_unique<TDCPList>(dir.File("DcpList.inf"));
         lampedusa = AddBeacon("4711", "Lampedusa");
         goes = AddBeacon("CE123456", "Carpentras");
         bru = AddBeacon("5522", "Brussels");
-        skylog::Run().Beacons = list.get();
-        skylog::Run().Reader = &reader;
-    }
-    void TearDown() override {
-        skylog::Run().Beacons = nullptr;
-        skylog::Run().Reader = nullptr;
-        Settings().DCPDateNew = savedDateNew_;
-        Settings().WorkDir = savedWorkDir_;
     }
 
     TDCP* AddBeacon(std::string_view number, std::string_view name) {
@@ -64,15 +51,13 @@ protected:
     }
 
     TempDir dir;
-    std::unique_ptr<TDCPList> list;
+    TestEnvironment env{dir.Path()};
+    std::unique_ptr<TDCPList> list =
+        std::make_unique<TDCPList>(dir.File("DcpList.inf"), TStoreContext{env.Env(), {}, nullptr, nullptr, nullptr});
     TDCP* lampedusa = nullptr;
     TDCP* goes = nullptr;
     TDCP* bru = nullptr;
-    TDecodFile reader;
-
-private:
-    bool savedDateNew_ = true;
-    std::string savedWorkDir_;
+    TDecodFile reader{*list};
 };
 
 }  // namespace skylog::test

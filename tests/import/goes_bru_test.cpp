@@ -111,7 +111,7 @@ TEST(ScanGoesHeader, ReadsLikeSscanf) {
 // back as an "at" header it gives the same block again.
 TEST_F(ReaderTest, GoesAndBruHeadersBuildAtHeadersThatReadBack) {
     for (bool dayFirst : {false, true}) {
-        Settings().DCPDateNew = dayFirst;
+        env.settings.DCPDateNew = dayFirst;
         list->ClearAll();
         reader.ReadBuffer(GoesLine("", dayFirst ? 'G' : '?', "235959", "05365") + "\n", 3);
         reader.ReadBuffer("Prog: 1 Brussels 31/12/05 00-00-01\n", 2);

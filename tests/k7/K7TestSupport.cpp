@@ -7,18 +7,6 @@
 
 namespace skylog::test {
 
-ScopedHost::ScopedHost(const InstrumentTypeList* types, const EventDictionary* dictionary, char separator)
-    : saved_(Host()), savedSeparator_(DecimalSeparator()) {
-    Host().InstrumentTypes = types;
-    Host().Dictionary = dictionary;
-    SetDecimalSeparator(separator);
-}
-
-ScopedHost::~ScopedHost() {
-    Host() = saved_;
-    SetDecimalSeparator(savedSeparator_);
-}
-
 std::string EventBytes(uint8_t type, uint8_t length, uint8_t byte3, const BcdStamp& stamp) {
     std::string bytes(length, '\0');
     bytes[0] = static_cast<char>(type);

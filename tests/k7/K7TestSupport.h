@@ -1,6 +1,6 @@
 #pragma once
-// Shared fixtures of the K7 tests: event bytes built by hand, and the host data
-// pointed at for the time of one test.
+// Shared fixtures of the K7 tests: event bytes built by hand, and the sample host
+// data.
 
 #include <array>
 #include <cstdint>
@@ -9,26 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include "Common/RunObjects.h"
 #include "k7/HostData.h"
 #include "k7/HostDataLoader.h"
 #include "k7/UEvenement.h"
 
 namespace skylog::test {
-
-// Points Host() at the given data (either may be null) and sets the decimal
-// separator; everything is put back afterwards.
-class ScopedHost {
-public:
-    ScopedHost(const InstrumentTypeList* types, const EventDictionary* dictionary, char separator = ',');
-    ~ScopedHost();
-    ScopedHost(const ScopedHost&) = delete;
-    ScopedHost& operator=(const ScopedHost&) = delete;
-
-private:
-    THostData saved_;
-    char savedSeparator_;
-};
 
 // BCD date and time bytes: yy mm dd hh nn ss.
 using BcdStamp = std::array<uint8_t, 6>;
@@ -51,9 +36,13 @@ void PutWord(std::string& event, size_t offset, uint16_t value);
 // Test suites over the sample host data of the source tree, loaded once per suite.
 class SampleHostDataSuite : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { data_ = LoadHostData(std::string(SKYLOG_SOURCE_DIR) + "/sample/host/"); }
+    static void SetUpTestSuite() {
+        data_ = LoadHostData(std::string(SKYLOG_SOURCE_DIR) + "/sample/host/");
+        host_ = HostDataOf(*data_);
+    }
     static void TearDownTestSuite() { data_.reset(); }
     static inline std::unique_ptr<HostDataSet> data_;
+    static inline THostData host_;
 };
 
 }  // namespace skylog::test

@@ -89,8 +89,8 @@ TEST(EventChecks, NewEventEqualsOneSetToEmpty) {
     dictionary.Descriptors.resize(1);
     dictionary.Descriptors[0].Type = 0xDF;
     dictionary.Descriptors[0].Elements = {{0, 0, "", 0, "", false, 0, {}, &date, VAL_DATE, 4}};
-    test::ScopedHost host(nullptr, &dictionary);
-    TK7File owner;
+    const THostData host{nullptr, &dictionary};
+    TK7File owner(&host);
     owner.SetParamBloc("1A" + std::string(252, '0'));
     TEvenement fresh(&owner);
     auto emptied = EventOf(Framed(EventBytes(0xDF, 30)), &owner);
@@ -200,11 +200,12 @@ TEST(EventElements, RenderedAndBoundThroughTheDescriptor) {
     InstrumentTypeList types;
     types.Types.push_back({"Photomètre", {"SP1A0000"}, {{2, 870.0, "A", "", false, 0}, {2, 870.0, "P", "", true, 1}}});
     const InstrumentFilter* filterA2 = &types.Types[0].Filters[0];
-    test::ScopedHost host(&types, &dictionary, ',');
+    const THostData host{&types, &dictionary, ','};
+    TK7File typeless(&host);  // no instrument type: nothing is bound
 
     std::string bytes = EventBytes(0xE2, 30);
     test::PutWord(bytes, 10, 1234);
-    auto event = EventOf(Framed(bytes));
+    auto event = EventOf(Framed(bytes), &typeless);
     ASSERT_EQ(event->Elements.size(), 3u);
     EXPECT_EQ(event->SymbolString(), "BAL");
     EXPECT_EQ(event->DescString(), "07/03/2005 12:30:00 : Etat de la balise");
@@ -212,13 +213,13 @@ TEST(EventElements, RenderedAndBoundThroughTheDescriptor) {
     EXPECT_EQ(event->AsciiHeader(), "Date;Heure;Tension batterie");
     EXPECT_EQ(event->Elements[0]->Owner, event.get());
     // Without descriptor: no elements, the text itself, no header.
-    auto unknown = EventOf(Framed(EventBytes(0xE3, 30)));
+    auto unknown = EventOf(Framed(EventBytes(0xE3, 30)), &typeless);
     EXPECT_TRUE(unknown->Elements.empty());
     EXPECT_EQ(unknown->AsciiString(), unknown->Evt());
     EXPECT_EQ(unknown->AsciiHeader(), "");
-    unknown->BindInstrument();  // without an owner there is no type to bind: nothing happens
+    unknown->BindInstrument();  // without a type there is nothing to bind
 
-    TK7File file, later;
+    TK7File file(&host), later(&host);
     file.SetParamBloc("1A" + std::string(254, '0'));
     later.SetParamBloc("1A" + std::string(254, '0'));
     ASSERT_TRUE(file.SetInstrumentType(&types.Types[0]));
@@ -279,13 +280,12 @@ std::string DescriptorShaped(const EventDictionary& dictionary, std::mt19937& ra
 }
 
 TEST_F(FramedBytesTest, SetFramedBytesEqualsSetEvtOfTheFramedText) {
-    test::ScopedHost host(&data_->InstrumentTypes, &data_->Dictionary, ',');
     // Owners of every known instrument (identification ranges, instrument binding) and none.
     std::vector<std::unique_ptr<TK7File>> owners;
     for (uint8_t code : {0x1A, 0x20, 0xA0, 0xB9, 0xBB, 0x33}) {
-        auto file = std::make_unique<TK7File>();
+        auto file = std::make_unique<TK7File>(&host_);
         file->SetParamBloc(ByteToHexString(code) + std::string(252, '0'));
-        (void)file->SetInstrumentType(FindInstrumentType(file->InstruIdent()));
+        (void)file->SetInstrumentType(FindInstrumentType(host_.InstrumentTypes, file->InstruIdent()));
         owners.push_back(std::move(file));
     }
     owners.push_back(nullptr);
@@ -340,8 +340,7 @@ TEST_F(FramedBytesTest, SetFramedBytesEqualsSetEvtOfTheFramedText) {
 
 // Lowercase digits and odd lengths are decoded as the uppercase text is, but kept as given.
 TEST_F(FramedBytesTest, TextsThatAreNotUppercaseHexPairsAreHeldAsText) {
-    test::ScopedHost host(&data_->InstrumentTypes, &data_->Dictionary, ',');
-    TK7File owner;
+    TK7File owner(&host_);
     owner.SetParamBloc("1A" + std::string(252, '0'));
     const std::string bytes = EventBytes(0xDF, 30);  // dated, described, with elements
     const std::string upper = Hex(bytes);

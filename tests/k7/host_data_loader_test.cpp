@@ -3,7 +3,6 @@
 #include <set>
 
 #include "Common/FileUtil.h"
-#include "Common/RunObjects.h"
 #include "Common/UUtils.h"
 #include "k7/HostDataLoader.h"
 #include "k7/UEvenement.h"
@@ -121,15 +120,15 @@ TEST(HostDataLoad, MissingFolderIsAFileError) {
     EXPECT_THROW((void)LoadHostData(dir.File("absent")), FileError);
 }
 
-TEST(HostDataLoad, InstallSetsHostPointersAndSeparator) {
-    test::ScopedHost restore(nullptr, nullptr, ',');
-    const auto set = ParseHostData("type | A\n", "option | DecimalSeparator | .\n");
-    InstallHostData(*set);
-    EXPECT_EQ(Host().InstrumentTypes, &set->InstrumentTypes);
-    EXPECT_EQ(Host().Dictionary, &set->Dictionary);
-    EXPECT_EQ(DecimalSeparator(), '.');
-    UninstallHostData();
-    EXPECT_EQ(Host().Dictionary, nullptr);
+TEST(HostDataLoad, ViewTakesTheDictionarysAsciiSeparator) {
+    for (const auto& [option, separator] : {std::pair<const char*, char>{"option | DecimalSeparator | .\n", '.'},
+                                            {"option | DecimalSeparator | \xC2\xB7\n", ','}, {"", ','}}) {
+        const auto set = ParseHostData("type | A\n", option);
+        const THostData host = HostDataOf(*set);
+        EXPECT_EQ(host.InstrumentTypes, &set->InstrumentTypes);
+        EXPECT_EQ(host.Dictionary, &set->Dictionary);
+        EXPECT_EQ(host.DecimalSeparator, separator) << option;
+    }
 }
 
 class SampleHostData : public test::SampleHostDataSuite {};
@@ -147,9 +146,8 @@ TEST_F(SampleHostData, DescribesEveryConvertedEvent) {
     } converted[] = {{0x80, 18, 0x1A}, {0x85, 166, 0x1A}, {0x86, 94, 0x20}, {0x88, 40, 0xA0}, {0x88, 46, 0x1A},
                      {0x8B, 224, 0xBB}, {0x8D, 74, 0xA0}, {0x8E, 74, 0xB9}, {0xDC, 104, 0xB9}, {0xDC, 86, 0x20},
                      {0xDE, 62, 0x1A}, {0xDF, 30, 0x1A}, {0xE2, 30, 0x20}};
-    test::ScopedHost host(&data_->InstrumentTypes, &data_->Dictionary, ',');
     for (const auto& c : converted) {
-        TK7File file;
+        TK7File file(&host_);
         file.SetParamBloc(ByteToHexString(c.instrument) + std::string(252, '0'));
         auto event = test::EventOf(test::Framed(test::EventBytes(c.type, c.length, 2)), &file);
         ASSERT_NE(event->Descriptor, nullptr) << int(c.type) << "/" << int(c.length);
@@ -163,7 +161,8 @@ TEST_F(SampleHostData, DescribesEveryConvertedEvent) {
     }
     // The report counts status events by these codes.
     for (const auto& [letter, status] : {std::pair<uint8_t, int32_t>{'b', 104}, {'s', 105}, {'h', 106}}) {
-        const EventDescriptor* d = test::EventOf(test::Framed(test::EventBytes(0x80, 18, letter)))->Descriptor;
+        TK7File file(&host_);
+        const EventDescriptor* d = test::EventOf(test::Framed(test::EventBytes(0x80, 18, letter)), &file)->Descriptor;
         ASSERT_NE(d, nullptr);
         EXPECT_EQ(d->StatusCode, status);
     }

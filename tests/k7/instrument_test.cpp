@@ -53,7 +53,6 @@ TEST(Filters, FoundByNumberAndName) {
 }
 
 TEST(Filters, TextAndLabel) {
-    test::ScopedHost host(nullptr, nullptr, ',');
     const InstrumentTypeList list = TwoTypes();
     const auto& filters = list.Types[0].Filters;
     EXPECT_EQ(FilterText(filters[2]), "870 P3");  // the polarisation channel, not the filter number
@@ -62,6 +61,8 @@ TEST(Filters, TextAndLabel) {
     EXPECT_EQ(FilterLabel(filters[0]), "A 1020 nm");
     EXPECT_EQ(FilterLabel(filters[3]), "B ");  // the trailing space stays
     EXPECT_EQ(FilterText({1, 870.6, "A", "", false, 0}), "871 nm");
+    // Too many digits for the precision: scientific form, with the host's separator.
+    EXPECT_EQ(FilterText({1, 12345678, "A", "", false, 0}, '.'), "1.23457E+7 nm");
 }
 
 }  // namespace

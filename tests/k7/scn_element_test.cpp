@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "k7/UK7File.h"
 #include "k7/UScnElement.h"
 #include "tests/k7/K7TestSupport.h"
 
@@ -32,13 +33,16 @@ std::string HexWithWord(uint16_t word) {
 // Hex of a 30-byte event stamped 01/03/2005 09:05:07.
 const std::string kMarch1st = test::Hex(test::EventBytes(0xDF, 30, 0, {0x05, 0x03, 0x01, 0x09, 0x05, 0x07}));
 
+// Elements render with the host data of their event's file.
 class ScnElementTest : public ::testing::Test {
 protected:
     std::string Ascii(const ElementDescriptor& d, const std::string& hex) {
-        test::ScopedHost host(nullptr, &dictionary_, ',');
-        return CreateScnElement(d, hex, nullptr)->ASCIIString();
+        return CreateScnElement(d, hex, &event_)->ASCIIString();
     }
     EventDictionary dictionary_;
+    THostData host_{nullptr, &dictionary_, ','};
+    TK7File file_{&host_};
+    TEvenement event_{&file_};
 };
 
 TEST_F(ScnElementTest, ElementsOfNoKnownClassShowQuestionMarks) {
@@ -137,20 +141,24 @@ TEST_F(ScnElementTest, UnreadableBytesReadAsZero) {
 }
 
 TEST_F(ScnElementTest, WithoutDictionaryTheDefaultsApply) {
-    test::ScopedHost host(nullptr, nullptr, '.');
-    EXPECT_EQ(CreateScnElement(Descriptor(kDateType, VAL_DATE, 4), kMarch1st, nullptr)->ASCIIString(), "01/03/2005");
-    EXPECT_EQ(CreateScnElement(Descriptor(kMesType, VAL_BAT2, 10, 0, 2), HexWithWord(1234), nullptr)->ASCIIString(),
+    const THostData host{nullptr, nullptr, '.'};
+    TK7File file(&host);
+    TEvenement event(&file);
+    EXPECT_EQ(CreateScnElement(Descriptor(kDateType, VAL_DATE, 4), kMarch1st, &event)->ASCIIString(), "01/03/2005");
+    EXPECT_EQ(CreateScnElement(Descriptor(kMesType, VAL_BAT2, 10, 0, 2), HexWithWord(1234), &event)->ASCIIString(),
               "12.34");
+    // Without any host data: the defaults and a comma.
+    EXPECT_EQ(CreateScnElement(Descriptor(kMesType, VAL_BAT2, 10, 0, 2), HexWithWord(1234), nullptr)->ASCIIString(),
+              "12,34");
 }
 
 TEST_F(ScnElementTest, DescriptionsWithFilterAndAngle) {
-    test::ScopedHost host(nullptr, &dictionary_, ',');
     ElementDescriptor signal = Descriptor(kSignalType, VAL_SCN, 10);
     signal.FilterNumber = 2;
     signal.FilterGroup = "A";
     signal.HasAngle = true;
     signal.Angle = 6.0f;
-    auto element = CreateScnElement(signal, HexWithWord(1), nullptr);
+    auto element = CreateScnElement(signal, HexWithWord(1), &event_);
     EXPECT_EQ(element->Description(), "Signal Filtre A n°2 Angle 6,0");
 
     InstrumentType type{"Photomètre", {"SP1A0000"}, {{2, 870.0, "A", "ciel", false, 0}}};

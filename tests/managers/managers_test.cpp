@@ -2,7 +2,6 @@
 
 #include "Common/FileUtil.h"
 #include "Common/MessageBoxes.h"
-#include "Common/RunObjects.h"
 #include "managers/ManagerForm.h"
 #include "managers/UManagers.h"
 #include "tests/support/TempDir.h"
@@ -16,21 +15,21 @@ using test::WriteText;
 
 class ManagersTest : public ::testing::Test {
 protected:
-    void TearDown() override { skylog::Run().Managers = nullptr; }
-
-    // A list of Jean Dupont (1), Marie Curie (2) and Paul Martin (3), installed as the
-    // run's list.
+    // A list of Jean Dupont (1), Marie Curie (2) and Paul Martin (3).
     TManagerList& ThreeManagers() {
         list_ = std::make_unique<TManagerList>(dir_.File("Managers.inf"));
         for (const char* line : {"0,Dupont,Jean,jd@example.org", "0,Curie,Marie,", "0,Martin,Paul,pm@example.org"})
             list_->Add(std::make_unique<TManager>(*TManager::FromLine(line)));
-        skylog::Run().Managers = list_.get();
         return *list_;
+    }
+    std::unique_ptr<TManagerList> Loaded(const std::string& path) {
+        auto list = std::make_unique<TManagerList>(path);
+        list->LoadFromFile(boxes_);
+        return list;
     }
 
     TempDir dir_;
     RecordingMessageBoxes boxes_;
-    ScopedMessageBoxes scoped_{boxes_};
     std::unique_ptr<TManagerList> list_;
 };
 
@@ -56,14 +55,15 @@ TEST_F(ManagersTest, FileLinesAreWindows1252WithCrLf) {
     EXPECT_EQ(ReadText(list.FileName),
               "1,Dupont,Jean,jd@example.org\r\n2,Curie,\xC9lo\xEFse,\r\n3,Martin,Paul,pm@example.org\r\n");
 
-    TManagerList reloaded(list.FileName);
-    ASSERT_EQ(reloaded.Count(), 3u);
-    EXPECT_EQ(reloaded.Managers[1]->ForName, "Éloïse");
-    EXPECT_EQ(reloaded.Managers[1]->Mail, "");
+    const auto reloaded = Loaded(list.FileName);
+    ASSERT_EQ(reloaded->Count(), 3u);
+    EXPECT_EQ(reloaded->Managers[1]->ForName, "Éloïse");
+    EXPECT_EQ(reloaded->Managers[1]->Mail, "");
 }
 
 TEST_F(ManagersTest, MissingFileGivesEmptyListStartingAtOne) {
-    TManagerList list(dir_.File("none.inf"));
+    const auto loaded = Loaded(dir_.File("none.inf"));
+    TManagerList& list = *loaded;
     EXPECT_EQ(list.Count(), 0u);
     EXPECT_EQ(list.NextId, 1);
     EXPECT_FALSE(FileExists(list.FileName));
@@ -72,7 +72,8 @@ TEST_F(ManagersTest, MissingFileGivesEmptyListStartingAtOne) {
 
 TEST_F(ManagersTest, IdentifiersAreKeptAsReadAndNeverHandedOutTwice) {
     WriteText(dir_.File("Managers.inf"), "4,Dupont,Jean,m\r\n\r\n9,Curie,Marie,\r\n2,Martin,Paul,\r\n");
-    TManagerList list(dir_.File("Managers.inf"));
+    const auto loaded = Loaded(dir_.File("Managers.inf"));
+    TManagerList& list = *loaded;
     ASSERT_EQ(list.Count(), 3u);
     EXPECT_EQ(list.Managers[0]->Id, 4);
     EXPECT_EQ(list.Managers[1]->Id, 9);
@@ -87,7 +88,8 @@ TEST_F(ManagersTest, IdentifiersAreKeptAsReadAndNeverHandedOutTwice) {
 
 TEST_F(ManagersTest, LineWithBadIdentifierIsWarnedAndSkipped) {
     WriteText(dir_.File("Managers.inf"), "x,Dupont,Jean,\r\n3,Curie,Marie,\r\n,Martin,Paul,\r\n");
-    TManagerList list(dir_.File("Managers.inf"));
+    const auto loaded = Loaded(dir_.File("Managers.inf"));
+    TManagerList& list = *loaded;
     ASSERT_EQ(list.Count(), 1u);
     EXPECT_EQ(list.Managers[0]->Id, 3);
     EXPECT_EQ(list.NextId, 4);
@@ -97,27 +99,26 @@ TEST_F(ManagersTest, LineWithBadIdentifierIsWarnedAndSkipped) {
 }
 
 TEST_F(ManagersTest, IdListsHoldKnownIdentifiersOnce) {
-    ThreeManagers();
-    TListManagers ids;
+    TListManagers ids(&ThreeManagers());
     EXPECT_TRUE(ids.AddManager(2));
     EXPECT_FALSE(ids.AddManager(2));
     EXPECT_FALSE(ids.AddManager(42));
-    ids.SetIdsText("3|1");
+    ids.SetIdsText("3|1", boxes_);
     EXPECT_EQ(ids.IdsText(), "3|1");
-    ids.SetIdsText("");
+    ids.SetIdsText("", boxes_);
     EXPECT_EQ(ids.Count(), 0u);
     EXPECT_TRUE(boxes_.shown.empty());
 
     // Unknown and repeated identifiers go silently; pieces that are not integers with a warning.
-    ids.SetIdsText("2|42|2|1||abc");
+    ids.SetIdsText("2|42|2|1||abc", boxes_);
     EXPECT_EQ(ids.Ids(), (std::vector<int32_t>{2, 1}));
     EXPECT_EQ(boxes_.Warnings().size(), 2u);
 }
 
 TEST_F(ManagersTest, DisplayAndTextPruneDeletedManagers) {
     TManagerList& list = ThreeManagers();
-    TListManagers ids;
-    ids.SetIdsText("1|2|3");
+    TListManagers ids(&list);
+    ids.SetIdsText("1|2|3", boxes_);
     list.Delete(1);
     EXPECT_EQ(ids.DisplayStr(), "Jean Dupont, Paul Martin");
     EXPECT_EQ(ids.Ids(), (std::vector<int32_t>{1, 3}));
@@ -128,7 +129,7 @@ TEST_F(ManagersTest, DisplayAndTextPruneDeletedManagers) {
 
 TEST_F(ManagersTest, WithoutManagerListIdentifiersAreKept) {
     TListManagers ids;
-    ids.SetIdsText("5|7");
+    ids.SetIdsText("5|7", boxes_);
     EXPECT_EQ(ids.IdsText(), "5|7");
     EXPECT_EQ(ids.DisplayStr(), "");
     EXPECT_EQ(ids.Count(), 2u);

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <map>
+
 #include "Common/FileUtil.h"
 #include "Common/IniFile.h"
-#include "Common/RunObjects.h"
 #include "Common/Settings.h"
 #include "dcp/UDCPList.h"
+#include "import/UDecodFile.h"
+#include "k7/HostDataLoader.h"
 #include "plugin/USkylog.h"
 #include "tasks/UTasks.h"
 #include "tests/support/TempDir.h"
@@ -12,30 +16,29 @@
 namespace skylog {
 namespace {
 
+namespace fs = std::filesystem;
+
 class SkylogRun : public ::testing::Test {
 protected:
-    TSkylogOptions Options() const {
+    TSkylogOptions Options() {
         TSkylogOptions options;
         options.hostFileName = dir.File("host/ormawin");
         options.settingsFile = dir.File("config/Skylog.conf");
+        options.reporter = &boxes;
         return options;
     }
-    void TearDown() override { Settings() = TSkylogSettings{}; }
     test::TempDir dir;
+    RecordingMessageBoxes boxes;
 };
 
-TEST_F(SkylogRun, FirstRunCreatesWorkDirThenWritesSettingsAndListsAtItsEnd) {
-    {
-        TSkylog run(Options());
-        EXPECT_EQ(Settings().WorkDir, dir.File("host/Skylog/"));
-        EXPECT_TRUE(DirectoryExists(Settings().WorkDir));
-        EXPECT_FALSE(FileExists(dir.File("config/Skylog.conf")));  // written at the end only
-        EXPECT_NE(skylog::Run().Beacons, nullptr);
-        EXPECT_NE(skylog::Run().Tasks, nullptr);
-        EXPECT_NE(skylog::Run().Reader, nullptr);
-        EXPECT_EQ(run.HelpFile(), dir.File("share/doc/skylog/html/index.html"));
-    }
-    EXPECT_EQ(skylog::Run().Beacons, nullptr);
+TEST_F(SkylogRun, FirstRunCreatesWorkDirThenWritesSettingsAndListsWhenSaved) {
+    TSkylog run(Options());
+    run.Load();
+    EXPECT_EQ(run.WorkDir(), dir.File("host/Skylog/"));
+    EXPECT_TRUE(DirectoryExists(run.WorkDir()));
+    EXPECT_EQ(run.HelpFile(), dir.File("share/doc/skylog/html/index.html"));
+    EXPECT_FALSE(FileExists(dir.File("config/Skylog.conf")));  // written when saved only
+    EXPECT_TRUE(run.Save());
     const std::string conf = test::ReadText(dir.File("config/Skylog.conf"));
     EXPECT_EQ(conf,
               "WorkDir=" + dir.File("host/Skylog/") +
@@ -46,23 +49,24 @@ TEST_F(SkylogRun, FirstRunCreatesWorkDirThenWritesSettingsAndListsAtItsEnd) {
     EXPECT_EQ(TIniFile(w + "DcpList.inf").ReadInteger("General", "NbDCP", -1), 0);
     EXPECT_EQ(TIniFile(w + "Tasks.inf").ReadInteger("Tasks", "NbTasks", -1), 0);
     EXPECT_FALSE(FileExists(w + "Managers.inf"));
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(SkylogRun, ChangesOfOneRunAreSeenByTheNext) {
-    {
+TEST_F(SkylogRun, ChangesOfOneRunAreSeenByTheNextOnlyOnceSaved) {
+    for (bool save : {false, true}) {
         TSkylog run(Options());
-        Settings().LimitFutur = 9;
-        auto beacon = std::make_unique<TDCP>();
-        beacon->Name = "Lampedusa";
-        beacon->Number = "4711";
-        skylog::Run().Beacons->Add(std::move(beacon));
+        run.Load();
+        run.Settings().LimitFutur = 9;
+        run.Beacons().Add(run.Beacons().NewBeacon())->Name = "Lampedusa";
+        if (save) {
+            EXPECT_TRUE(run.Save());
+        }
     }
-    {
-        TSkylog run(Options());
-        EXPECT_EQ(Settings().LimitFutur, 9);
-        ASSERT_EQ(skylog::Run().Beacons->Count(), 1u);
-        EXPECT_EQ(skylog::Run().Beacons->Beacons[0]->Name, "Lampedusa");
-    }
+    TSkylog run(Options());
+    run.Load();
+    EXPECT_EQ(run.Settings().LimitFutur, 9);
+    ASSERT_EQ(run.Beacons().Count(), 1u);
+    EXPECT_EQ(run.Beacons().Beacons[0]->Name, "Lampedusa");
 }
 
 TEST_F(SkylogRun, MissingWorkDirIsCreatedWithItsParentsAndOverrideIsNotStored) {
@@ -71,19 +75,101 @@ TEST_F(SkylogRun, MissingWorkDirIsCreatedWithItsParentsAndOverrideIsNotStored) {
         store.WriteString("WorkDir", dir.File("deep/er/work/"));
         store.Save();
     }
-    {
-        TSkylog run(Options());
-        EXPECT_TRUE(DirectoryExists(dir.File("deep/er/work/")));
-    }
+    EXPECT_TRUE(DirectoryExists(TSkylog(Options()).WorkDir()));
+    EXPECT_TRUE(DirectoryExists(dir.File("deep/er/work/")));
     TSkylogOptions options = Options();
     options.workDirOverride = dir.File("other");
     {
         TSkylog run(options);
-        EXPECT_EQ(Settings().WorkDir, dir.File("other/"));
+        EXPECT_EQ(run.WorkDir(), dir.File("other/"));
+        EXPECT_TRUE(run.Save());
     }
     TSkylogSettings stored;
     stored.LoadSettings(TSettingsStore(dir.File("config/Skylog.conf")));
     EXPECT_EQ(stored.WorkDir, dir.File("deep/er/work/"));
+}
+
+// Two runs of one process, each on its own working directory, settings file and
+// reporter, reading files in turns: each ends exactly as a run alone on its files.
+class TwoRuns : public ::testing::Test {
+protected:
+    struct Run {
+        RecordingMessageBoxes boxes;
+        std::unique_ptr<TSkylog> skylog;
+    };
+    void Start(Run& run, const std::string& name, const std::string& badManagerLine = "") {
+        fs::create_directories(dir_.File(name + "/in"));
+        fs::copy_file(sample_ + "workdir/DcpList.inf", dir_.File(name + "/DcpList.inf"));
+        test::WriteText(dir_.File(name + "/Managers.inf"),
+                        ReadFileBytes(sample_ + "workdir/Managers.inf") + badManagerLine);
+        TSkylogOptions options;
+        options.hostFileName = dir_.File("host/ormawin");
+        options.settingsFile = dir_.File(name + ".conf");
+        options.workDirOverride = dir_.File(name);
+        options.host = host_;
+        options.reporter = &run.boxes;
+        run.skylog = std::make_unique<TSkylog>(options);
+        run.skylog->Load();
+    }
+    void Read(Run& run, const std::string& file) {
+        const std::string copy = run.skylog->WorkDir() + "in/" + file;
+        fs::copy_file(sample_ + "input/" + file, copy);
+        ASSERT_EQ(run.skylog->Reader().ReadFile(copy), 0);
+    }
+    // Every file a run stored, by its path in the working directory.
+    std::map<std::string, std::string> Stored(const Run& run) {
+        std::map<std::string, std::string> files;
+        const fs::path root = run.skylog->WorkDir();
+        for (const auto& entry : fs::recursive_directory_iterator(root))
+            if (entry.is_regular_file() && entry.path().extension() != ".lock" &&
+                entry.path().parent_path().filename() != "in")
+                files[fs::relative(entry.path(), root).string()] = ReadFileBytes(entry.path().string());
+        return files;
+    }
+
+    test::TempDir dir_;
+    const std::string sample_ = std::string(SKYLOG_SOURCE_DIR) + "/sample/";
+    std::unique_ptr<HostDataSet> hostData_ = LoadHostData(sample_ + "host/");
+    THostData host_ = HostDataOf(*hostData_);
+};
+
+TEST_F(TwoRuns, RunsOnTwoWorkDirsInOneProcessKeepApart) {
+    const std::string badLine = "x,Sans,Numéro,\r\n";
+    Run a, b;
+    Start(a, "a");
+    Start(b, "b", badLine);
+    a.skylog->Settings().LimitFutur = 9;
+    Read(a, "20050307_1.CNRS");
+    Read(b, "20050307_1.GOES");
+    Read(a, "20050307_1.NASA");
+    b.skylog->Beacons().FlushAll();
+    Read(a, "20050307_1.DCP");
+    Read(b, "20050307_1.BRU");
+    a.skylog->Beacons().FlushAll();
+    b.skylog->Beacons().FlushAll();
+    EXPECT_TRUE(a.skylog->Save() && b.skylog->Save());
+    EXPECT_TRUE(a.boxes.shown.empty());
+    EXPECT_EQ(b.boxes.Warnings().size(), 1u);  // its own Managers.inf only
+
+    Run aloneA, aloneB;
+    Start(aloneA, "aloneA");
+    Start(aloneB, "aloneB", badLine);
+    aloneA.skylog->Settings().LimitFutur = 9;
+    // The same reads and flushes, one run after the other.
+    for (const char* file : {"20050307_1.CNRS", "20050307_1.NASA", "20050307_1.DCP"}) Read(aloneA, file);
+    aloneA.skylog->Beacons().FlushAll();
+    for (const char* file : {"20050307_1.GOES", "20050307_1.BRU"}) {
+        Read(aloneB, file);
+        aloneB.skylog->Beacons().FlushAll();
+    }
+    EXPECT_TRUE(aloneA.skylog->Save() && aloneB.skylog->Save());
+    const auto storedA = Stored(a), storedB = Stored(b);
+    EXPECT_GT(storedA.size(), 10u);
+    EXPECT_NE(storedA, storedB);
+    EXPECT_EQ(storedA, Stored(aloneA));
+    EXPECT_EQ(storedB, Stored(aloneB));
+    EXPECT_EQ(TSettingsStore(dir_.File("a.conf")).ReadInteger("LimitFutur", 0), 9);
+    EXPECT_EQ(TSettingsStore(dir_.File("b.conf")).ReadInteger("LimitFutur", 0), 5);
 }
 
 }  // namespace

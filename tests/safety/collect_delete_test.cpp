@@ -33,9 +33,8 @@ class CollectDeleteTest : public ::testing::Test {
 protected:
     TempDir dir_;
     CheckingStore store_;
-    NullTaskProgress progress_;
+    TNullProgress progress_;
     RecordingMessageBoxes boxes_;
-    ScopedMessageBoxes scoped_{boxes_};
     const std::vector<std::string> names_{"a.CNRS", "b.DCP", "c.GOES"};
 
     void SetUp() override {
@@ -51,7 +50,7 @@ protected:
 TEST_F(CollectDeleteTest, FilesAreStillThereWhenTheirMessagesAreStored) {
     int presentAtFlush = -1;
     store_.onFlush = [&] { presentAtFlush = Present(); };
-    TGetFilesRun run(dir_.Path(), "*.*", true, store_, nullptr);
+    TGetFilesRun run(dir_.Path(), "*.*", true, store_, nullptr, boxes_);
     const TGetFilesResult result = run.Execute(progress_);
     EXPECT_EQ(presentAtFlush, 3);
     EXPECT_EQ(Present(), 0);
@@ -60,7 +59,7 @@ TEST_F(CollectDeleteTest, FilesAreStillThereWhenTheirMessagesAreStored) {
 
 TEST_F(CollectDeleteTest, AFailedSaveDeletesNothing) {
     store_.onFlush = [] { throw FileError("disque plein"); };
-    TGetFilesRun run(dir_.Path(), "*.*", true, store_, nullptr);
+    TGetFilesRun run(dir_.Path(), "*.*", true, store_, nullptr, boxes_);
     EXPECT_THROW((void)run.Execute(progress_), FileError);
     EXPECT_EQ(Present(), 3);
 }

@@ -32,7 +32,7 @@ protected:
         ForceDirectories(dir_.Path() + "DataDCP/Lampedusa");
         WriteText(Path(), content);
         if (journal) WriteText(AppendJournalPath(Path()), std::to_string(*journal) + "\n");
-        TDCPList list(dir_.File("DcpList.inf"));
+        TDCPList list(dir_.File("DcpList.inf"), Context());
         auto beacon = std::make_unique<TDCP>();
         beacon->Name = "Lampedusa";
         beacon->Number = "4711";

@@ -24,7 +24,7 @@ protected:
 
     // A beacon list of its own, as another program would have.
     TDCPList& Program() {
-        programs_.push_back(std::make_unique<TDCPList>(dir_.File("DcpList.inf")));
+        programs_.push_back(std::make_unique<TDCPList>(dir_.File("DcpList.inf"), Context()));
         return *programs_.back();
     }
     static TK7File& FileOf(TDCPList& list, uint8_t code = 0xA0, int32_t instrument = 45) {
@@ -39,8 +39,14 @@ protected:
     }
     static std::string Evt(uint8_t value) { return "1005" + ByteToHexString(value) + "FE05"; }
     std::string Path() const { return dir_.Path() + "DataK7/2005_03_07/P045_20050307.K7"; }
+    std::string ParamBlocOnDisk() const {
+        TK7File file;
+        EXPECT_TRUE(file.LoadFromFile(Path()));
+        return file.ParamBloc();
+    }
     std::vector<std::string> EventsOnDisk() const {
-        TK7File file(Path());
+        TK7File file;
+        EXPECT_TRUE(file.LoadFromFile(Path()));
         std::vector<std::string> texts;
         for (const auto& event : file.Events()) texts.push_back(event->Evt());
         return texts;
@@ -93,13 +99,13 @@ TEST_F(K7MergeTest, AFileCreatedMeanwhileIsMergedUnderTheItemsOwnHeader) {
     TDCPList& b = Program();
     AddEvent(FileOf(b, 0x20), 7);
     b.FlushAll();
-    ASSERT_EQ(TK7File(Path()).ParamBloc().substr(0, 2), "20");
+    ASSERT_EQ(ParamBlocOnDisk().substr(0, 2), "20");
 
     AddEvent(fileA, 8);
     AddEvent(fileA, 7);
     a.FlushK7ItemsOfDay(At(2005, 3, 7, 18, 0));
     EXPECT_EQ(EventsOnDisk(), (std::vector<std::string>{Evt(7), Evt(8)}));
-    EXPECT_EQ(TK7File(Path()).ParamBloc(), "A0" + std::string(510, '0'));  // the whole 256-byte header
+    EXPECT_EQ(ParamBlocOnDisk(), "A0" + std::string(510, '0'));  // the whole 256-byte header
 }
 
 TEST_F(K7MergeTest, StaleTemporaryFilesOfTheFileGoAtTheNextWrite) {

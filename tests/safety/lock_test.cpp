@@ -13,6 +13,7 @@
 
 #include "Common/FileUtil.h"
 #include "Common/WorkDirLock.h"
+#include "import/UDecodFile.h"
 #include "k7/UEvenement.h"
 #include "k7/UK7File.h"
 #include "tasks/TaskServices.h"
@@ -77,14 +78,17 @@ TEST_F(LockTest, StoreWritesWaitForAnotherProcess) {
 }
 
 TEST_F(LockTest, TaskRunsWaitForAnotherProcess) {
-    NullTaskProgress progress;
+    TNullProgress progress;
+    TDecodFile reader(List());
+    TRunStore store(reader, List());
+    TTaskServices services{env_.Env(), store, &progress, nullptr, {}};
     TTaskGetFiles collect;
     collect.InputDirectory = dir_.File("incoming");
     ForceDirectories(collect.InputDirectory);
-    EXPECT_TRUE(WaitsForAnotherProcess([&] { (void)collect.RunNow(progress); })) << "collection";
+    EXPECT_TRUE(WaitsForAnotherProcess([&] { (void)collect.RunNow(services); })) << "collection";
     TTaskMakeK7 rebuild;
     rebuild.NbDayToBuild = 1;
-    EXPECT_TRUE(WaitsForAnotherProcess([&] { (void)rebuild.RunNow(progress); })) << "K7 rebuild";
+    EXPECT_TRUE(WaitsForAnotherProcess([&] { (void)rebuild.RunNow(services); })) << "K7 rebuild";
 }
 
 TEST_F(LockTest, WithoutAnotherProcessNothingWaits) {

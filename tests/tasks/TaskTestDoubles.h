@@ -13,6 +13,7 @@
 #include "Common/MessageBoxes.h"
 #include "Common/UUtils.h"
 #include "tasks/TaskServices.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace skylog::test {
 
@@ -45,8 +46,9 @@ public:
     }
 };
 
-class RecordingProgress : public ITaskProgress {
+class RecordingProgress : public IProgress {
 public:
+    std::vector<std::string> captions;  // "+caption" at Begin, "-" at End
     std::vector<std::string> labels;
     std::vector<int> positions;
     int maximum = -1;
@@ -54,6 +56,8 @@ public:
     int cancelAfterChecks = -1;  // CancelRequested answers true from this check on
     bool cancelEnabled = true;
 
+    void Begin(std::string_view caption) override { captions.push_back("+" + std::string(caption)); }
+    void End() override { captions.emplace_back("-"); }
     void SetLabel(std::string_view text) override { labels.emplace_back(text); }
     void SetMaximum(int value) override { maximum = value; }
     void SetPosition(int value) override { positions.push_back(value); }
@@ -73,27 +77,19 @@ public:
     void RefreshDay() override { calls.push_back("refresh"); }
 };
 
-// The doubles above installed as the run's services, for the tasks' own Execute; the
-// clock is given back too.
+// The doubles above as the services of a run, for the tasks' own Execute, with a
+// clock the test sets.
 class TaskRunTest : public ::testing::Test {
 protected:
     FakeStore store;
     RecordingProgress progress;
     RecordingMainWindow mainWindow;
-    RecordingMessageBoxes boxes;
-    ScopedMessageBoxes scopedBoxes{boxes};
+    TestEnvironment env{"", 0};
+    RecordingMessageBoxes& boxes = env.boxes;
+    TTaskServices services{env.Env(), store, &progress, &mainWindow, {}};
 
-    void SetUp() override {
-        SetTaskStoreForTesting(&store);
-        SetMainWindowHook(&mainWindow);
-        SetTaskProgress(&progress);
-    }
-    void TearDown() override {
-        SetTaskStoreForTesting(nullptr);
-        SetMainWindowHook(nullptr);
-        SetTaskProgress(nullptr);
-        SetClockForTesting(std::nullopt);
-    }
+    void SetClock(TDateTime now) { env.clock.Set(now); }
+    [[nodiscard]] TDateTime Now() const { return env.clock.Now(); }
 };
 
 [[nodiscard]] inline TDateTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {

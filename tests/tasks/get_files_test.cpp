@@ -23,7 +23,7 @@ protected:
     }
     [[nodiscard]] bool Present(const std::string& name) const { return FileExists(dir.File(name)); }
     TGetFilesResult Collect(std::string_view mask, bool deleteAfter) {
-        TGetFilesRun run(dir.Path(), std::string(mask), deleteAfter, store, &mainWindow);
+        TGetFilesRun run(dir.Path(), std::string(mask), deleteAfter, store, &mainWindow, boxes);
         return run.Execute(progress);
     }
 };
@@ -53,7 +53,7 @@ TEST_F(GetFilesTest, NoFolderOrNoFileReportsNothingFoundAndStoresNothing) {
     // An empty folder name must not list the current folder.
     for (const std::string& folder : {std::string(), dir.File("missing/")}) {
         progress = {};
-        TGetFilesRun run(folder, "*.*", true, store, &mainWindow);
+        TGetFilesRun run(folder, "*.*", true, store, &mainWindow, boxes);
         const TGetFilesResult result = run.Execute(progress);
         EXPECT_TRUE(result.NothingFound);
         EXPECT_EQ(result.CloseCountdown, 10);
@@ -93,24 +93,25 @@ TEST_F(GetFilesTest, AFileThatFailsToReadIsReportedKeptAndTheOthersGoOn) {
 
 TEST_F(GetFilesTest, ARunStartsOnlyOnceAndWithoutDeletionTheFilesStay) {
     Put({"a.CNRS"});
-    TGetFilesRun run(dir.Path(), "*.CNRS", false, store, nullptr);
+    TGetFilesRun run(dir.Path(), "*.CNRS", false, store, nullptr, boxes);
     EXPECT_FALSE(run.Execute(progress).Skipped);
     EXPECT_TRUE(run.Execute(progress).Skipped);
     EXPECT_EQ(store.calls, (Strings{"read a.CNRS", "flush"}));
     EXPECT_TRUE(Present("a.CNRS"));
 }
 
-TEST_F(GetFilesTest, TaskExecuteClearsTheDueCallAndUsesTheInstalledServices) {
+TEST_F(GetFilesTest, TaskExecuteClearsTheDueCallAndUsesTheRunsServices) {
     Put({"x.GOES"});
     TTaskGetFiles task;
     task.InputDirectory = dir.Path().substr(0, dir.Path().size() - 1);  // without the trailing "/"
     task.ImportationMask = "*.GOES";
     task.SupprAfterAdd = true;
     task.DueCall = 45000;
-    task.Execute();
+    task.Execute(services);
     EXPECT_EQ(task.DueCall, 0);
     EXPECT_EQ(store.calls, (Strings{"read x.GOES", "flush"}));
     EXPECT_EQ(progress.maximum, 2);
+    EXPECT_EQ(progress.captions, (Strings{"+Importation des fichiers en cours...", "-"}));
     EXPECT_FALSE(Present("x.GOES"));
     EXPECT_EQ(mainWindow.calls.back(), "refresh");
 }

@@ -20,7 +20,7 @@ TEST_F(MakeK7Test, FromASpecialDateRewritesThatDayAndTheFollowingOnes) {
     task.FromSpecialDate = true;
     task.SpecialDate = At(2006, 3, 10);
     task.DueCall = 40000;
-    task.Execute();
+    task.Execute(services);
     EXPECT_EQ(task.DueCall, 0);
     EXPECT_EQ(store.calls, (Strings{"clear", "load 13/03/2006", "load 12/03/2006", "load 11/03/2006",
                                     "load 10/03/2006", "load 09/03/2006", "k7 12/03/2006", "k7 11/03/2006",
@@ -28,13 +28,14 @@ TEST_F(MakeK7Test, FromASpecialDateRewritesThatDayAndTheFollowingOnes) {
     EXPECT_EQ(progress.labels.front(), "Chargement DCP de la journée : 13/03/2006");
     EXPECT_EQ(progress.labels.back(), "Enregistrement K7 de la journée : 10/03/2006");
     EXPECT_EQ(progress.maximum, 100);
+    EXPECT_EQ(progress.captions, (Strings{"+Reconstruction des fichiers K7", "-"}));
     EXPECT_EQ(mainWindow.calls, Strings{"refresh"});
 }
 
 // From now, today is loaded but not rewritten. One day must still reach the end of the
 // bar; a hand-edited count of zero or below neither divides by zero nor loops.
 TEST_F(MakeK7Test, DayCountsFromNow) {
-    SetClockForTesting(At(2024, 5, 10, 14, 30));
+    SetClock(At(2024, 5, 10, 14, 30));
     struct Case {
         int days;
         bool fromUnsetDate;  // a special date asked for but never picked: still from now
@@ -56,7 +57,7 @@ TEST_F(MakeK7Test, DayCountsFromNow) {
         TTaskMakeK7 task;
         task.NbDayToBuild = c.days;
         task.FromSpecialDate = c.fromUnsetDate;
-        task.Execute();
+        task.Execute(services);
         EXPECT_EQ(store.calls, c.calls) << c.days << " days";
         EXPECT_EQ(progress.positions, c.positions) << c.days << " days";
     }
@@ -69,7 +70,7 @@ TEST_F(MakeK7Test, ADayThatFailsIsReportedAndTheOthersAreRebuilt) {
     store.onFlushDay = [](TDateTime day) {
         if (day == At(2006, 3, 11)) throw FileError("disque plein");
     };
-    TMakeK7Run run(3, At(2006, 3, 13), store, &mainWindow);
+    TMakeK7Run run(3, At(2006, 3, 13), store, &mainWindow, boxes);
     const TMakeK7Result result = run.Execute(progress);
     EXPECT_EQ(result.LoadedDays.size(), 5u);
     EXPECT_EQ(result.WrittenDays.size(), 3u);

@@ -23,15 +23,15 @@ constexpr double kMinute = 1.0 / 1440;
 constexpr double kHour = 1.0 / 24;
 constexpr double kTolerance = 1e-9;
 
-using ScheduleTest = test::TaskRunTest;  // gives the clock back after each test
+using ScheduleTest = test::TaskRunTest;
 
 // Counts its runs; may run something of its own inside.
 class CountingTask : public TTask {
 public:
     int runs = 0;
     std::function<void()> during;
-    void Execute() override {
-        TTask::Execute();
+    void Execute(TTaskServices& services) override {
+        TTask::Execute(services);
         ++runs;
         if (during) during();
     }
@@ -79,25 +79,25 @@ TEST_F(ScheduleTest, SwitchingAutomaticModeOnDropsMissedCallsAndRunsAtTheNextGri
     TTask* missed = list.Add(std::make_unique<TTask>());
     missed->NextCall = At(2024, 5, 10, 9, 0);  // a single call that came while inactive
 
-    SetClockForTesting(At(2024, 5, 10, 10, 30));
-    list.UpdateCalls();
+    SetClock(At(2024, 5, 10, 10, 30));
+    list.UpdateCalls(Now());
     EXPECT_EQ(NextCallString(*missed), "Annulée (Tâches non actives)");
-    list.CancelDueCalls();
+    list.CancelDueCalls(Now());
     EXPECT_EQ(NextCallString(*missed), "Terminée");
-    list.ExecuteDueTasks();
+    list.ExecuteDueTasks(services);
     EXPECT_EQ(task->runs, 0);
 
-    SetClockForTesting(At(2024, 5, 10, 10, 59, 59));
-    list.ExecuteDueTasks();
+    SetClock(At(2024, 5, 10, 10, 59, 59));
+    list.ExecuteDueTasks(services);
     EXPECT_EQ(task->runs, 0);
 
-    SetClockForTesting(At(2024, 5, 10, 11, 0, 1));  // the first tick after 11:00
-    list.ExecuteDueTasks();
+    SetClock(At(2024, 5, 10, 11, 0, 1));  // the first tick after 11:00
+    list.ExecuteDueTasks(services);
     EXPECT_EQ(task->runs, 1);
     EXPECT_EQ(task->DueCall, 0);
     EXPECT_NEAR(task->NextCall, At(2024, 5, 10, 12, 0), kTolerance);
     EXPECT_EQ(NextCallString(*task), "10/05/2024 12:00:00");
-    list.ExecuteDueTasks();
+    list.ExecuteDueTasks(services);
     EXPECT_EQ(task->runs, 1);
 }
 
@@ -163,7 +163,7 @@ TEST(CatchUpSchedule, ComputedCatchUpMatchesSteppingForManyRandomCases) {
 }
 
 TEST_F(ScheduleTest, ATickDuringARunningTaskStartsNothingAndAFailureReleasesTheGuard) {
-    SetClockForTesting(At(2024, 5, 10, 10, 30));
+    SetClock(At(2024, 5, 10, 10, 30));
     TTasksList list;
     auto* first = static_cast<CountingTask*>(list.Add(std::make_unique<CountingTask>()));
     auto* second = static_cast<CountingTask*>(list.Add(std::make_unique<CountingTask>()));
@@ -171,10 +171,10 @@ TEST_F(ScheduleTest, ATickDuringARunningTaskStartsNothingAndAFailureReleasesTheG
     bool sawRunning = false;
     first->during = [&] {
         sawRunning = list.Running();
-        list.ExecuteDueTasks();  // the automatic-mode timer firing inside the run
+        list.ExecuteDueTasks(services);  // the automatic-mode timer firing inside the run
         EXPECT_EQ(second->runs, 0);
     };
-    list.ExecuteDueTasks();
+    list.ExecuteDueTasks(services);
     EXPECT_TRUE(sawRunning);
     EXPECT_EQ(first->runs, 1);
     EXPECT_EQ(second->runs, 1);
@@ -182,7 +182,7 @@ TEST_F(ScheduleTest, ATickDuringARunningTaskStartsNothingAndAFailureReleasesTheG
 
     first->NextCall = At(2024, 5, 10, 10, 15);
     first->during = [] { throw std::runtime_error("disk full"); };
-    EXPECT_THROW(list.ExecuteDueTasks(), std::runtime_error);
+    EXPECT_THROW(list.ExecuteDueTasks(services), std::runtime_error);
     EXPECT_FALSE(list.Running());
 }
 

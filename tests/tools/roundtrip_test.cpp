@@ -14,15 +14,12 @@
 #include <vector>
 
 #include "Common/FileUtil.h"
-#include "Common/RunObjects.h"
-#include "Common/Settings.h"
 #include "dcp/UDCPList.h"
 #include "import/UDecodFile.h"
 #include "k7/HostDataLoader.h"
-#include "k7/UDCP_to_K7.h"
 #include "k7/UEvenement.h"
 #include "k7/UK7File.h"
-#include "managers/UManagers.h"
+#include "plugin/USkylog.h"
 #include "tests/support/TempDir.h"
 #include "tools/gen/RandomSet.h"
 
@@ -33,40 +30,30 @@ namespace fs = std::filesystem;
 
 class RoundTrip : public ::testing::Test {
 protected:
-    RoundTrip() : saved_(Settings()) {
-        host_ = LoadHostData(std::string(SKYLOG_SOURCE_DIR) + "/sample/host");
-        InstallHostData(*host_);
-    }
-    ~RoundTrip() override {
-        beacons_.reset();
-        skylog::Run() = TRunObjects{};
-        UninstallHostData();
-        Settings() = saved_;
-    }
-
-    // Writes the set into a folder of its own, points a run at its working directory and
+    // Writes the set into a folder of its own, starts a run on its working directory and
     // imports every file `rounds` times, flushing and clearing after each round as the
     // main window does.
-    void Import(const GeneratedSet& set, int rounds, const std::string& folder) {
+    void Import(const GeneratedSet& set, int rounds, const std::string& folder, bool dayFirst) {
         WriteGeneratedSet(set, folder);
         work_ = folder + "workdir/";
-        Settings().WorkDir = work_;
-        managers_ = std::make_unique<TManagerList>(work_ + "Managers.inf");
-        skylog::Run().Managers = managers_.get();
-        beacons_ = std::make_unique<TDCPList>(work_ + "DcpList.inf");
-        skylog::Run().Beacons = beacons_.get();
-        skylog::Run().Reader = &reader_;
-        skylog::Run().Converter = &converter_;
+        TSkylogOptions options;
+        options.settingsFile = folder + "Skylog.conf";
+        options.workDirOverride = work_;
+        options.host = HostDataOf(*host_);
+        options.reporter = &boxes_;
+        run_ = std::make_unique<TSkylog>(options);
+        run_->Settings().DCPDateNew = dayFirst;
+        run_->Load();
         for (int round = 0; round < rounds; ++round) {
             for (const GeneratedFile& file : set.files) {
                 // The reader rewrites its input in place; each round reads a fresh copy.
                 const std::string path = folder + "input/" + file.name;
                 WriteFileAtomic(path, file.bytes);
-                ASSERT_EQ(reader_.ReadFile(path), 0) << file.name;
+                ASSERT_EQ(run_->Reader().ReadFile(path), 0) << file.name;
             }
-            beacons_->FlushAll();
+            run_->Beacons().FlushAll();
             RecordBlockErrors();
-            beacons_->ClearAll();
+            run_->Beacons().ClearAll();
         }
     }
 
@@ -74,7 +61,7 @@ protected:
     // are the generator's deliberate defects, the others point at the culprit.
     void RecordBlockErrors() {
         blockErrors_.clear();
-        for (const auto& beacon : beacons_->Beacons)
+        for (const auto& beacon : run_->Beacons().Beacons)
             for (const auto& block : beacon->Blocks)
                 for (const TDCPDataError& e : block->Errors)
                     blockErrors_ += block->Header + ": " + std::to_string(e.Code) + " " + e.S1 + "\n";
@@ -87,7 +74,8 @@ protected:
         if (!fs::exists(root)) return files;
         for (const auto& entry : fs::recursive_directory_iterator(root)) {
             if (!entry.is_regular_file()) continue;
-            TK7File k7(entry.path().string());
+            TK7File k7;
+            EXPECT_TRUE(k7.LoadFromFile(entry.path().string()));
             std::vector<std::string>& events = files["DataK7/" + fs::relative(entry.path(), root).generic_string()];
             for (const auto& e : k7.Events()) events.push_back(e->Evt());
         }
@@ -114,14 +102,11 @@ protected:
         if (HasFailure()) ADD_FAILURE() << "decoding errors of the last round:\n" << blockErrors_;
     }
 
-    TSkylogSettings saved_;
-    std::unique_ptr<HostDataSet> host_;
+    std::unique_ptr<HostDataSet> host_ = LoadHostData(std::string(SKYLOG_SOURCE_DIR) + "/sample/host");
+    RecordingMessageBoxes boxes_;
     std::string work_;
-    std::unique_ptr<TManagerList> managers_;
-    std::unique_ptr<TDCPList> beacons_;
+    std::unique_ptr<TSkylog> run_;
     std::string blockErrors_;
-    TDecodFile reader_;
-    TDCP_to_K7 converter_;
 };
 
 RandomConfig Config(uint64_t seed, bool defects, int messages = 150, int beacons = 4, int filesPerFormat = 2) {
@@ -164,11 +149,10 @@ TEST_F(RoundTrip, ImportsGiveExactlyTheGeneratedEvents) {
         const GeneratedSet set = GenerateRandomSet(c.config);
         continuations += set.continuations;
         defects += set.defects.size();
-        Settings().DCPDateNew = c.config.dayFirst;
         test::TempDir dir;
-        Import(set, c.rounds, dir.Path());
+        Import(set, c.rounds, dir.Path(), c.config.dayFirst);
         ExpectExactly(set);
-        beacons_.reset();
+        run_.reset();
         if (HasFailure()) break;
     }
     EXPECT_GT(continuations, 10);

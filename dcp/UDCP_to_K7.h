@@ -1,7 +1,8 @@
 #pragma once
 // Conversion of the scenarios a beacon message carries (6-bit text) into the K7
 // events the instrument itself would have recorded. One converter exists per run;
-// the first-level decoding of a block offers it every possible scenario marker.
+// the first-level decoding of a block offers it every possible scenario marker, and
+// it files the events into the K7 files of the block's beacon.
 
 #include <array>
 #include <cstdint>
@@ -10,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "Common/Clock.h"
 #include "Common/DateTime.h"
+#include "Common/Settings.h"
 
 namespace skylog {
 
@@ -102,7 +105,10 @@ public:
 
 class TDCP_to_K7 {
 public:
-    TDCP_to_K7();
+    // The decoding settings (DecodBadJump, DecodBadFE, ImprobableDateDecod, LimitPasse,
+    // LimitFutur) are read at each conversion; the clock gives the reference year of
+    // an undated block. Both must outlive the converter.
+    TDCP_to_K7(const TSkylogSettings& settings, const IClock& clock);
     TDCP_to_K7(const TDCP_to_K7&) = delete;
     TDCP_to_K7& operator=(const TDCP_to_K7&) = delete;
 
@@ -123,6 +129,8 @@ private:
     void FileEvent(TDCPDataBloc& block, std::span<const uint8_t> bytes, const Reading& reading) const;
 
     static constexpr std::array<uint8_t, 3> kLongLayoutTypes{0xA0, 0xB9, 0xBB};
+    const TSkylogSettings& settings_;
+    const IClock& clock_;
     std::vector<std::unique_ptr<TDCP_Scn>> layouts_;
     // The year of the block date read last (date 0: none yet); reading is const, and
     // one converter serves one run, on one thread.

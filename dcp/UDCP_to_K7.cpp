@@ -1,4 +1,4 @@
-#include "k7/UDCP_to_K7.h"
+#include "dcp/UDCP_to_K7.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,6 @@
 #include <cstring>
 #include <utility>
 
-#include "Common/Settings.h"
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDCPReport.h"
@@ -260,7 +259,7 @@ struct TDCP_to_K7::Reading {
     std::string improbableDate;
 };
 
-TDCP_to_K7::TDCP_to_K7() {
+TDCP_to_K7::TDCP_to_K7(const TSkylogSettings& settings, const IClock& clock) : settings_(settings), clock_(clock) {
     const std::span<const uint8_t> all;
     const std::span<const uint8_t> longTypes(kLongLayoutTypes);
     auto add = [this](uint8_t code, uint8_t type, int32_t length, std::span<const uint8_t> allowed,
@@ -329,7 +328,7 @@ void TDCP_to_K7::Convert(TDCPDataBloc& block, TDCPDataBloc* next, int32_t index)
 void TDCP_to_K7::ReadScenario(TDCP_Scn& layout, TDCPDataBloc& block, TDCPDataBloc* next,
                               Reading& reading) const {
     if (block.Date == 0) {
-        reading.referenceYear = DecodeDate(CurrentDateTime()).year;
+        reading.referenceYear = DecodeDate(clock_.Now()).year;
     } else {
         // A block's scenarios share its date: its year is worked out once.
         if (block.Date != yearCache_.date) yearCache_ = {block.Date, DecodeDate(block.Date).year};
@@ -422,7 +421,7 @@ bool TDCP_to_K7::ReadField(TDCP_Scn& layout, const TDCP_ScnDesc& run, int32_t re
             const bool valid = month >= 1 && month <= 12 && day >= 1 && day <= 31 &&
                                TryEncodeDate(year, month, day, date);
             cursor.Mark(0, 3, valid ? kByteTime : kByteMalformed);
-            const TSkylogSettings& settings = Settings();
+            const TSkylogSettings& settings = settings_;
             if (valid && !settings.ImprobableDateDecod && block.Date != 0) {
                 const auto days = static_cast<int64_t>(std::trunc(date - block.Date + 0.5));
                 if (days > settings.LimitFutur || days < -static_cast<int64_t>(settings.LimitPasse)) {
@@ -491,7 +490,7 @@ bool TDCP_to_K7::ReadField(TDCP_Scn& layout, const TDCP_ScnDesc& run, int32_t re
 }
 
 void TDCP_to_K7::FileEvent(TDCPDataBloc& block, std::span<const uint8_t> bytes, const Reading& reading) const {
-    const TSkylogSettings& settings = Settings();
+    const TSkylogSettings& settings = settings_;
     auto fileOf = [&block](TDateTime date) -> TK7File* {
         return block.Beacon != nullptr ? block.Beacon->GetK7File(date, block.InstrumentNumber, block.InstrumentCode)
                                        : nullptr;

@@ -1,0 +1,9 @@
+#include "Common/Clock.h"
+
+#include "Common/UUtils.h"
+
+namespace skylog {
+
+TDateTime TSystemClock::Now() const { return CurrentDateTime(); }
+
+}  // namespace skylog
