@@ -122,15 +122,33 @@ void scheduleParameters(const Args& args, TTask& task, TDateTime now) {
 
 // ---- handlers ----
 
+// What the task works on: the folder and mask of a collection, the days of a rebuild.
+std::string parametersText(const TTask& task) {
+    if (const auto* collect = dynamic_cast<const TTaskGetFiles*>(&task)) {
+        std::string text = "répertoire " + collect->InputDirectory + ", masque " + collect->ImportationMask;
+        if (collect->SupprAfterAdd) text += ", fichiers supprimés après l'ajout";
+        return text;
+    }
+    if (const auto* rebuild = dynamic_cast<const TTaskMakeK7*>(&task)) {
+        const std::string days = std::to_string(rebuild->NbDayToBuild) + " jour(s) ";
+        if (rebuild->FromSpecialDate && rebuild->SpecialDate != 0)
+            return days + "à partir du " + FormatShortDate(rebuild->SpecialDate);
+        return days + "avant le jour du lancement";
+    }
+    return {};
+}
+
+// One line of "tasks list", tab-separated: index, name, next call, period, parameters.
+std::string taskLine(size_t index, const TTask& task) {
+    return std::to_string(index) + '\t' + task.Name() + '\t' + NextCallString(task) + '\t' +
+           task.PeriodicityString() + '\t' + parametersText(task);
+}
+
 int listTasks(const Args& args, const Options& options) {
     args.ExpectPositional(0, 0);
     const TTasksList& list = *taskList(options);
     // Shown as stored: listing must not move a schedule nor drop a pending call.
-    for (size_t i = 0; i < list.Count(); ++i) {
-        const TTask& task = *list[i];
-        std::cout << i << '\t' << task.Name() << '\t' << NextCallString(task) << '\t' << task.PeriodicityString()
-                  << '\n';
-    }
+    for (size_t i = 0; i < list.Count(); ++i) std::cout << taskLine(i, *list[i]) << '\n';
     return kExitOk;
 }
 
@@ -148,13 +166,18 @@ int runDueTasks(const Args& args, const Options& options) {
 int addTask(std::unique_ptr<TTask> task, const Args& args, const Options& options) {
     args.ExpectPositional(0, 0);
     scheduleParameters(args, *task, options.run->Clock().Now());
-    if (auto* collect = dynamic_cast<TTaskGetFiles*>(task.get())) collectParameters(args, *collect);
+    if (auto* collect = dynamic_cast<TTaskGetFiles*>(task.get())) {
+        collectParameters(args, *collect);
+        // Added all the same: the folder may be mounted or made later.
+        if (!DirectoryExists(collect->InputDirectory))
+            std::cerr << "skylog: attention, le répertoire " << collect->InputDirectory
+                      << " n'existe pas : la collecte échouera tant qu'il manquera\n";
+    }
     if (auto* rebuild = dynamic_cast<TTaskMakeK7*>(task.get())) rebuildParameters(args, *rebuild);
     TTasksList& list = *taskList(options);
     const TTask* added = list.Add(std::move(task));
     saveTasks(list, options);
-    std::cout << list.Count() - 1 << '\t' << added->Name() << '\t' << NextCallString(*added) << '\t'
-              << added->PeriodicityString() << '\n';
+    std::cout << taskLine(list.Count() - 1, *added) << '\n';
     return kExitOk;
 }
 
@@ -173,8 +196,12 @@ int removeTask(const Args& args, const Options& options) {
     const auto index = ParseInt32(text);
     if (!index || *index < 0 || static_cast<size_t>(*index) >= list.Count())
         throw UsageError("pas de tâche " + text + " (" + std::to_string(list.Count()) + " tâches)");
+    const TTask& task = *list[static_cast<size_t>(*index)];
+    const std::string removed = "tâche " + text + " supprimée : " + task.Name() + " (" + parametersText(task) +
+                                ", " + task.PeriodicityString() + ")";
     list.Delete(static_cast<size_t>(*index));
     saveTasks(list, options);
+    std::cerr << removed << '\n';
     return kExitOk;
 }
 
@@ -184,7 +211,11 @@ int collectNow(const Args& args, const Options& options) {
     collectParameters(args, task);
     // The run cannot tell a mistyped folder from an empty one; here that is a failure.
     if (!DirectoryExists(task.InputDirectory)) {
-        std::cerr << "skylog: répertoire introuvable : " << task.InputDirectory << '\n';
+        if (FileExists(task.InputDirectory))
+            std::cerr << "skylog: " << task.InputDirectory << " est un fichier, pas un répertoire (skylog import "
+                      << task.InputDirectory << " le lit)\n";
+        else
+            std::cerr << "skylog: répertoire introuvable : " << task.InputDirectory << '\n';
         return kExitFailure;
     }
     TGetFilesResult result;

@@ -80,6 +80,13 @@ int unknownCommand(const std::vector<std::string>& words) {
     }
     if (known == words.size()) {
         std::cerr << "skylog: " << group << " demande une sous-commande\n";
+    } else if (known == 0 && words[0].size() > 1 && words[0][0] == '-') {
+        // Before the command only the global options stand.
+        std::vector<std::string> globals;
+        for (const OptionHelp& o : GlobalOptionHelp()) globals.emplace_back(o.name);
+        std::cerr << "skylog: option inconnue : " << words[0];
+        if (const auto near = NearestName(words[0], globals)) std::cerr << " (vouliez-vous dire " << *near << " ?)";
+        std::cerr << '\n';
     } else {
         std::cerr << "skylog: " << (known == 0 ? "commande inconnue : " : "sous-commande inconnue : ")
                   << (known == 0 ? "" : group + " ") << words[known];

@@ -155,6 +155,7 @@ TEST_F(Cli, MistakesAreNamedWithWhatWasMeant) {
                 {"tasks", 2, "skylog: tasks demande une sous-commande\n"},
                 {"report --dya 2005-03-07", 2, "option inconnue : --dya (vouliez-vous dire --day ?)\nusage: skylog report"},
                 {"import --wrokdir x", 2, "(vouliez-vous dire --workdir ?)"},
+                {"--vresion", 2, "skylog: option inconnue : --vresion (vouliez-vous dire --version ?)\n"},
                 {"report --day 2005-02-31", 2,
                  "--day : date inexistante : 2005-02-31 (forme attendue AAAA-MM-JJ, par exemple 2005-03-07)"},
                 {"report --day 07/03/2005", 2, "--day : date illisible : 07/03/2005"},
@@ -176,6 +177,7 @@ TEST_F(Cli, MistakesAreNamedWithWhatWasMeant) {
                 {"k7 dump '" + dir.File("in") + "'", 1, "in : c'est un répertoire"},
                 {"k7 dump '" + dir.File("in/20050307_1.BRU") + "'", 1, "20050307_1.BRU n'est pas un fichier K7"},
                 {"k7 dump '" + dir.File("wd/DcpList.inf") + "'", 1, "n'est pas un fichier K7 (fichier texte)"},
+                {"collect --dir '" + dir.File("wd/DcpList.inf") + "'", 1, "DcpList.inf est un fichier, pas un répertoire"},
                 {"--workdir '" + dir.File("new") + "' beacons list", 0, "skylog: répertoire de travail créé : <W>/new\n"}},
                err);
 }
@@ -332,6 +334,19 @@ TEST_F(ConfigCli, RemovalsAndRename) {
     ASSERT_EQ(Skylog("assoc remove 'Avignon 2' 0"), 0) << err;
     ASSERT_EQ(Skylog("beacons remove 'Avignon 2' --yes"), 0) << err;
     EXPECT_EQ(ReadText(dir.File("wd/DcpList.inf")), "[General]\r\nNbDCP=0\r\n");
+}
+
+// A collection of a folder that does not exist is added with a warning and fails when
+// it runs; a removal names the task removed.
+TEST_F(Cli, TasksSayWhatTheyDo) {
+    const std::string before = "2026-01-01 09:00:00";
+    ASSERT_EQ(Skylog("tasks add collect --dir '" + dir.File("nowhere") + "' --at '2026-01-01 10:00'", before), 0);
+    EXPECT_NE(err.find("attention, le répertoire <W>/nowhere n'existe pas"), std::string::npos) << err;
+    EXPECT_EQ(Skylog("tasks run", "2026-01-01 10:00:30"), 1);
+    EXPECT_NE(err.find("tâche 0 (Ajout de fichiers balise) : répertoire introuvable : <W>/nowhere\n"),
+              std::string::npos) << err;
+    ASSERT_EQ(Skylog("tasks remove 0", before), 0);
+    EXPECT_EQ(err, "tâche 0 supprimée : Ajout de fichiers balise (répertoire <W>/nowhere, masque *.*, Appel unique)\n");
 }
 
 }  // namespace
