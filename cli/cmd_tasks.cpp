@@ -155,12 +155,20 @@ int listTasks(const Args& args, const Options& options) {
 int runDueTasks(const Args& args, const Options& options) {
     args.ExpectPositional(0, 0);
     TTasksList& list = *taskList(options);
+    std::vector<size_t> ran;
     {
         TerminalProgress progress(*options.run);
-        list.ExecuteDueTasks(options.run->TaskServices());
+        ran = list.ExecuteDueTasks(options.run->TaskServices());
     }
     saveTasks(list, options);
-    return kExitOk;
+    int status = kExitOk;
+    for (const size_t i : ran) {
+        const TTask& task = *list[i];
+        if (!task.LastRun.Failed) continue;
+        std::cerr << "skylog: tâche " << i << " (" << task.Name() << ") : " << task.LastRun.Problem << '\n';
+        status = kExitFailure;
+    }
+    return status;
 }
 
 int addTask(std::unique_ptr<TTask> task, const Args& args, const Options& options) {

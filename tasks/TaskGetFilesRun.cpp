@@ -31,6 +31,7 @@ TGetFilesResult TGetFilesRun::Execute(IProgress& progress) {
     const auto files = ListFiles(inputDirectory_, mask_);
     if (inputDirectory_.empty() || !files || files->empty()) {
         result.NothingFound = true;
+        result.FolderMissing = !DirectoryExists(inputDirectory_);
         result.CloseCountdown = kCloseAfterNothingFound;
         progress.SetLabel(kGetFilesNothingFound);
         return result;

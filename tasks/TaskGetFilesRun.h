@@ -25,6 +25,7 @@ inline constexpr int kCloseAfterImport = 1;
 struct TGetFilesResult {
     bool Skipped = false;       // the run had already been started
     bool NothingFound = false;  // no folder, or no file matching the mask
+    bool FolderMissing = false;  // no folder named, or no folder of that name
     bool Cancelled = false;
     std::vector<std::string> ReadFiles;          // read (and deleted when asked)
     std::vector<std::string> UnrecognisedFiles;  // format not recognised: left in place

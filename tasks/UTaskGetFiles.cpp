@@ -30,7 +30,19 @@ std::string TTaskGetFiles::GetName() const { return "Ajout de fichiers balise"; 
 
 void TTaskGetFiles::Execute(TTaskServices& services) {
     DueCall = 0;
-    (void)RunNow(services);
+    LastRun = {};
+    const TGetFilesResult result = RunNow(services);
+    // A folder that is not there is a failure: the run cannot tell it from an empty
+    // one, and a mistyped or unmounted folder would otherwise go unseen.
+    if (result.FolderMissing) {
+        LastRun.Failed = true;
+        LastRun.Problem = InputDirectory.empty() ? std::string("aucun répertoire à collecter")
+                                                 : "répertoire introuvable : " + InputDirectory;
+    } else if (!result.FailedFiles.empty()) {
+        LastRun.Failed = true;
+        LastRun.Problem = std::to_string(result.FailedFiles.size()) + " fichier(s) non lu(s), laissé(s) dans " +
+                          InputDirectory;
+    }
 }
 
 // The whole run holds the working directory lock: a scheduled run and the desktop

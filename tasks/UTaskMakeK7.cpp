@@ -29,7 +29,12 @@ std::string TTaskMakeK7::GetName() const { return "Reconstruction des fichiers K
 
 void TTaskMakeK7::Execute(TTaskServices& services) {
     DueCall = 0;
-    (void)RunNow(services);
+    LastRun = {};
+    const TMakeK7Result result = RunNow(services);
+    for (const std::string& failure : result.Failures) {
+        LastRun.Failed = true;
+        LastRun.Problem += (LastRun.Problem.empty() ? "" : " ; ") + failure;
+    }
 }
 
 // The whole run holds the working directory lock: a scheduled run and the desktop

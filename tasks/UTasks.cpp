@@ -77,7 +77,10 @@ std::string NextCallString(const TTask& task) {
 void TTask::Assign(const TTask& /*source*/) {}
 std::string TTask::GetDescription() const { return {}; }
 std::string TTask::GetName() const { return {}; }
-void TTask::Execute(TTaskServices& /*services*/) { DueCall = 0; }
+void TTask::Execute(TTaskServices& /*services*/) {
+    DueCall = 0;
+    LastRun = {};
+}
 void TTask::Configure(TTaskServices& /*services*/) {}
 
 bool TTask::IsCallDue(TDateTime now) {
@@ -161,8 +164,9 @@ void TTasksList::CancelDueCalls(TDateTime now) {
         if (task->IsCallDue(now)) task->DueCall = 0;
 }
 
-void TTasksList::ExecuteDueTasks(TTaskServices& services) {
-    if (running_) return;
+std::vector<size_t> TTasksList::ExecuteDueTasks(TTaskServices& services) {
+    std::vector<size_t> ran;
+    if (running_) return ran;
     running_ = true;
     struct ResetOnExit {
         bool& flag;
@@ -172,8 +176,11 @@ void TTasksList::ExecuteDueTasks(TTaskServices& services) {
     // looked at afresh after each task.
     for (size_t i = 0; i < items_.size(); ++i) {
         TTask* task = items_[i].get();
-        if (task->IsCallDue(services.Env.Clock.Now())) task->Execute(services);
+        if (!task->IsCallDue(services.Env.Clock.Now())) continue;
+        task->Execute(services);
+        ran.push_back(i);
     }
+    return ran;
 }
 
 void TTasksList::LoadFromFile(std::string_view path) {

@@ -15,6 +15,13 @@ namespace skylog {
 
 struct TTaskServices;
 
+// What a task's last run came to, for the front end's account of a tick (a line of
+// its own, a run journal); set by Execute.
+struct TTaskRunReport {
+    bool Failed = false;
+    std::string Problem;  // why it failed, as a message
+};
+
 class TTask {
 public:
     TTask() = default;
@@ -28,14 +35,15 @@ public:
     int ImageIndex = 0;
     int Type = -1;
     TDateTime DueCall = 0;   // the call that has come due and not been run or dropped
+    TTaskRunReport LastRun;  // not stored
 
     // Copies the type's own parameters when the source is of the same type; the
     // schedule is not copied.
     virtual void Assign(const TTask& source);
     [[nodiscard]] virtual std::string GetDescription() const;
     [[nodiscard]] virtual std::string GetName() const;
-    // Runs the task's work with the run's services and returns when it is over.
-    // Overrides first clear DueCall.
+    // Runs the task's work with the run's services and returns when it is over;
+    // LastRun then says how it went. Overrides first clear DueCall.
     virtual void Execute(TTaskServices& services);
     // Opens the type's parameter dialog when the front end provides one.
     virtual void Configure(TTaskServices& services);
@@ -90,8 +98,9 @@ public:
     void CancelDueCalls(TDateTime now);
     // Runs every task due at the services' clock, one after the other. A call made
     // while a task of this list is running (a timer tick during a collection) starts
-    // nothing: the due tasks run at a later call.
-    void ExecuteDueTasks(TTaskServices& services);
+    // nothing: the due tasks run at a later call. The positions of the tasks run, in
+    // order (their LastRun says how each went).
+    std::vector<size_t> ExecuteDueTasks(TTaskServices& services);
     [[nodiscard]] bool Running() const { return running_; }
 
     void LoadFromFile(std::string_view path);
