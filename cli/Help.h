@@ -35,6 +35,10 @@ struct CommandHelp {
 [[nodiscard]] std::span<const CommandHelp> CommandHelpTable();
 // The options every command accepts, before or after its name.
 [[nodiscard]] std::span<const OptionHelp> GlobalOptionHelp();
+// The environment variables the program reads (name and text; no value).
+[[nodiscard]] std::span<const OptionHelp> EnvironmentHelp();
+// "skylog [--workdir DIR] ... COMMAND [ARGS...]"
+[[nodiscard]] std::string_view ProgramSynopsis();
 [[nodiscard]] const CommandHelp* FindCommandHelp(std::string_view name);
 [[nodiscard]] const OptionHelp* FindOption(const CommandHelp& command, std::string_view name);
 

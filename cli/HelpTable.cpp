@@ -151,11 +151,11 @@ constexpr CommandHelp kCommands[] = {
 };
 
 constexpr std::string_view kProgramSynopsis = "skylog [--workdir DIR] [--host-data DIR] COMMAND [ARGS...]";
-constexpr std::string_view kEnvironment =
-    "environment:\n"
-    "  SKYLOG_SETTINGS   the settings file\n"
-    "  SKYLOG_HOST_DATA  the host data folder\n"
-    "  SKYLOG_NOW        a fixed clock, \"YYYY-MM-DD hh:mm:ss\" (tests)\n";
+constexpr OptionHelp kEnvironment[] = {
+    {"SKYLOG_SETTINGS", "", "the settings file"},
+    {"SKYLOG_HOST_DATA", "", "the host data folder"},
+    {"SKYLOG_NOW", "", "a fixed clock, \"YYYY-MM-DD hh:mm:ss\" (tests)"},
+};
 
 void printOptions(std::span<const OptionHelp> options, std::ostream& out) {
     size_t width = 0;
@@ -176,6 +176,8 @@ bool inGroup(std::string_view name, std::string_view group) {
 
 std::span<const CommandHelp> CommandHelpTable() { return kCommands; }
 std::span<const OptionHelp> GlobalOptionHelp() { return kGlobal; }
+std::span<const OptionHelp> EnvironmentHelp() { return kEnvironment; }
+std::string_view ProgramSynopsis() { return kProgramSynopsis; }
 
 const CommandHelp* FindCommandHelp(std::string_view name) {
     for (const CommandHelp& c : kCommands)
@@ -208,7 +210,12 @@ void PrintGeneralHelp(std::ostream& out) {
         out << "  " << c.name << std::string(width - c.name.size() + 2, ' ') << c.summary << '\n';
     out << "\noptions of every command:\n";
     printOptions(kGlobal, out);
-    out << '\n' << kEnvironment << "\n'skylog help COMMAND' or 'skylog COMMAND --help' shows a command's options.\n";
+    out << "\nenvironment:\n";
+    width = 0;
+    for (const OptionHelp& e : kEnvironment) width = std::max(width, e.name.size());
+    for (const OptionHelp& e : kEnvironment)
+        out << "  " << e.name << std::string(width - e.name.size() + 2, ' ') << e.text << '\n';
+    out << "\n'skylog help COMMAND' or 'skylog COMMAND --help' shows a command's options.\n";
 }
 
 void PrintProgramUsage(std::ostream& out) {

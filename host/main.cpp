@@ -11,6 +11,7 @@
 
 #include "Common/Encoding.h"
 #include "Common/FileUtil.h"
+#include "Common/InstalledPaths.h"
 #include "host/HostFrm.h"
 #include "k7/HostDataLoader.h"
 #include "k7/HostDataLocation.h"
@@ -19,13 +20,16 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: skylog-host [--run] [--debug] [--decimal-separator C] [--plugin-dir DIR] [--host-data DIR]\n"
+    "       skylog-host --version | --help\n"
     "  --run                  execute the Skylog plug-in at once, quit when its window closes\n"
     "  --debug                set the host's debug flag (debug panels of the viewers)\n"
     "  --decimal-separator C  decimal separator handed to the plug-ins (default: the locale's)\n"
     "  --plugin-dir DIR       folder of the plug-ins (default: $SKYLOG_PLUGIN_DIR, else\n"
     "                         ../lib/skylog/plugins beside this program)\n"
     "  --host-data DIR        instrument types and event dictionary (default: $SKYLOG_HOST_DATA,\n"
-    "                         else the installed share/skylog/host, else the sample data)\n";
+    "                         else the installed share/skylog/host)\n"
+    "  --version              print the version and quit\n"
+    "  --help                 print this help and quit\n";
 
 std::string executablePath(const char* argv0) {
     std::error_code ec;
@@ -37,7 +41,7 @@ std::string executablePath(const char* argv0) {
 std::string plugInFolder(const std::string& option, const std::string& exe) {
     if (!option.empty()) return option;
     if (const char* env = std::getenv("SKYLOG_PLUGIN_DIR"); env && *env) return env;
-    return (std::filesystem::path(exe).parent_path() / ".." / "lib" / "skylog" / "plugins").lexically_normal().string();
+    return skylog::InstalledFolder(skylog::TInstalled::PlugIns, std::filesystem::path(exe).parent_path().string());
 }
 
 }  // namespace
@@ -58,6 +62,9 @@ int main(int argc, char** argv) {
             debug = true;
         } else if ((arg == "--decimal-separator" && value(separator)) || (arg == "--plugin-dir" && value(plugInDir)) ||
                    (arg == "--host-data" && value(hostDataDir))) {
+        } else if (arg == "--version") {
+            std::fputs("skylog-host " SKYLOG_VERSION "\n", stdout);
+            return 0;
         } else if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
