@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "Common/FileUtil.h"
+#include "Common/InstalledPaths.h"
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDCP_to_K7.h"
@@ -25,9 +26,10 @@ constexpr const char* kTasksFile = "Tasks.inf";
 
 std::string TSkylog::DefaultWorkDir(const std::string& hostFileName) {
     const std::string folder = IncludeBackslash(ExtractFileDir(hostFileName));
-    // A host installed in a system folder cannot keep data beside itself: the user's
-    // data folder takes its place.
-    if (!folder.empty() && DirectoryExists(folder) && ::access(folder.c_str(), W_OK) != 0)
+    // An installed host keeps no data beside itself (PREFIX/bin, writable or not, as
+    // /usr/bin is for root): the user's data folder takes its place, as for skylog.
+    const bool installed = !folder.empty() && DirectoryExists(InstalledFolder(TInstalled::HostData, folder));
+    if (installed || (!folder.empty() && DirectoryExists(folder) && ::access(folder.c_str(), W_OK) != 0))
         return IncludeBackslash(ExtractFileDir(DefaultHostFileName())) + "Skylog/";
     return folder + "Skylog/";
 }
@@ -124,8 +126,7 @@ void TSkylog::SetProgress(IProgress* progress) {
 // The manual is installed beside the host: PREFIX/bin/<host> and
 // PREFIX/share/doc/skylog/html/ (the build tree has the same shape).
 std::string TSkylog::HelpFile() const {
-    const std::filesystem::path host(ExtractFileDir(hostFileName_));
-    return (host / ".." / kManualPath).lexically_normal().string();
+    return InstalledFolder(TInstalled::Manual, ExtractFileDir(hostFileName_)) + "/index.html";
 }
 
 }  // namespace skylog

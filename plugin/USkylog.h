@@ -41,9 +41,6 @@ struct TSkylogOptions {
     const IClock* clock = nullptr;
 };
 
-// The manual, relative to the prefix under which the host's folder lies.
-inline constexpr const char* kManualPath = "share/doc/skylog/html/index.html";
-
 class TSkylog {
 public:
     // Reads the settings, creates the working directory when it is missing, then
@@ -88,7 +85,8 @@ public:
     [[nodiscard]] const std::string& SettingsFile() const { return settingsFile_; }
 
     // The default of WorkDir: the host file's folder + "/Skylog/", or the user's data
-    // folder + "/skylog/Skylog/" when the host's folder is not writable.
+    // folder + "/skylog/Skylog/" when the host is installed (share/skylog/host lies
+    // beside its folder) or its folder is not writable.
     [[nodiscard]] static std::string DefaultWorkDir(const std::string& hostFileName);
 
 private:

@@ -5,7 +5,9 @@
 
 #include "Common/FileUtil.h"
 #include "Common/IniFile.h"
+#include "Common/InstalledPaths.h"
 #include "Common/Settings.h"
+#include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
 #include "import/UDecodFile.h"
 #include "k7/HostDataLoader.h"
@@ -87,6 +89,13 @@ TEST_F(SkylogRun, MissingWorkDirIsCreatedWithItsParentsAndOverrideIsNotStored) {
     TSkylogSettings stored;
     stored.LoadSettings(TSettingsStore(dir.File("config/Skylog.conf")));
     EXPECT_EQ(stored.WorkDir, dir.File("deep/er/work/"));
+}
+
+TEST_F(SkylogRun, InstalledHostKeepsNoDataBesideItself) {
+    const std::string userDefault = IncludeBackslash(ExtractFileDir(DefaultHostFileName())) + "Skylog/";
+    ASSERT_NE(TSkylog::DefaultWorkDir(dir.File("bin/skylog-host")), userDefault);
+    ASSERT_TRUE(ForceDirectories(InstalledFolder(TInstalled::HostData, dir.File("bin"))));
+    EXPECT_EQ(TSkylog::DefaultWorkDir(dir.File("bin/skylog-host")), userDefault);
 }
 
 // Two runs of one process, each on its own working directory, settings file and
