@@ -4,7 +4,7 @@
 
 namespace skylog {
 
-std::string ProgramFolder(const char* argv0) {
+std::string ProgramFile(const char* argv0) {
     std::error_code ec;
     std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) {
@@ -12,7 +12,11 @@ std::string ProgramFolder(const char* argv0) {
         program = std::filesystem::absolute(argv0, ec);
         if (ec) return {};
     }
-    return program.parent_path().string();
+    return program.string();
+}
+
+std::string ProgramFolder(const char* argv0) {
+    return std::filesystem::path(ProgramFile(argv0)).parent_path().string();
 }
 
 std::string InstalledFolder(TInstalled what, const std::string& programFolder) {

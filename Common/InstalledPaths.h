@@ -10,8 +10,10 @@ namespace skylog {
 
 enum class TInstalled { PlugIns, HostData, Manual };
 
-// The folder of the running program (/proc/self/exe, else argv0 made absolute);
-// empty when neither tells.
+// The running program (/proc/self/exe, else argv0 made absolute); empty when neither
+// tells.
+[[nodiscard]] std::string ProgramFile(const char* argv0 = nullptr);
+// Its folder.
 [[nodiscard]] std::string ProgramFolder(const char* argv0 = nullptr);
 
 // The folder where `what` is installed for a program lying in programFolder.

@@ -24,19 +24,12 @@ constexpr const char* kUsage =
     "  --run                  execute the Skylog plug-in at once, quit when its window closes\n"
     "  --debug                set the host's debug flag (debug panels of the viewers)\n"
     "  --decimal-separator C  decimal separator handed to the plug-ins (default: the locale's)\n"
-    "  --plugin-dir DIR       folder of the plug-ins (default: $SKYLOG_PLUGIN_DIR, else\n"
-    "                         ../lib/skylog/plugins beside this program)\n"
+    "  --plugin-dir DIR       folder of the plug-ins (default: $SKYLOG_PLUGIN_DIR, else the\n"
+    "                         installed lib/skylog/plugins beside this program)\n"
     "  --host-data DIR        instrument types and event dictionary (default: $SKYLOG_HOST_DATA,\n"
     "                         else the installed share/skylog/host)\n"
     "  --version              print the version and quit\n"
     "  --help                 print this help and quit\n";
-
-std::string executablePath(const char* argv0) {
-    std::error_code ec;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) exe = std::filesystem::absolute(argv0, ec);
-    return exe.string();
-}
 
 std::string plugInFolder(const std::string& option, const std::string& exe) {
     if (!option.empty()) return option;
@@ -81,7 +74,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("skylog-host"));
 
-    const std::string exe = executablePath(argv[0]);
+    const std::string exe = skylog::ProgramFile(argv[0]);
     skylog::host::THostOptions options;
     try {
         options.HostData = skylog::LoadHostData(skylog::HostDataFolder(hostDataDir, argv[0]));
