@@ -14,7 +14,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 cd "$tmp"
 unset SKYLOG_HOST_DATA SKYLOG_PLUGIN_DIR
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config XDG_DATA_HOME=$tmp/home/.local/share
-export SKYLOG_SETTINGS=$tmp/Skylog.conf MANPATH=$prefix/share/man MANPAGER=cat MANWIDTH=80
+export SKYLOG_SETTINGS=$tmp/Skylog.conf MANPATH=$prefix/share/man MANPAGER=cat MANWIDTH=80 LC_ALL=C.UTF-8
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 skip() { echo "skipped: $*"; }
