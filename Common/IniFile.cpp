@@ -2,6 +2,7 @@
 
 #include "Common/Encoding.h"
 #include "Common/FileUtil.h"
+#include "Common/Lines.h"
 #include "Common/UUtils.h"
 
 namespace skylog {
@@ -28,17 +29,7 @@ TIniFile TIniFile::FromText(std::string_view utf8Text, std::string fileName) {
 
 void TIniFile::parse(std::string_view text) {
     Section* current = nullptr;
-    size_t pos = 0;
-    while (pos <= text.size()) {
-        size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view raw = text.substr(pos, end - pos);
-        if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
-            pos = end + 2;
-        else
-            pos = end + 1;
-        if (end == text.size() && raw.empty()) break;
-
+    ForEachLine(text, [&](std::string_view raw) {
         std::string trimmed = Trim(raw);
         if (!trimmed.empty() && trimmed.front() == '[' && trimmed.back() == ']') {
             std::string name = Trim(std::string_view(trimmed).substr(1, trimmed.size() - 2));
@@ -51,7 +42,7 @@ void TIniFile::parse(std::string_view text) {
                 index_[lowerKey(name)] = sections_.size() - 1;
                 current = &sections_.back();
             }
-            continue;
+            return;
         }
         Line line;
         size_t eq = trimmed.find('=');
@@ -65,7 +56,7 @@ void TIniFile::parse(std::string_view text) {
             current->lines.push_back(std::move(line));
         else
             preamble_.push_back(std::move(line));
-    }
+    });
     // Blank lines between sections are written back by ToText itself.
     for (auto& section : sections_)
         while (!section.lines.empty() && section.lines.back().key.empty() &&

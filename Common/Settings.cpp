@@ -5,6 +5,7 @@
 
 #include "Common/Encoding.h"
 #include "Common/FileUtil.h"
+#include "Common/Lines.h"
 #include "Common/NearestName.h"
 #include "Common/UUtils.h"
 
@@ -13,15 +14,11 @@ namespace skylog {
 TSettingsStore::TSettingsStore(std::string fileName) : fileName_(std::move(fileName)) {
     if (!FileExists(fileName_)) return;
     const std::string text = Cp1252ToUtf8(ReadFileBytes(fileName_));
-    size_t pos = 0;
-    for (size_t number = 1; pos < text.size(); ++number) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
+    size_t number = 0;
+    ForEachLine(text, [this, &number](std::string_view raw) {
         Line line;
-        line.number = number;
-        line.text = text.substr(pos, end - pos);
-        if (!line.text.empty() && line.text.back() == '\r') line.text.pop_back();
-        pos = end + 1;
+        line.number = ++number;
+        line.text = std::string(raw);
         const std::string trimmed = Trim(line.text);
         const size_t eq = trimmed.find('=');
         if (!trimmed.empty() && trimmed[0] != '#' && trimmed[0] != ';' && eq != std::string::npos) {
@@ -30,7 +27,7 @@ TSettingsStore::TSettingsStore(std::string fileName) : fileName_(std::move(fileN
             line.value = Trim(trimmed.substr(eq + 1));
         }
         lines_.push_back(std::move(line));
-    }
+    });
 }
 
 size_t TSettingsStore::find(std::string_view name) const {

@@ -28,11 +28,10 @@ std::vector<std::vector<BlockCopy>> ReadAllBlocks(BenchWorld& world) {
         world.Reader().ReadBuffer(SevenBit(file.bytes), TDecodFile::FormatOfPath(file.name));
     std::vector<std::vector<BlockCopy>> copies;
     for (const auto& beacon : world.Beacons().Beacons) {
-        std::stable_sort(beacon->Blocks.begin(), beacon->Blocks.end(),
-                         [](const auto& a, const auto& b) { return a->Date < b->Date; });
         std::vector<BlockCopy>& blocks = copies.emplace_back();
-        for (const auto& block : beacon->Blocks)
+        for (const auto& block : beacon->Blocks())
             blocks.push_back({block->Header, block->Date, block->AnnouncedLength, block->Body});
+        std::stable_sort(blocks.begin(), blocks.end(), [](const auto& a, const auto& b) { return a.date < b.date; });
     }
     world.Reset();
     return copies;
@@ -68,7 +67,7 @@ void BM_Decode(benchmark::State& state, bool convert) {
         Refile(list, copies);
         state.ResumeTiming();
         for (const auto& beacon : list.Beacons) {
-            auto& list = beacon->Blocks;
+            auto& list = beacon->Blocks();
             for (size_t i = list.size(); i-- > 0;)
                 list[i]->Decode(i + 1 < list.size() ? list[i + 1].get() : nullptr);
         }

@@ -27,7 +27,7 @@ std::string statusDigits(const TDCPDataBloc& block) {
 }
 
 void printTsv(const TDCP& beacon, std::ostream& out) {
-    for (const auto& b : beacon.Blocks) {
+    for (const auto& b : beacon.Blocks()) {
         std::string codes;
         for (const auto& e : b->Errors) codes += (codes.empty() ? "" : ",") + std::to_string(e.Code);
         out << beacon.Name << '\t' << b->Header << '\t' << b->BodyLength << '\t' << b->DeclaredLength
@@ -39,12 +39,12 @@ void printTsv(const TDCP& beacon, std::ostream& out) {
 }
 
 void printText(const TDCP& beacon, char decimalSeparator, std::ostream& out) {
-    out << "Balise " << beacon.Name << " (" << beacon.Number << ") : " << beacon.Blocks.size()
+    out << "Balise " << beacon.Name << " (" << beacon.Number << ") : " << beacon.Blocks().size()
         << " messages\n";
     StringList labels, values;
     BuildReport(beacon, labels, values, decimalSeparator);
     for (size_t i = 0; i < labels.size(); ++i) out << "  " << labels[i] << " : " << values[i] << '\n';
-    for (const auto& b : beacon.Blocks) {
+    for (const auto& b : beacon.Blocks()) {
         out << "  " << b->Header << '\n'
             << "    Longueur " << b->BodyLength << ", annoncée " << b->AnnouncedLength << ", déclarée "
             << b->DeclaredLength << ", ignorés " << b->IgnoredBytes << ", après la fin "

@@ -8,6 +8,7 @@
 
 #include "Common/DateTime.h"
 #include "Common/FileUtil.h"
+#include "Common/Lines.h"
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDailyFile.h"
@@ -38,7 +39,7 @@ void forEachRecordLine(const TDCPDataBloc& block, F&& f) {
     const std::string_view body = block.RecordBody();
     if (holdsLineBreak(block.Header) || holdsLineBreak(body)) {
         // Never made by the reader; cut exactly as the file will be read.
-        ForEachDailyLine(block.DailyRecord(), f);
+        ForEachLine(block.DailyRecord(), f);
         return;
     }
     f(std::string_view(block.Header));
@@ -69,7 +70,7 @@ void TDailyAppends::Gather(const TDCP& beacon) {
     // Blocks are in date order: the file changes only when the day does.
     TDateTime lastDay = -1;
     File* current = nullptr;
-    VisitFetchingAhead(beacon.Blocks, fetchRecordParts, [&](const std::unique_ptr<TDCPDataBloc>& block) {
+    VisitFetchingAhead(beacon.Blocks(), fetchRecordParts, [&](const std::unique_ptr<TDCPDataBloc>& block) {
         if (block->Date == 0.0) return;
         if (current == nullptr || DateOf(block->Date) != lastDay) {
             // The day's records are complete: appended now, while their bytes are still

@@ -16,9 +16,11 @@ constexpr size_t kFirstBlockSize = 512;
 constexpr size_t kMaxBlockSize = size_t{64} << 10;
 constexpr size_t kLengthSize = sizeof(uint32_t);
 
-size_t StartOf(uint64_t hash, size_t mask) {
-    // Mixed again, so that hashes differing only in their high bits spread out too.
-    return static_cast<size_t>((hash * 0x9E3779B97F4A7C15ull) >> 20) & mask;
+const char* Write(char* at, std::string_view line) {
+    const auto length = static_cast<uint32_t>(line.size());
+    std::memcpy(at, &length, kLengthSize);
+    std::memcpy(at + kLengthSize, line.data(), line.size());
+    return at;
 }
 
 }  // namespace
@@ -29,26 +31,15 @@ std::string_view TLineSet::LineAt(const char* stored) {
     return {stored + kLengthSize, length};
 }
 
-size_t TLineSet::Find(std::string_view line, uint64_t hash) const {
-    const size_t mask = slots_.size() - 1;
-    size_t i = StartOf(hash, mask);
-    while (slots_[i].line != nullptr && (slots_[i].hash != hash || LineAt(slots_[i].line) != line)) i = (i + 1) & mask;
-    return i;
-}
-
 bool TLineSet::contains(std::string_view line) const {
-    if (used_ == 0) return false;
-    return slots_[Find(line, HashBytes(line))].line != nullptr;
+    return lines_.Find(HashBytes(line), [line](const char* stored) { return LineAt(stored) == line; }) != nullptr;
 }
 
 bool TLineSet::insert(std::string_view line) {
-    if ((used_ + 1) * 4 > slots_.size() * 3) Grow();
-    const uint64_t hash = HashBytes(line);
-    Slot& slot = slots_[Find(line, hash)];
-    if (slot.line != nullptr) return false;
-    slot = Slot{hash, Store(line)};
-    ++used_;
-    return true;
+    const auto [entry, added] =
+        lines_.Insert(HashBytes(line), [line](const char* stored) { return LineAt(stored) == line; });
+    if (added) *entry = Store(line);
+    return added;
 }
 
 const char* TLineSet::Store(std::string_view line) {
@@ -74,55 +65,25 @@ const char* TLineSet::Store(std::string_view line) {
     return stored;
 }
 
-const char* TLineSet::Write(char* at, std::string_view line) {
-    const auto length = static_cast<uint32_t>(line.size());
-    std::memcpy(at, &length, kLengthSize);
-    std::memcpy(at + kLengthSize, line.data(), line.size());
-    return at;
-}
-
-void TLineSet::Place(Slot slot) {
-    const size_t mask = slots_.size() - 1;
-    size_t i = StartOf(slot.hash, mask);
-    while (slots_[i].line != nullptr) i = (i + 1) & mask;
-    slots_[i] = slot;
-}
-
-void TLineSet::Grow() {
-    std::vector<Slot> old(slots_.empty() ? 16 : slots_.size() * 2);
-    old.swap(slots_);
-    for (const Slot& slot : old)
-        if (slot.line != nullptr) Place(slot);
-}
-
 void TLineSet::merge(TLineSet& other) {
-    if (&other == this || other.used_ == 0) return;
-    if (used_ == 0 && blocks_.empty()) {
-        std::swap(slots_, other.slots_);
-        std::swap(used_, other.used_);
-        std::swap(blocks_, other.blocks_);
-        std::swap(free_, other.free_);
-        std::swap(freeSize_, other.freeSize_);
-        std::swap(blockSize_, other.blockSize_);
+    if (&other == this || other.empty()) return;
+    if (empty() && blocks_.empty()) {
+        *this = std::move(other);
         other.clear();
         return;
     }
     // The other set's blocks come along: its lines stay where they are.
     for (auto& block : other.blocks_) blocks_.push_back(std::move(block));
-    for (const Slot& slot : other.slots_) {
-        if (slot.line == nullptr) continue;
-        if ((used_ + 1) * 4 > slots_.size() * 3) Grow();
-        const size_t i = Find(LineAt(slot.line), slot.hash);
-        if (slots_[i].line != nullptr) continue;
-        slots_[i] = slot;
-        ++used_;
-    }
+    other.lines_.ForEach([this](uint64_t hash, const char* stored) {
+        const std::string_view line = LineAt(stored);
+        const auto [entry, added] = lines_.Insert(hash, [line](const char* mine) { return LineAt(mine) == line; });
+        if (added) *entry = stored;
+    });
     other.clear();
 }
 
 void TLineSet::clear() {
-    std::vector<Slot>().swap(slots_);
-    used_ = 0;
+    lines_.clear();
     blocks_.clear();
     free_ = nullptr;
     freeSize_ = 0;

@@ -1,14 +1,15 @@
 #pragma once
 // A set of lines (byte strings), for the header lines of daily files: the bytes of every
 // line go one after the other into large blocks, and a flat table holds the hash and
-// the place of each. A long import keeps a line per stored message; as a node and a
-// string each, they took twice the memory and two allocations per line.
+// the place of each, so that a line costs no allocation of its own.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
 #include <vector>
+
+#include "Common/FlatHashTable.h"
 
 namespace skylog {
 
@@ -21,24 +22,15 @@ public:
     // other is left empty.
     void merge(TLineSet& other);
     void clear();
-    [[nodiscard]] size_t size() const { return used_; }
-    [[nodiscard]] bool empty() const { return used_ == 0; }
+    [[nodiscard]] size_t size() const { return lines_.size(); }
+    [[nodiscard]] bool empty() const { return lines_.size() == 0; }
 
 private:
-    struct Slot {
-        uint64_t hash = 0;
-        const char* line = nullptr;  // its length (4 bytes) then its bytes; null: free
-    };
+    // A stored line: its length (4 bytes) then its bytes.
     [[nodiscard]] static std::string_view LineAt(const char* stored);
-    // The slot holding the line, or the free slot where it belongs.
-    [[nodiscard]] size_t Find(std::string_view line, uint64_t hash) const;
-    void Place(Slot slot);
-    void Grow();
     [[nodiscard]] const char* Store(std::string_view line);
-    static const char* Write(char* at, std::string_view line);
 
-    std::vector<Slot> slots_;  // size a power of two, at most three quarters used
-    size_t used_ = 0;
+    TFlatHashTable<const char*> lines_;
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* free_ = nullptr;  // unused part of the last block
     size_t freeSize_ = 0;

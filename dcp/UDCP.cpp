@@ -38,19 +38,19 @@ int32_t lastAssoIndex(const std::vector<std::string>& keys) {
 // the events it points to.
 TDCP::~TDCP() {
     AssoList.clear();
-    Blocks.clear();
-    K7Items.clear();
+    blocks_.clear();
+    k7Items_.clear();
 }
 
 int32_t TDCP::TransmissionBytesTransmittedIndication() const {
     int32_t total = 0;
-    for (const auto& block : Blocks) total += block->AnnouncedLength;
+    for (const auto& block : blocks_) total += block->AnnouncedLength;
     return total;
 }
 
 int32_t TDCP::TransmissionBytesReallyTransmitted() const {
     int32_t total = 0;
-    for (const auto& block : Blocks) total += block->BodyLength;
+    for (const auto& block : blocks_) total += block->BodyLength;
     return total;
 }
 
@@ -91,48 +91,31 @@ TDCPAsso* TDCP::FindAsso(TDateTime when) const {
     return nullptr;
 }
 
-// Every block with the header goes; they all have its hash, and other blocks may share
-// the hash and stay counted.
-void TDCP::removeSameHeader(HeaderEntry& entry, const TDCPDataBloc& block) {
-    const auto removed = std::erase_if(Blocks, [&block](const auto& b) { return b->Header == block.Header; });
-    if (removed > 0) settledBlocks_ = 0;  // rare: the next decoding sorts everything
-    entry.count = std::max(0, entry.count - static_cast<int>(removed));
-}
-
 TDCPDataBloc* TDCP::AddBlock(std::unique_ptr<TDCPDataBloc> block) {
-    const auto hashOf = [](const std::string& header) { return HashBytes(header); };
-    if (indexedBlocks_ != Blocks.size()) {
-        // Blocks was changed from outside: count the headers again.
-        headerIndex_.clear();
-        for (const auto& b : Blocks) {
-            HeaderEntry& entry = headerIndex_[hashOf(b->Header)];
-            ++entry.count;
-            entry.last = b.get();
-        }
-    }
-    HeaderEntry& entry = headerIndex_[hashOf(block->Header)];
-    if (entry.count == 1) {
-        // The only block with this hash, looked for by its address: no other block is
-        // read, and one that is no longer in Blocks is never touched.
-        const TDCPDataBloc* last = entry.last;
-        const auto it = std::find_if(Blocks.rbegin(), Blocks.rend(), [last](const auto& b) { return b.get() == last; });
-        if (it == Blocks.rend()) {
-            removeSameHeader(entry, *block);
-        } else if ((*it)->Header == block->Header) {
-            const auto removed = std::next(it).base();
-            forgetSettled(static_cast<size_t>(removed - Blocks.begin()));
-            Blocks.erase(removed);
-            entry.count = 0;
-        }
-    } else if (entry.count > 1) {
-        removeSameHeader(entry, *block);
+    const std::string& header = block->Header;
+    const auto [entry, added] = blockOfHeader_.Insert(
+        HashBytes(header), [&header](const TDCPDataBloc* filed) { return filed->Header == header; });
+    if (!added) {
+        // The same transmission read again: usually one of the last blocks.
+        const TDCPDataBloc* replaced = *entry;
+        const auto it = std::find_if(blocks_.rbegin(), blocks_.rend(),
+                                     [replaced](const auto& b) { return b.get() == replaced; });
+        const auto at = static_cast<size_t>(std::distance(blocks_.begin(), std::next(it).base()));
+        blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(at));
+        if (at < settledBlocks_) --settledBlocks_;  // those before it stay in order
     }
     block->Beacon = this;
-    Blocks.push_back(std::move(block));
-    ++entry.count;
-    entry.last = Blocks.back().get();
-    indexedBlocks_ = Blocks.size();
-    return Blocks.back().get();
+    blocks_.push_back(std::move(block));
+    *entry = blocks_.back().get();
+    return blocks_.back().get();
+}
+
+std::vector<std::unique_ptr<TDCPDataBloc>> TDCP::TakeBlocks() {
+    std::vector<std::unique_ptr<TDCPDataBloc>> taken;
+    taken.swap(blocks_);
+    blockOfHeader_.clear();
+    settledBlocks_ = 0;
+    return taken;
 }
 
 // The records of this beacon alone, appended as each day is complete.
@@ -145,53 +128,38 @@ void TDCP::SaveBlocks() {
 }
 
 TK7File* TDCP::GetK7File(TDateTime date, int32_t instrumentNumber, uint8_t instrumentCode) {
+    if (Owner == nullptr) return nullptr;
     const TDateTime day = DateOf(date);
-    // Events come in runs of the same day and instrument: the item found last first.
-    auto matches = [day, instrumentNumber](const TDCPK7Item* item) {
+    const auto matches = [day, instrumentNumber](const TDCPK7Item* item) {
         return item->Day == day && item->InstrumentNumber == instrumentNumber;
     };
-    if (lastK7Item_ < K7Items.size() && matches(K7Items[lastK7Item_])) return K7Items[lastK7Item_]->K7File.get();
-    // Any day outside the calendar shares key 0: the index is checked before use anyway.
+    if (lastK7Item_ != nullptr && matches(lastK7Item_)) return lastK7Item_->K7File.get();
+    // Any day outside the calendar shares key 0: items are compared anyway.
     const int64_t dayNumber = std::isfinite(day) && std::abs(day) < 1e15 ? static_cast<int64_t>(day) : 0;
     const uint64_t key = static_cast<uint64_t>(dayNumber) << 32 | static_cast<uint32_t>(instrumentNumber);
-    size_t& indexed = k7ItemIndex_[key];
-    if (indexed < K7Items.size() && matches(K7Items[indexed])) {
-        lastK7Item_ = indexed;
-        return K7Items[indexed]->K7File.get();
+    const auto [entry, added] = k7ItemOfDay_.Insert(HashBytes(std::string_view(reinterpret_cast<const char*>(&key), sizeof key)),
+                                                    matches);
+    if (added) {
+        *entry = Owner->GetK7Item(date, instrumentNumber, instrumentCode);
+        k7Items_.push_back(*entry);
     }
-    for (size_t i = 0; i < K7Items.size(); ++i) {
-        if (!matches(K7Items[i])) continue;
-        lastK7Item_ = indexed = i;
-        return K7Items[i]->K7File.get();
-    }
-    if (Owner == nullptr) return nullptr;
-    TDCPK7Item* item = Owner->GetK7Item(date, instrumentNumber, instrumentCode);
-    lastK7Item_ = indexed = K7Items.size();
-    K7Items.push_back(item);
-    return item->K7File.get();
+    lastK7Item_ = *entry;
+    return lastK7Item_->K7File.get();
 }
 
 void TDCP::FlushK7Items(TDateTime date) {
     if (Owner == nullptr) return;  // only a list's beacon has items
     const TWorkDirLock lock(Owner->Context().WorkDir());
     const TDateTime day = DateOf(date);
-    for (TDCPK7Item* item : K7Items)
+    for (TDCPK7Item* item : k7Items_)
         if (date == 0.0 || item->Day == day) item->Flush();
-}
-
-// The block at index leaves Blocks: the settled blocks before it stay settled.
-void TDCP::forgetSettled(size_t index) {
-    if (index >= settledBlocks_) return;
-    --settledBlocks_;
-    if (index == settledBlocks_) settledLast_ = settledBlocks_ > 0 ? Blocks[settledBlocks_ - 1].get() : nullptr;
 }
 
 void TDCP::ClearContent() {
     settledBlocks_ = 0;
-    settledLast_ = nullptr;
     // Destroying a block frees its parts: they are fetched ahead like the blocks.
     VisitFetchingAhead(
-        Blocks,
+        blocks_,
         [](const TDCPDataBloc& block) {
             __builtin_prefetch(block.Header.data());
             __builtin_prefetch(block.Body.data());
@@ -199,11 +167,11 @@ void TDCP::ClearContent() {
             __builtin_prefetch(block.ByteStatus.Packed());
         },
         [](std::unique_ptr<TDCPDataBloc>& block) { block.reset(); });
-    Blocks.clear();
-    headerIndex_.clear();
-    indexedBlocks_ = 0;
-    K7Items.clear();
-    k7ItemIndex_.clear();
+    blocks_.clear();
+    blockOfHeader_.clear();
+    k7Items_.clear();
+    k7ItemOfDay_.clear();
+    lastK7Item_ = nullptr;
 }
 
 std::string TDCP::FolderName() const { return BeaconFolderName(Name); }

@@ -173,8 +173,7 @@ AbandonedContent& abandonedContent() {
 void TDCPList::AbandonContentAtExit() {
     AbandonedContent& abandoned = abandonedContent();
     for (auto& beacon : Beacons) {
-        abandoned.blocks.push_back(std::move(beacon->Blocks));
-        beacon->Blocks.clear();  // a moved-from vector is only known to be valid
+        abandoned.blocks.push_back(beacon->TakeBlocks());
     }
     abandoned.items.push_back(std::move(k7Items_));
     k7Items_.clear();

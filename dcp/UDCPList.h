@@ -14,14 +14,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "Common/DateTime.h"
+#include "Common/FlatHashTable.h"
 #include "Common/IniFile.h"
 #include "dcp/ByteClasses.h"
-#include "dcp/HashTable.h"
 #include "dcp/StoreContext.h"
 #include "managers/UManagers.h"
 
@@ -107,6 +106,17 @@ public:
     // First-level decoding; does nothing when already decoded.
     void Decode(TDCPDataBloc* next);
     int32_t CountIgnoredBytes();
+
+private:
+    // The steps of Decode: the head (false when decoding stops there: NO DATA, too
+    // short), the association at the block's date (false when it does not name the
+    // sending instrument), the end marker, and the offer of every scenario start to the
+    // converter.
+    [[nodiscard]] bool DecodeHead(int32_t length);
+    [[nodiscard]] bool MatchesAssociation();
+    void FindEndMarker(int32_t length);
+    void OfferScenarios(TDCPDataBloc* next);
+    void SetClasses(int32_t from, int32_t to, uint8_t byteClass);  // from .. to, both included
 };
 
 // Period during which a beacon served one instrument.
@@ -165,8 +175,6 @@ public:
 
     TDCPList* Owner = nullptr;  // the list that holds the beacon (may be null in tests)
     std::vector<std::unique_ptr<TDCPAsso>> AssoList;
-    std::vector<TDCPK7Item*> K7Items;  // items this beacon used; owned by the list
-    std::vector<std::unique_ptr<TDCPDataBloc>> Blocks;  // the beacon's blocks, in memory
     std::string Number;
     std::string Name;
     int32_t BaseTime = 0;
@@ -182,12 +190,21 @@ public:
     void SaveToIni(TIniFile& ini, std::string_view section);
     [[nodiscard]] TDCPAsso* FindAsso(TDateTime when) const;
 
-    // Removes (and destroys) every block whose Header equals the new block's, then
-    // appends it; returns the block. Constant time when no block has that header.
+    // The beacon's blocks in memory: in reading order, then in date order once decoded.
+    // They change only through the methods below, which keep the indexes right.
+    [[nodiscard]] const std::vector<std::unique_ptr<TDCPDataBloc>>& Blocks() const { return blocks_; }
+    // Removes (and destroys) the block whose Header equals the new block's, if any, then
+    // appends it; returns the block.
     TDCPDataBloc* AddBlock(std::unique_ptr<TDCPDataBloc> block);
+    // The blocks, handed over (for a process about to end, which does not free them).
+    [[nodiscard]] std::vector<std::unique_ptr<TDCPDataBloc>> TakeBlocks();
 
     void SaveBlocks();
     void DecodeAll();
+
+    // The K7 items this beacon filed events into, in the order first used; they belong
+    // to the list.
+    [[nodiscard]] const std::vector<TDCPK7Item*>& K7Items() const { return k7Items_; }
     // The K7 file of that day and instrument, shared by the beacons of the list; null
     // for a beacon outside a list.
     TK7File* GetK7File(TDateTime date, int32_t instrumentNumber, uint8_t instrumentCode);
@@ -199,29 +216,19 @@ public:
     [[nodiscard]] std::string FolderName() const;
 
 private:
-    // Blocks in Blocks per hash of their Header, and the last one added: a block with
-    // a new header (nearly every one) is appended without a scan, one that replaces a
-    // block is found by its address, and the index holds no copy of the headers.
-    struct HeaderEntry {
-        int count = 0;
-        TDCPDataBloc* last = nullptr;
-    };
-    THashTable<HeaderEntry> headerIndex_;
-    size_t indexedBlocks_ = 0;  // blocks counted in headerIndex_
-    void removeSameHeader(HeaderEntry& entry, const TDCPDataBloc& block);
-    // Blocks[0, settledBlocks_) are in date order, decoded and counted, as the last
-    // DecodeAll left them, and settledLast_ is the last of them: the next DecodeAll
-    // sorts only the blocks read since and merges them in, instead of sorting and
-    // looking at every block of the beacon after every file. A change from outside
-    // that moves settledLast_ makes it start from scratch.
+    std::vector<std::unique_ptr<TDCPDataBloc>> blocks_;
+    // The block of each header, so that a block read again is found without a scan.
+    TFlatHashTable<TDCPDataBloc*> blockOfHeader_;
+    // blocks_[0, settledBlocks_) are in date order, decoded and counted, as the last
+    // DecodeAll left them: the next one sorts only the blocks read since and merges
+    // them in, rather than sorting and counting every block after every file.
     size_t settledBlocks_ = 0;
-    const TDCPDataBloc* settledLast_ = nullptr;
-    void forgetSettled(size_t index);
-    size_t lastK7Item_ = 0;  // index in K7Items of the item GetK7File found last
-    // Index in K7Items of each (day, instrument) looked up, checked before use (K7Items
-    // may change from outside): a beacon holds an item per day, and events of many days
-    // each scanning them all made long imports slow down with the days they covered.
-    std::unordered_map<uint64_t, size_t> k7ItemIndex_;
+
+    std::vector<TDCPK7Item*> k7Items_;
+    // The item of each (day, instrument) this beacon used, and the last one: events
+    // come in runs of one day and instrument.
+    TFlatHashTable<TDCPK7Item*> k7ItemOfDay_;
+    TDCPK7Item* lastK7Item_ = nullptr;
 };
 
 class TDCPList {

@@ -83,7 +83,7 @@ void BuildReport(const TDCP& beacon, StringList& labels, StringList& values, cha
 
     const int64_t transmitted = beacon.TransmissionBytesReallyTransmitted();
     int64_t events = 0, ignored = 0, errors = 0;
-    for (const auto& block : beacon.Blocks) {
+    for (const auto& block : beacon.Blocks()) {
         events += static_cast<int64_t>(block->Events.size());
         ignored += block->IgnoredBytes;
         errors += static_cast<int64_t>(block->Errors.size());
@@ -104,7 +104,7 @@ void BuildReport(const TDCP& beacon, StringList& labels, StringList& values, cha
             int64_t count;
         };
         std::vector<CodeCount> codes;
-        for (const auto& block : beacon.Blocks) {
+        for (const auto& block : beacon.Blocks()) {
             for (const TDCPDataError& error : block->Errors) {
                 auto found = std::find_if(codes.begin(), codes.end(),
                                           [&](const CodeCount& c) { return c.first->Code == error.Code; });
@@ -118,7 +118,7 @@ void BuildReport(const TDCP& beacon, StringList& labels, StringList& values, cha
     }
 
     int64_t stops = 0, origins = 0, humidity = 0;
-    for (const auto& block : beacon.Blocks) {
+    for (const auto& block : beacon.Blocks()) {
         for (const TEvenement* event : block->Events) {
             if (event == nullptr || event->Descriptor == nullptr) continue;
             switch (event->Descriptor->StatusCode) {

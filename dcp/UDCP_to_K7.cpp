@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "Common/MessageBodyFormat.h"
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDCPReport.h"
@@ -18,7 +19,6 @@ namespace {
 
 constexpr uint8_t kSixBitBase = 0x40;
 constexpr uint16_t kByteValueOutOfRange = 0xFFFC;
-constexpr int32_t kContinuationStart = 17;  // first scenario character after a message head
 constexpr int32_t kMaxCyclicNumber = 63;
 
 // The smallest of the three limits, so that no reading passes the body even when a
@@ -345,7 +345,7 @@ void TDCP_to_K7::ReadScenario(TDCP_Scn& layout, TDCPDataBloc& block, TDCPDataBlo
             TScnCursor& cursor = reading.cursor;
             if (next != nullptr && cursor.Block == &block && FollowsCyclically(block, *next)) {
                 cursor.Block = next;
-                cursor.Position = kContinuationStart;
+                cursor.Position = body::kHeadLength;  // the first scenario character after the head
                 if (ReadField(layout, *shortRun, shortRepetition, reading)) shortRun = nullptr;
             } else {
                 reading.incomplete = true;

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "Common/FileUtil.h"
+#include "Common/Lines.h"
 #include "Common/UUtils.h"
 
 namespace skylog {
@@ -53,12 +54,6 @@ std::optional<std::string> MoveDailyFolder(std::string_view workDir, std::string
     fs::rename(from, to, error);
     if (error) throw FileError("impossible de renommer " + from.string() + " en " + to.string() + " : " + error.message());
     return std::nullopt;
-}
-
-std::vector<std::string_view> SplitDailyLines(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    ForEachDailyLine(bytes, [&lines](std::string_view line) { lines.push_back(line); });
-    return lines;
 }
 
 std::string AppendJournalPath(std::string_view dailyFile) {
@@ -127,7 +122,7 @@ namespace {
 // in the file itself (see Contains).
 void addLines(TLineSet& lines, std::string_view bytes) {
     std::string upper;
-    ForEachDailyLine(bytes, [&](std::string_view line) {
+    ForEachLine(bytes, [&](std::string_view line) {
         if (line.find(' ') == std::string_view::npos) return;
         ToUpperAsciiInto(upper, line);
         lines.insert(upper);
@@ -192,7 +187,7 @@ bool TDailyFileIndex::holdsSpacelessLine(const std::string& path, const Entry& e
     bool found = false;
     for (const auto& [from, to] : entry.indexed) {
         if (from >= all.size()) continue;
-        ForEachDailyLine(all.substr(from, to - from), [&](std::string_view line) {
+        ForEachLine(all.substr(from, to - from), [&](std::string_view line) {
             if (!found && EqualsNoCase(line, header)) found = true;
         });
         if (found) return true;

@@ -38,34 +38,6 @@ inline constexpr std::string_view kRecordLineEnd = "\r\n";
 [[nodiscard]] std::optional<std::string> MoveDailyFolder(std::string_view workDir, std::string_view fromFolder,
                                                          std::string_view toFolder);
 
-// Lines of a daily file: each CR, LF or CR LF ends a line; text after the last break
-// is a line too.
-[[nodiscard]] std::vector<std::string_view> SplitDailyLines(std::string_view bytes);
-// Calls f for each line of the bytes, cut as SplitDailyLines cuts them, without
-// building the list. The breaks are found with memchr: records are mostly long
-// bodies without any.
-template <class F>
-void ForEachDailyLine(std::string_view bytes, F&& f) {
-    const char* const begin = bytes.data();
-    const char* const end = begin + bytes.size();
-    auto find = [end](const char* from, char c) {
-        const void* at = from < end ? std::memchr(from, c, static_cast<size_t>(end - from)) : nullptr;
-        return at != nullptr ? static_cast<const char*>(at) : end;
-    };
-    const char* start = begin;
-    const char* cr = find(start, '\r');
-    const char* lf = find(start, '\n');
-    while (cr != end || lf != end) {
-        const char* brk = std::min(cr, lf);
-        f(std::string_view(start, static_cast<size_t>(brk - start)));
-        start = brk + 1;
-        if (*brk == '\r' && start < end && *start == '\n') ++start;
-        if (cr < start) cr = find(start, '\r');
-        if (lf < start) lf = find(start, '\n');
-    }
-    if (start < end) f(std::string_view(start, static_cast<size_t>(end - start)));
-}
-
 // The journal of an append to a daily file: beside it, named "." + its name +
 // ".journal", holding the file's size before the append (decimal, then a line feed).
 // It is written before a batch of records is appended and removed once they all are,

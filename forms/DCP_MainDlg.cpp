@@ -173,8 +173,8 @@ TDCP* TDCP_MainFrm::selectedBeaconObject() const {
 TDCPDataBloc* TDCP_MainFrm::selectedBlockObject() const {
     const TDCP* beacon = selectedBeaconObject();
     if (!beacon) return nullptr;
-    const int index = EffectiveIndex(selectedBlock_, beacon->Blocks.size());
-    return index < 0 ? nullptr : beacon->Blocks[static_cast<size_t>(index)].get();
+    const int index = EffectiveIndex(selectedBlock_, beacon->Blocks().size());
+    return index < 0 ? nullptr : beacon->Blocks()[static_cast<size_t>(index)].get();
 }
 
 // A file that cannot be read stops the refresh; what was loaded is shown.
@@ -212,7 +212,7 @@ void TDCP_MainFrm::refreshDay() {
     } else {
         std::vector<std::string> labels, values;
         if (const TDCP* beacon = selectedBeaconObject()) {
-            messageCount_->setText(QString::number(beacon->Blocks.size()));
+            messageCount_->setText(QString::number(beacon->Blocks().size()));
             BuildReport(*beacon, labels, values, context_.Host.DecimalSeparator);
         }
         statisticsModel_->Show(std::move(labels), std::move(values));

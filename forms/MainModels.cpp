@@ -56,7 +56,7 @@ void TBlocListModel::Show(const TDCP* beacon) {
 }
 
 int TBlocListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || !beacon_ ? 0 : static_cast<int>(beacon_->Blocks.size());
+    return parent.isValid() || !beacon_ ? 0 : static_cast<int>(beacon_->Blocks().size());
 }
 
 int TBlocListModel::columnCount(const QModelIndex& parent) const {
@@ -68,7 +68,7 @@ QVariant TBlocListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::TextAlignmentRole)
         return index.column() > 0 ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     if (role != Qt::DisplayRole) return {};
-    const TDCPDataBloc& block = *beacon_->Blocks[static_cast<size_t>(index.row())];
+    const TDCPDataBloc& block = *beacon_->Blocks()[static_cast<size_t>(index.row())];
     return Q(BlocRowTexts(block)[static_cast<size_t>(index.column())]);
 }
 

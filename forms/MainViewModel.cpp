@@ -11,7 +11,7 @@ namespace skylog::forms {
 std::array<std::string, 6> BeaconRowTexts(const TDCP& beacon, TDateTime day) {
     TDCPAsso* asso = beacon.FindAsso(DateOf(day));
     return {beacon.Name,
-            std::to_string(beacon.Blocks.size()),
+            std::to_string(beacon.Blocks().size()),
             std::to_string(beacon.TransmissionBytesReallyTransmitted()),
             asso ? std::to_string(asso->InstrumentNumber) : "-",
             asso ? asso->PosName : "Pas d'association",

@@ -29,7 +29,7 @@ void ThroughFile(Workspace& ws, std::string_view bytes, const char* extension) {
 
     std::set<TDateTime> days;
     for (const auto& beacon : ws.Beacons().Beacons)
-        for (const auto& block : beacon->Blocks)
+        for (const auto& block : beacon->Blocks())
             if (block->Date != 0) days.insert(DateOf(block->Date));
     ws.Beacons().FlushAll();
     ws.Beacons().ClearAll();
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             StringList labels, values;
             BuildReport(*beacon, labels, values, ws.HostView().DecimalSeparator);
             Check(labels.size() == values.size(), "report rows without values");
-            for (const auto& block : beacon->Blocks)
+            for (const auto& block : beacon->Blocks())
                 for (const TDCPDataError& e : block->Errors) static_cast<void>(ErrorText(e) + ErrorLabel(e));
         }
         for (const TDecodFileError& e : ws.Reader().Errors) static_cast<void>(TDecodFile::ErrorMessage(e));

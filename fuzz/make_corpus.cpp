@@ -133,10 +133,10 @@ void ImportSeeds(SeedWriter& out, const std::vector<gen::GeneratedFile>& files) 
     for (size_t b = 0; b < ws.Beacons().Count(); ++b) {
         TDCP& beacon = *ws.Beacons().Beacons[b];
         beacon.DecodeAll();
-        for (size_t i = 0; i < beacon.Blocks.size() && pairs < 60; i += 3, ++pairs) {
-            const TDCPDataBloc& block = *beacon.Blocks[i];
+        for (size_t i = 0; i < beacon.Blocks().size() && pairs < 60; i += 3, ++pairs) {
+            const TDCPDataBloc& block = *beacon.Blocks()[i];
             const std::string body = BodyOf(block);
-            const std::string next = i + 1 < beacon.Blocks.size() ? BodyOf(*beacon.Blocks[i + 1]) : "";
+            const std::string next = i + 1 < beacon.Blocks().size() ? BodyOf(*beacon.Blocks()[i + 1]) : "";
             std::string seed(1, static_cast<char>(b));
             const uint32_t minutes = MinutesOf(block.Date);
             seed += static_cast<char>(minutes >> 16);

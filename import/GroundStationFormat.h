@@ -72,9 +72,6 @@ constexpr std::string_view kGoesFrameStart = "\x01";
 constexpr std::string_view kGoesFrameEnds = "\x02\x03";
 constexpr char kGoesGoodReception = 'G';
 
-// End marker that first-level decoding looks for at the end of a body.
-constexpr std::string_view kEndMarker = "\x04]Jc";
-
 // BRU.
 constexpr std::string_view kBruHeaderPrefix = "Prog:";
 constexpr size_t kBruHeaderFieldCount = 5;

@@ -2,14 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <memory>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
+#include "Common/ByteScan.h"
 #include "Common/Encoding.h"
+#include "Common/MessageBodyFormat.h"
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
 #include "import/GroundStationFormat.h"
@@ -40,47 +38,12 @@ TLineLoop::TLineLoop(TDecodFile& reader, TDCPList* beacons, bool dayFirst, bool 
       dayFirst_(dayFirst),
       bodyLineLimit_(storedDay ? std::numeric_limits<size_t>::max() : kPendingBufferSize) {}
 
-namespace {
-
-// True when one of the eight bytes is below 14 (a line end, a NUL or another control
-// byte the loop must look at); never false when one is.
-bool HasByteBelow14(uint64_t word) {
-    constexpr uint64_t kOnes = 0x0101010101010101ull;
-    constexpr uint64_t kHighBits = 0x8080808080808080ull;
-    return ((word - kOnes * 14) & ~word & kHighBits) != 0;
-}
-
-// The first position from i on whose byte may be below 14 (it may also be a byte of
-// bit 7, which the caller passes over), or the last stretch shorter than a word.
-size_t SkipPlainBytes(std::string_view bytes, size_t i) {
-#if defined(__SSE2__)
-    // Sixteen bytes at a time (every x86-64 processor has SSE2): a compare as signed
-    // bytes also flags those of bit 7, which are rare.
-    const __m128i limit = _mm_set1_epi8(14);
-    for (; bytes.size() - i >= 16; i += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
-        const int found = _mm_movemask_epi8(_mm_cmplt_epi8(chunk, limit));
-        if (found != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(found)));
-    }
-#endif
-    for (uint64_t word = 0; bytes.size() - i >= sizeof word; i += sizeof word) {
-        std::memcpy(&word, bytes.data() + i, sizeof word);
-        if (HasByteBelow14(word)) break;
-    }
-    return i;
-}
-
-}  // namespace
-
 int32_t TLineLoop::Run(std::string_view bytes) {
     size_t start = 0;
     bool hasCarriageReturn = false;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        // Most of a line is passed over many bytes at a time.
-        i = SkipPlainBytes(bytes, i);
-        if (i >= bytes.size()) break;
+    // Only a line feed, a NUL or a carriage return (all below 14) matter here.
+    for (size_t i = FindByteBelow(bytes, 0, '\r' + 1); i < bytes.size(); i = FindByteBelow(bytes, i + 1, '\r' + 1)) {
         const char c = bytes[i];
-        if (static_cast<unsigned char>(c) > '\r') continue;
         if (c == '\n' || c == '\0') {
             CutLine(bytes.substr(start, i - start), hasCarriageReturn);
             start = i + 1;
@@ -307,10 +270,10 @@ void TLineLoop::HandleGoesBodyLine(std::string_view line) {
     bool messageEnds = false;
     const size_t mark = text.find(kGoesEndMark);
     if (mark != std::string_view::npos) {
-        goesScratch_.assign(text.substr(0, mark)).append(kEndMarker);
+        goesScratch_.assign(text.substr(0, mark)).append(body::kEndMarker);
         messageEnds = true;
     } else if (text.size() == 3 && text[2] == ' ') {
-        goesScratch_.assign(text.substr(0, 2)).append(kEndMarker);
+        goesScratch_.assign(text.substr(0, 2)).append(body::kEndMarker);
         messageEnds = true;
     }
     AppendBodyLine(messageEnds ? std::string_view(goesScratch_) : text);

@@ -4,15 +4,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <bit>
-#include <cstring>
 #include <span>
 #include <utility>
 #include <vector>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
+#include "Common/ByteScan.h"
 #include "Common/FileUtil.h"
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
@@ -23,9 +19,6 @@ namespace skylog {
 
 namespace {
 
-constexpr unsigned char kHighBit = 0x80;
-// The word-at-a-time loops below read byte k of a word from bits 8k to 8k + 7.
-static_assert(std::endian::native == std::endian::little);
 constexpr size_t kKeptBufferSize = size_t{16} << 20;
 
 // A stretch [from, to) of a file's bytes to write back.
@@ -59,47 +52,15 @@ bool OverwriteInPlace(const std::string& path, std::string_view bytes, const std
 // of the file system write all of it to the disk again. False when the file could not
 // be rewritten.
 bool StripHighBits(const std::string& path, std::span<char> bytes) {
-    size_t first = 0;
-    // Many bytes at a time while none has bit 7 set (the usual file has none).
-#if defined(__SSE2__)
-    for (; bytes.size() - first >= 16; first += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + first));
-        if (_mm_movemask_epi8(chunk) != 0) break;
-    }
-#endif
-    constexpr uint64_t kHighBits = 0x8080808080808080ull;
-    for (uint64_t word = 0; bytes.size() - first >= sizeof word; first += sizeof word) {
-        std::memcpy(&word, bytes.data() + first, sizeof word);
-        if ((word & kHighBits) != 0) break;
-    }
-    while (first < bytes.size() && (static_cast<unsigned char>(bytes[first]) & kHighBit) == 0) {
-        ++first;
-    }
-    if (first == bytes.size()) return true;
+    const std::string_view text(bytes.data(), bytes.size());
     constexpr size_t kJoinedGap = 4096;
     std::vector<Stretch> stretches;
-    auto changed = [&stretches](size_t i) {
+    for (size_t i = FindHighByte(text, 0); i < bytes.size(); i = FindHighByte(text, i + 1)) {
+        bytes[i] = static_cast<char>(bytes[i] & 0x7F);
         if (!stretches.empty() && i < stretches.back().second + kJoinedGap) stretches.back().second = i + 1;
         else stretches.emplace_back(i, i + 1);
-    };
-    size_t i = first;
-    // Eight bytes at a time: a word with high bits is cleared and each of them noted.
-    for (uint64_t word = 0; bytes.size() - i >= sizeof word; i += sizeof word) {
-        std::memcpy(&word, bytes.data() + i, sizeof word);
-        uint64_t high = word & kHighBits;
-        if (high == 0) continue;
-        word &= ~kHighBits;
-        std::memcpy(bytes.data() + i, &word, sizeof word);
-        for (; high != 0; high &= high - 1) changed(i + static_cast<size_t>(std::countr_zero(high)) / 8);
     }
-    for (; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if ((byte & kHighBit) != 0) {
-            bytes[i] = static_cast<char>(byte & 0x7F);
-            changed(i);
-        }
-    }
-    return OverwriteInPlace(path, std::string_view(bytes.data(), bytes.size()), stretches);
+    return stretches.empty() || OverwriteInPlace(path, text, stretches);
 }
 
 }  // namespace

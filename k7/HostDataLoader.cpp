@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Common/FileUtil.h"
+#include "Common/Lines.h"
 #include "Common/UUtils.h"
 
 namespace skylog {
@@ -35,18 +36,12 @@ public:
         if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
         std::vector<Line> lines;
         int number = 0;
-        size_t start = 0;
-        while (start <= text.size()) {
-            size_t end = text.find('\n', start);
-            if (end == std::string_view::npos) end = text.size();
-            std::string_view raw = text.substr(start, end - start);
+        ForEachLine(text, [&](std::string_view raw) {
             ++number;
-            start = end + 1;
-            if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
             const std::string trimmed = Trim(raw);
-            if (trimmed.empty() || trimmed[0] == kComment) continue;
+            if (trimmed.empty() || trimmed[0] == kComment) return;
             lines.push_back({number, Fields(trimmed, number)});
-        }
+        });
         return lines;
     }
 

@@ -144,46 +144,22 @@ TEvenement* TK7File::AppendEvent(std::unique_ptr<TEvenement> event) {
 }
 
 void TK7File::IndexEvent(TEvenement* event) {
-    TEvenement* first = decodedFirst_.Insert(event);
-    if (first == event) return;
-    std::vector<TEvenement*>& later = later_[first];
+    const ContentKey key = KeyOf(*event);
+    const auto [first, added] =
+        decodedFirst_.Insert(HashOf(key), [&key](const TEvenement* indexed) { return KeyOf(*indexed) == key; });
+    if (added) {
+        *first = event;
+        return;
+    }
+    std::vector<TEvenement*>& later = later_[*first];
     later.push_back(event);
     if (later.size() == 1) ++duplicateTexts_;
 }
 
-TEvenement* TK7File::FindFirst(const ContentKey& key) const { return decodedFirst_.Find(key, HashOf(key)); }
-
-TEvenement* TK7File::FirstEvents::Find(const ContentKey& key, uint64_t hash) const {
-    if (slots_.empty()) return nullptr;
-    const size_t mask = slots_.size() - 1;
-    for (size_t i = Start(hash, mask); slots_[i].event != nullptr; i = (i + 1) & mask)
-        if (slots_[i].hash == hash && KeyOf(*slots_[i].event) == key) return slots_[i].event;
-    return nullptr;
-}
-
-TEvenement* TK7File::FirstEvents::Insert(TEvenement* event) {
-    if ((used_ + 1) * 2 > slots_.size()) Grow();
-    const ContentKey key = KeyOf(*event);
-    const uint64_t hash = HashOf(key);
-    const size_t mask = slots_.size() - 1;
-    size_t i = Start(hash, mask);
-    for (; slots_[i].event != nullptr; i = (i + 1) & mask)
-        if (slots_[i].hash == hash && KeyOf(*slots_[i].event) == key) return slots_[i].event;
-    slots_[i] = Slot{hash, event};
-    ++used_;
-    return event;
-}
-
-void TK7File::FirstEvents::Grow() {
-    std::vector<Slot> bigger(slots_.empty() ? 16 : slots_.size() * 2);
-    const size_t mask = bigger.size() - 1;
-    for (const Slot& slot : slots_) {
-        if (slot.event == nullptr) continue;
-        size_t i = Start(slot.hash, mask);
-        while (bigger[i].event != nullptr) i = (i + 1) & mask;
-        bigger[i] = slot;
-    }
-    slots_.swap(bigger);
+TEvenement* TK7File::FindFirst(const ContentKey& key) const {
+    TEvenement* const* first =
+        decodedFirst_.Find(HashOf(key), [&key](const TEvenement* indexed) { return KeyOf(*indexed) == key; });
+    return first != nullptr ? *first : nullptr;
 }
 
 TEvenement* TK7File::FindDecodedEvent(std::string_view evt) const {
@@ -205,12 +181,13 @@ TK7File::Placed TK7File::AppendEventUnlessLike(std::unique_ptr<TEvenement> event
         return {AppendEvent(std::move(event)), true};
     }
     // Indexing finds the first event like it, if any, in the same look.
-    TEvenement* raw = event.get();
+    const ContentKey key = KeyOf(*event);
+    const auto [first, added] =
+        decodedFirst_.Insert(HashOf(key), [&key](const TEvenement* indexed) { return KeyOf(*indexed) == key; });
+    if (!added) return {*first, false};
+    *first = event.get();
     events_.push_back(std::move(event));
-    TEvenement* first = decodedFirst_.Insert(raw);
-    if (first == raw) return {raw, true};
-    events_.pop_back();
-    return {first, false};
+    return {*first, true};
 }
 
 bool TK7File::RemoveDuplicate() {

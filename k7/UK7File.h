@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Common/DateTime.h"
+#include "Common/FlatHashTable.h"
 #include "Common/UUtils.h"
 #include "k7/HostData.h"
 #include "k7/UEvenement.h"
@@ -129,34 +130,9 @@ private:
     static uint64_t HashOf(const ContentKey& key) {
         return HashBytes(key.content) ^ static_cast<uint64_t>(key.holdsBytes);
     }
-    // One flat table of (hash, event), open addressing: an import indexes events by the
-    // hundred thousand, and a node per event cost an allocation each and a cache miss
-    // more per lookup. Events are only added, until Clear.
-    class FirstEvents {
-    public:
-        [[nodiscard]] TEvenement* Find(const ContentKey& key, uint64_t hash) const;
-        // The event already indexed under the event's content, or the event, added.
-        TEvenement* Insert(TEvenement* event);
-        void clear() {
-            slots_.clear();
-            used_ = 0;
-        }
-
-    private:
-        struct Slot {
-            uint64_t hash = 0;
-            TEvenement* event = nullptr;  // null: free
-        };
-        [[nodiscard]] static size_t Start(uint64_t hash, size_t mask) {
-            return static_cast<size_t>((hash * 0x9E3779B97F4A7C15ull) >> 20) & mask;
-        }
-        void Grow();
-        std::vector<Slot> slots_;  // size a power of two, at most half used
-        size_t used_ = 0;
-    };
     [[nodiscard]] TEvenement* FindFirst(const ContentKey& key) const;
 
-    FirstEvents decodedFirst_;
+    TFlatHashTable<TEvenement*> decodedFirst_;
     std::unordered_map<const TEvenement*, std::vector<TEvenement*>> later_;
     size_t duplicateTexts_ = 0;
     // Events removed by RemoveDuplicate: message blocks may still refer to them.

@@ -5,6 +5,7 @@
 
 #include "Common/Encoding.h"
 #include "Common/FileUtil.h"
+#include "Common/Lines.h"
 #include "Common/MessageBoxes.h"
 #include "Common/UUtils.h"
 
@@ -15,20 +16,6 @@ namespace {
 constexpr char kFieldSeparator = ',';
 constexpr char kIdSeparator = '|';
 constexpr std::string_view kLineEnd = "\r\n";
-
-// Lines of a text, without their CR / LF; empty lines are kept (the caller skips them).
-std::vector<std::string_view> splitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
 
 }  // namespace
 
@@ -99,7 +86,7 @@ bool TManagerList::Remove(const TManager* manager) {
 void TManagerList::LoadFromBytes(std::string_view bytes, IMessageBoxes& reporter) {
     Managers.clear();
     const std::string text = Cp1252ToUtf8(bytes);
-    for (std::string_view line : splitLines(text)) {
+    for (std::string_view line : SplitLines(text)) {
         if (line.empty()) continue;
         std::optional<TManager> manager = TManager::FromLine(line);
         if (!manager) {

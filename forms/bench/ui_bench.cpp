@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     }
     std::sort(times.begin(), times.end());
     std::sort(paints.begin(), paints.end());
-    const size_t blocks = run.Beacons().Count() ? run.Beacons().Beacons[0]->Blocks.size() : 0;
+    const size_t blocks = run.Beacons().Count() ? run.Beacons().Beacons[0]->Blocks().size() : 0;
     std::printf("blocks of the day: %zu\nRefreshDay + first paint: best %.0f ms, median %.0f ms (7 runs)\n"
                 "of which the paint: best %.1f ms, median %.1f ms\n",
                 blocks, times.front(), times[times.size() / 2], paints.front(), paints[paints.size() / 2]);

@@ -68,8 +68,8 @@ std::vector<std::string> copyInput(const std::string& folder) {
 std::pair<int, int> interestingBlock(const TDCPList& beacons) {
     for (size_t b = 0; b < beacons.Count(); ++b) {
         const TDCP& beacon = *beacons.Beacons[b];
-        for (size_t k = 0; k < beacon.Blocks.size(); ++k)
-            if (!beacon.Blocks[k]->Errors.empty() && !beacon.Blocks[k]->Events.empty())
+        for (size_t k = 0; k < beacon.Blocks().size(); ++k)
+            if (!beacon.Blocks()[k]->Errors.empty() && !beacon.Blocks()[k]->Events.empty())
                 return {static_cast<int>(b), static_cast<int>(k)};
     }
     return {0, 0};

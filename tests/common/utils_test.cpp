@@ -5,7 +5,9 @@
 #include <set>
 #include <vector>
 
+#include "Common/ByteScan.h"
 #include "Common/Encoding.h"
+#include "Common/Lines.h"
 #include "Common/NearestName.h"
 #include "Common/UUtils.h"
 #include "tests/support/TempDir.h"
@@ -149,6 +151,55 @@ TEST(ToUpperAscii, EveryByteAtEveryPosition) {
         }
     }
     EXPECT_EQ(ToUpperAscii(""), "");
+}
+
+// Against a byte by byte search: every start in buffers of every length up to 40 where
+// bytes of the class stand at random, for the limits the engine uses and the extremes.
+TEST(ByteScan, FindsWhatAPlainSearchFinds) {
+    uint32_t seed = 1;
+    const auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 16; };
+    for (size_t length = 0; length <= 40; ++length) {
+        for (int trial = 0; trial < 20; ++trial) {
+            std::string bytes(length, '\0');
+            for (char& c : bytes) c = static_cast<char>(next() % 8 == 0 ? next() % 256 : 64 + next() % 64);
+            for (size_t from = 0; from <= length + 1; ++from) {
+                const auto plain = [&](auto isOfClass) {
+                    size_t i = from;
+                    while (i < length && !isOfClass(static_cast<uint8_t>(bytes[i]))) ++i;
+                    return std::min(i, length);
+                };
+                for (const uint8_t limit : {1, 14, 64, 128})
+                    ASSERT_EQ(FindByteBelow(bytes, from, limit), plain([limit](uint8_t b) { return b < limit; }))
+                        << length << " " << from << " " << int{limit};
+                ASSERT_EQ(FindHighByte(bytes, from), plain([](uint8_t b) { return b >= 0x80; })) << length << " " << from;
+            }
+        }
+    }
+}
+
+// Against a byte by byte reading of every string of up to six bytes drawn from a, CR, LF
+// and a tab: each CR, LF or CR LF ends a line, text after the last break is a line too.
+TEST(Lines, EveryLineEndAndWhatFollowsTheLast) {
+    const auto byBytes = [](std::string_view bytes) {
+        std::vector<std::string_view> lines;
+        size_t start = 0;
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+            lines.push_back(bytes.substr(start, i - start));
+            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+        if (start < bytes.size()) lines.push_back(bytes.substr(start));
+        return lines;
+    };
+    for (int length = 0, count = 1; length <= 6; ++length, count *= 4) {
+        for (int code = 0; code < count; ++code) {
+            std::string text;
+            for (int i = 0, c = code; i < length; ++i, c /= 4) text += "a\r\n\t"[c % 4];
+            EXPECT_EQ(SplitLines(text), byBytes(text)) << testing::PrintToString(text);
+        }
+    }
+    EXPECT_EQ(SplitLines(std::string(20, 'x') + "\r\n" + std::string(20, 'y')).size(), 2u);
 }
 
 // Each item is visited once, in order, and may be reset by the visit; the parts of

@@ -48,7 +48,7 @@ TEST_F(DailyFileTest, HeaderInOtherLetterCaseIsAnotherBlockInMemory) {
     TDCP* beacon = AddBeacon("Lampedusa", "4711");
     AddBlock(*beacon, header_, march7_, "first");
     AddBlock(*beacon, "4711 0 AT 07/03/05 14:02:10 UTC 8BT O", march7_, "third");
-    EXPECT_EQ(beacon->Blocks.size(), 2u);
+    EXPECT_EQ(beacon->Blocks().size(), 2u);
 }
 
 // The folder is made at the first flush; a block without a date is never stored.
@@ -114,32 +114,8 @@ TEST_F(DailyFileTest, DailyFileThatCannotBeCreatedIsWarnedOncePerFile) {
     EXPECT_TRUE(FileExists(DailyFile("Sede")));
 
     boxes_.shown.clear();
-    beacon->Blocks[0]->AppendToDailyFile();
+    beacon->Blocks()[0]->AppendToDailyFile();
     EXPECT_EQ(boxes_.Warnings().size(), 1u);
-}
-
-// Against a byte-by-byte reading of every string of up to six bytes drawn from a, CR
-// and LF: each CR, LF or CR LF ends a line, text after the last break is a line too.
-TEST_F(DailyFileTest, SplitDailyLinesAcceptsEveryLineEnd) {
-    auto byBytes = [](std::string_view bytes) {
-        std::vector<std::string_view> lines;
-        size_t start = 0;
-        for (size_t i = 0; i < bytes.size(); ++i) {
-            if (bytes[i] != '\r' && bytes[i] != '\n') continue;
-            lines.push_back(bytes.substr(start, i - start));
-            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-            start = i + 1;
-        }
-        if (start < bytes.size()) lines.push_back(bytes.substr(start));
-        return lines;
-    };
-    for (int length = 0, count = 1; length <= 6; ++length, count *= 3) {
-        for (int code = 0; code < count; ++code) {
-            std::string text;
-            for (int i = 0, c = code; i < length; ++i, c /= 3) text += "a\r\n"[c % 3];
-            EXPECT_EQ(SplitDailyLines(text), byBytes(text)) << testing::PrintToString(text);
-        }
-    }
 }
 
 // The index keeps only lines with a space; other lines are looked for in the file, and

@@ -28,7 +28,7 @@ protected:
     }
     std::vector<size_t> BlockCounts() {
         std::vector<size_t> counts;
-        for (const auto& beacon : List().Beacons) counts.push_back(beacon->Blocks.size());
+        for (const auto& beacon : List().Beacons) counts.push_back(beacon->Blocks().size());
         return counts;
     }
 
@@ -44,7 +44,7 @@ TEST_F(DayTest, AnIndexLoadsThatBeaconOnly) {
         List().LoadDay(At(2005, 3, 7, 18), index);
         EXPECT_EQ(BlockCounts(), counts) << index;
     }
-    const TDCPDataBloc& block = *List().Beacons[2]->Blocks[1];
+    const TDCPDataBloc& block = *List().Beacons[2]->Blocks()[1];
     EXPECT_EQ(block.Header, Header(2, 11));
     EXPECT_EQ(block.Date, At(2005, 3, 7, 11));
     EXPECT_TRUE(block.Decoded);
@@ -75,7 +75,7 @@ TEST_F(DayTest, LongBodiesReadBackWhole) {
     List().ClearAll();
     List().LoadDay(At(2005, 3, 7), 0);
     std::vector<size_t> read;
-    for (const auto& block : List().Beacons[0]->Blocks) read.push_back(block->Body.size());
+    for (const auto& block : List().Beacons[0]->Blocks()) read.push_back(block->Body.size());
     EXPECT_EQ(read, (std::vector<size_t>{8, 4095, 4096, 20000}));
 }
 

@@ -259,8 +259,8 @@ TEST_F(Conversion, ScenarioRunningIntoTheNextMessage) {
         AddBlock(EncodeBody({.cyclic = c.first}, {scn.substr(0, 12)}), At(2005, 3, 7, 12));
         AddBlock(EncodeBody({.cyclic = c.next}, {scn.substr(12)}), At(2005, 3, 7, 12, 1));
         beacon_->DecodeAll();
-        const TDCPDataBloc& first = *beacon_->Blocks[0];
-        const TDCPDataBloc& second = *beacon_->Blocks[1];
+        const TDCPDataBloc& first = *beacon_->Blocks()[0];
+        const TDCPDataBloc& second = *beacon_->Blocks()[1];
         EXPECT_EQ(Codes(first), c.codes);
         EXPECT_TRUE(c.codes.empty() || first.Errors[0].S1 == "Q");
         EXPECT_EQ(first.Events.empty() ? "" : first.Events[0]->Evt(), c.evt);

@@ -166,7 +166,7 @@ private Q_SLOTS:
         QVERIFY(child<QPushButton>(*window_, "SelectDCPBtn")->isEnabled());
         QVERIFY(!child<QWidget>(*window_, "ParamsGrp")->isVisible());
         selectRow(blocks, 0);
-        const TDCPDataBloc& block = *run_->Beacons().Beacons[0]->Blocks[0];
+        const TDCPDataBloc& block = *run_->Beacons().Beacons[0]->Blocks()[0];
         QCOMPARE(child<QLineEdit>(*window_, "HeaderEdit")->text(), QString::fromStdString(block.Header));
         QVERIFY(child<QWidget>(*window_, "ParamsGrp")->isVisible());
         QCOMPARE(child<QWidget>(*window_, "ErrorPnl")->isVisible(), !block.Errors.empty());

@@ -39,7 +39,7 @@ protected:
     // The bodies of a beacon's blocks in list order: block count and contents in one check.
     static Strings Bodies(const TDCP* beacon) {
         Strings bodies;
-        for (const auto& b : beacon->Blocks) bodies.emplace_back(b->Body.begin(), b->Body.begin() + b->BodyLength);
+        for (const auto& b : beacon->Blocks()) bodies.emplace_back(b->Body.begin(), b->Body.begin() + b->BodyLength);
         return bodies;
     }
     // The reader's errors as "code@line S1".

@@ -115,20 +115,20 @@ TEST_F(ReaderTest, GoesAndBruHeadersBuildAtHeadersThatReadBack) {
         list->ClearAll();
         reader.ReadBuffer(GoesLine("", dayFirst ? 'G' : '?', "235959", "05365") + "\n", 3);
         reader.ReadBuffer("Prog: 1 Brussels 31/12/05 00-00-01\n", 2);
-        ASSERT_EQ(goes->Blocks.size(), 1u);
-        ASSERT_EQ(bru->Blocks.size(), 1u);
+        ASSERT_EQ(goes->Blocks().size(), 1u);
+        ASSERT_EQ(bru->Blocks().size(), 1u);
         const std::string date = dayFirst ? "31/12/05" : "12/31/05";
-        EXPECT_EQ(goes->Blocks[0]->Header, "CE123456-ALL           0 at " + date + " 23:59:59 UTC 118BT " +
+        EXPECT_EQ(goes->Blocks()[0]->Header, "CE123456-ALL           0 at " + date + " 23:59:59 UTC 118BT " +
                                                (dayFirst ? "o" : "x"));
-        EXPECT_EQ(bru->Blocks[0]->Header, "5522-ALL           0 at " + date + " 00:00:01 UTC 0BT o");
-        EXPECT_EQ(bru->Blocks[0]->AnnouncedLength, 0);
-        reader.ReadBuffer(goes->Blocks[0]->Header + "\n" + bru->Blocks[0]->Header + "\n", 0);
+        EXPECT_EQ(bru->Blocks()[0]->Header, "5522-ALL           0 at " + date + " 00:00:01 UTC 0BT o");
+        EXPECT_EQ(bru->Blocks()[0]->AnnouncedLength, 0);
+        reader.ReadBuffer(goes->Blocks()[0]->Header + "\n" + bru->Blocks()[0]->Header + "\n", 0);
         EXPECT_TRUE(reader.Errors.empty());
-        ASSERT_EQ(goes->Blocks.size(), 1u);
-        EXPECT_DOUBLE_EQ(goes->Blocks[0]->Date, At(2005, 12, 31, 23, 59, 59));
-        EXPECT_EQ(goes->Blocks[0]->AnnouncedLength, 118);
-        ASSERT_EQ(bru->Blocks.size(), 1u);
-        EXPECT_DOUBLE_EQ(bru->Blocks[0]->Date, At(2005, 12, 31, 0, 0, 1));
+        ASSERT_EQ(goes->Blocks().size(), 1u);
+        EXPECT_DOUBLE_EQ(goes->Blocks()[0]->Date, At(2005, 12, 31, 23, 59, 59));
+        EXPECT_EQ(goes->Blocks()[0]->AnnouncedLength, 118);
+        ASSERT_EQ(bru->Blocks().size(), 1u);
+        EXPECT_DOUBLE_EQ(bru->Blocks()[0]->Date, At(2005, 12, 31, 0, 0, 1));
     }
 }
 
@@ -212,7 +212,7 @@ TEST_F(ReaderTest, FramedGoesMessagesAreReadWhole) {
         reader.ReadBuffer(c.file, 3);
         EXPECT_EQ(Bodies(goes), c.bodies) << c.why;
         std::vector<int32_t> announced;
-        for (const auto& block : goes->Blocks) announced.push_back(block->AnnouncedLength);
+        for (const auto& block : goes->Blocks()) announced.push_back(block->AnnouncedLength);
         EXPECT_EQ(announced, c.announced) << c.why;
         EXPECT_EQ(ErrorList(), c.errors) << c.why;
     }
@@ -223,7 +223,7 @@ TEST_F(ReaderTest, ReadingAGoesFileTwiceKeepsOneBlockPerMessage) {
     WriteText(path, GoesLine("AB X*") + "\r\n" + GoesLine("CD", 'G', "143000") + "\r\nE \r\n");
     ASSERT_EQ(reader.ReadFile(path), 0);
     ASSERT_EQ(reader.ReadFile(path), 0);
-    EXPECT_EQ(goes->Blocks.size(), 2u);
+    EXPECT_EQ(goes->Blocks().size(), 2u);
     EXPECT_FALSE(reader.CheckOrder);
 }
 

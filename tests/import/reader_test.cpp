@@ -26,13 +26,13 @@ TEST(FormatOfPath, ExtensionsAreComparedWithoutCase) {
 // decoded all the same.
 TEST_F(ReaderTest, ReadFileFollowsTheExtension) {
     reader.ReadBuffer(kHeader + "\nBODY\n", 0);
-    ASSERT_FALSE(lampedusa->Blocks.at(0)->Decoded);
+    ASSERT_FALSE(lampedusa->Blocks().at(0)->Decoded);
     const std::string content = kOtherHeader + "\n\xE9t\xE9\n";
     WriteText(dir.File("x.txt"), content);
     EXPECT_EQ(reader.ReadFile(dir.File("x.txt")), -1);
     EXPECT_EQ(ReadText(dir.File("x.txt")), content);
-    EXPECT_EQ(lampedusa->Blocks.size(), 1u);
-    EXPECT_TRUE(lampedusa->Blocks[0]->Decoded);
+    EXPECT_EQ(lampedusa->Blocks().size(), 1u);
+    EXPECT_TRUE(lampedusa->Blocks()[0]->Decoded);
 
     WriteText(dir.File("x.cnrs"), kOtherHeader + "\nMORE\n");
     EXPECT_EQ(reader.ReadFile(dir.File("x.cnrs")), 0);
@@ -122,14 +122,14 @@ TEST_F(ReaderTest, LineEndsAreFoundWhereverTheyFall) {
         list->ClearAll();
         reader.ReadBuffer(file, 0);
         EXPECT_EQ(Bodies(lampedusa), Strings{body}) << length;
-        EXPECT_EQ(lampedusa->Blocks.at(0)->Header, kHeader) << length;
+        EXPECT_EQ(lampedusa->Blocks().at(0)->Header, kHeader) << length;
     }
 }
 
 // A count that is not a decimal number ("BT" alone) announces nothing, without an error.
 TEST_F(ReaderTest, CountThatIsNotANumberAnnouncesNothing) {
     reader.ReadBuffer("4711 0 at 03/07/05 14:32:10 UTC BT o\nBODY\n", 0);
-    EXPECT_EQ(lampedusa->Blocks.at(0)->AnnouncedLength, 0);
+    EXPECT_EQ(lampedusa->Blocks().at(0)->AnnouncedLength, 0);
     EXPECT_TRUE(reader.Errors.empty());
 }
 

@@ -72,9 +72,9 @@ TEST_F(LockTest, StoreWritesWaitForAnotherProcess) {
     EXPECT_TRUE(WaitsForAnotherProcess([&] { list.FlushAll(); })) << "FlushAll";
     EXPECT_TRUE(WaitsForAnotherProcess([&] { list.FlushK7ItemsOfDay(At(2005, 3, 7)); })) << "FlushK7ItemsOfDay";
     EXPECT_TRUE(WaitsForAnotherProcess([&] { beacon.FlushK7Items(0); })) << "FlushK7Items";
-    EXPECT_TRUE(WaitsForAnotherProcess([&] { beacon.K7Items[0]->Flush(); })) << "TDCPK7Item::Flush";
+    EXPECT_TRUE(WaitsForAnotherProcess([&] { beacon.K7Items()[0]->Flush(); })) << "TDCPK7Item::Flush";
     EXPECT_TRUE(WaitsForAnotherProcess([&] { beacon.SaveBlocks(); })) << "SaveBlocks";
-    EXPECT_TRUE(WaitsForAnotherProcess([&] { beacon.Blocks[0]->AppendToDailyFile(); })) << "AppendToDailyFile";
+    EXPECT_TRUE(WaitsForAnotherProcess([&] { beacon.Blocks()[0]->AppendToDailyFile(); })) << "AppendToDailyFile";
 }
 
 TEST_F(LockTest, TaskRunsWaitForAnotherProcess) {

@@ -62,7 +62,7 @@ protected:
     void RecordBlockErrors() {
         blockErrors_.clear();
         for (const auto& beacon : run_->Beacons().Beacons)
-            for (const auto& block : beacon->Blocks)
+            for (const auto& block : beacon->Blocks())
                 for (const TDCPDataError& e : block->Errors)
                     blockErrors_ += block->Header + ": " + std::to_string(e.Code) + " " + e.S1 + "\n";
     }
