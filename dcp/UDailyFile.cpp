@@ -203,89 +203,99 @@ bool TDailyFileIndex::Append(const std::string& path, std::string_view record,
     return Append(path, pieces, lines != nullptr ? *lines : recordLines);
 }
 
-bool TDailyFileIndex::Append(const std::string& path, std::span<const std::string_view> pieces,
-                             TLineSet& lines) {
-    if (RepairKilledAppend(path)) files_.erase(path);
+namespace {
+
+// Appends the pieces under the file's journal, after a line break when the file does not
+// end with one; nothing when the file cannot be opened or created. A failed write cuts
+// the file back (or leaves the journal to do it) and throws FileError. The pieces are
+// copied together and written a megabyte at a time (any single record at once).
+std::optional<TDailyFileIndex::Range> appendPieces(const std::string& path, std::span<const std::string_view> pieces,
+                                                   std::string& buffer) {
     FileDescriptor fd(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
-    if (fd.get() < 0) {
-        files_.erase(path);
-        return false;
-    }
+    if (fd.get() < 0) return std::nullopt;
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0) throwWriteError(path, errno);
-    const off_t oldSize = info.st_size;
+    const auto oldSize = static_cast<uint64_t>(info.st_size);
     const std::string journal = AppendJournalPath(path);
-    const bool journalled = writeJournal(journal, static_cast<uint64_t>(oldSize));
+    const bool journalled = writeJournal(journal, oldSize);
 
     std::string_view separator;
     if (oldSize > 0) {
         char last = '\n';
-        if (::pread(fd.get(), &last, 1, oldSize - 1) != 1) throwWriteError(path, errno);
+        if (::pread(fd.get(), &last, 1, static_cast<off_t>(oldSize) - 1) != 1) throwWriteError(path, errno);
         if (last != '\n' && last != '\r') separator = kRecordLineEnd;
     }
-    // The pieces are copied together and written a megabyte at a time rather than
-    // handed to writev: the records of a flush lie scattered in memory, out of the
-    // caches by the time they are appended, and the kernel's copy waited for each piece
-    // in turn. Here the pieces further on are asked for from memory while one is copied.
-    // Up to a megabyte (any single record) goes in one write.
     constexpr size_t kMaxWrite = size_t{1} << 20;
-    constexpr size_t kFetchAhead = 8;
     size_t total = separator.size();
     for (std::string_view piece : pieces) total += piece.size();
-    writeBuffer_.clear();
-    writeBuffer_.reserve(std::min(total, kMaxWrite));
-    auto writeOut = [&] {
-        size_t done = 0;
-        while (done < writeBuffer_.size()) {
-            const ssize_t n = ::write(fd.get(), writeBuffer_.data() + done, writeBuffer_.size() - done);
+    buffer.clear();
+    buffer.reserve(std::min(total, kMaxWrite));
+    const auto writeOut = [&] {
+        for (size_t done = 0; done < buffer.size();) {
+            const ssize_t n = ::write(fd.get(), buffer.data() + done, buffer.size() - done);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 const int error = n < 0 ? errno : ENOSPC;
-                // Cut back here, or by the journal at the next look at the file.
-                if (::ftruncate(fd.get(), oldSize) == 0 && journalled) ::unlink(journal.c_str());
-                files_.erase(path);
+                if (::ftruncate(fd.get(), static_cast<off_t>(oldSize)) == 0 && journalled) ::unlink(journal.c_str());
                 throwWriteError(path, error);
             }
             done += static_cast<size_t>(n);
         }
-        writeBuffer_.clear();
+        buffer.clear();
     };
-    auto add = [&](std::string_view piece) {
-        if (!writeBuffer_.empty() && writeBuffer_.size() + piece.size() > kMaxWrite) writeOut();
-        writeBuffer_.append(piece);
+    const auto add = [&](std::string_view piece) {
+        if (!buffer.empty() && buffer.size() + piece.size() > kMaxWrite) writeOut();
+        buffer.append(piece);
     };
     add(separator);
     for (size_t i = 0; i < pieces.size(); ++i) {
+        // The records lie scattered in memory: those further on are asked for meanwhile.
+        constexpr size_t kFetchAhead = 8;
         if (i + kFetchAhead < pieces.size()) PrefetchRange(pieces[i + kFetchAhead].data(), pieces[i + kFetchAhead].size());
         add(pieces[i]);
     }
     writeOut();
-    if (::close(fd.release()) != 0) {
-        files_.erase(path);
-        throwWriteError(path, errno);
-    }
+    if (::close(fd.release()) != 0) throwWriteError(path, errno);
     // Every record is whole: the journal goes.
     if (journalled) ::unlink(journal.c_str());
+    return TDailyFileIndex::Range{oldSize, oldSize + total};
+}
 
-    auto addRecordLines = [&](TLineSet& into) {
-        into.merge(lines);  // moves the nodes; a line already there stays in lines
-        lines.clear();
-    };
-    auto it = files_.find(path);
-    if (oldSize == 0) {
-        Entry entry;
-        entry.size = total;
-        addRecordLines(entry.lines);
-        entry.indexed.push_back({0, total});
-        files_.insert_or_assign(path, std::move(entry));
-    } else if (it != files_.end() && it->second.size == static_cast<uint64_t>(oldSize)) {
-        it->second.size += total;
-        addRecordLines(it->second.lines);
-        it->second.indexed.push_back({static_cast<uint64_t>(oldSize), static_cast<uint64_t>(oldSize) + total});
-    } else {
-        files_.erase(path);  // another writer got in between: read the file again next time
+}  // namespace
+
+bool TDailyFileIndex::Append(const std::string& path, std::span<const std::string_view> pieces,
+                             TLineSet& lines) {
+    if (RepairKilledAppend(path)) files_.erase(path);
+    std::optional<Range> appended;
+    try {
+        appended = appendPieces(path, pieces, writeBuffer_);
+    } catch (...) {
+        files_.erase(path);
+        throw;
     }
+    if (!appended) {
+        files_.erase(path);
+        return false;
+    }
+    noteAppended(path, *appended, lines);
     return true;
+}
+
+// The index takes the lines of the records appended when it knew the file up to where
+// they start; otherwise another writer got in between, and it reads the file next time.
+void TDailyFileIndex::noteAppended(const std::string& path, Range appended, TLineSet& lines) {
+    auto it = files_.find(path);
+    if (appended.from == 0) {
+        it = files_.insert_or_assign(path, Entry{}).first;
+    } else if (it == files_.end() || it->second.size != appended.from) {
+        files_.erase(path);
+        return;
+    }
+    Entry& entry = it->second;
+    entry.size = appended.to;
+    entry.lines.merge(lines);  // a line already there stays in lines
+    lines.clear();
+    entry.indexed.push_back({appended.from, appended.to});
 }
 
 }  // namespace skylog

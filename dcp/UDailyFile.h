@@ -80,15 +80,22 @@ public:
 
     void Clear() { files_.clear(); }
 
+    // Bytes [from, to) of a file.
+    struct Range {
+        uint64_t from = 0;
+        uint64_t to = 0;
+    };
+
 private:
     struct Entry {
         uint64_t size = 0;
         TLineSet lines;  // upper case, only those holding a space
         // Byte ranges of the file whose lines were indexed, in the order they were.
-        std::vector<std::pair<uint64_t, uint64_t>> indexed;
+        std::vector<Range> indexed;
     };
     [[nodiscard]] static bool holdsSpacelessLine(const std::string& path, const Entry& entry,
                                                  std::string_view header);
+    void noteAppended(const std::string& path, Range appended, TLineSet& lines);
     std::unordered_map<std::string, Entry> files_;
     std::string writeBuffer_;  // records copied together for one write, kept for the next
 };

@@ -1,6 +1,7 @@
 #include "import/LineLoop.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -106,6 +107,41 @@ void TLineLoop::CheckOrder(std::string_view line) {
     expectedSection_ = section_ + 1 == 3 ? 0 : section_ + 1;
 }
 
+namespace {
+
+std::optional<TDateTime> CalendarDate(int32_t year, int32_t month, int32_t day) {
+    TDateTime date = 0;
+    return TryEncodeDate(year, month, day, date) ? std::optional(date) : std::nullopt;
+}
+
+}  // namespace
+
+bool TLineLoop::ReadDateAndTimeFields(std::string_view dateText, std::string_view timeText, char timeSeparator,
+                                      std::array<int32_t, 3>& date, std::array<int32_t, 3>& time) {
+    const bool dateRead = ScanThreeNumbers(dateText, '/', date[0], date[1], date[2]);
+    if (!dateRead) AddError(kErrorDate, dateText);
+    const bool timeRead = ScanThreeNumbers(timeText, timeSeparator, time[0], time[1], time[2]);
+    if (!timeRead) AddError(kErrorTime, timeText);
+    if (dateRead && timeRead) return true;
+    CloseBlock();
+    return false;
+}
+
+template <class DateText, class TimeText>
+std::optional<TDateTime> TLineLoop::HeaderMoment(std::optional<TDateTime> date, int32_t hour, int32_t minute,
+                                                 int32_t second, const DateText& dateText, const TimeText& timeText) {
+    TDateTime time = 0;
+    if (!date) {
+        AddError(kErrorDate, dateText());
+    } else if (!TryEncodeTime(hour, minute, second, 0, time)) {
+        AddError(kErrorTime, timeText());
+    } else {
+        return CombineDateTime(*date, time);
+    }
+    CloseBlock();
+    return std::nullopt;
+}
+
 void TLineLoop::ReadAtHeader(std::string_view line) {
     SplitFields(line, fields_);
     if (fields_.size() != kAtHeaderFieldCount) {
@@ -120,39 +156,21 @@ void TLineLoop::ReadAtHeader(std::string_view line) {
         CloseBlock();
         return;
     }
-
     const std::string_view dateText = fields_[3];
     const std::string_view timeText = fields_[4];
-    int32_t first = 0, second = 0, year = 0;
-    const bool dateRead = ScanThreeNumbers(dateText, '/', first, second, year);
-    if (!dateRead) AddError(kErrorDate, dateText);
-    int32_t hour = 0, minute = 0, sec = 0;
-    const bool timeRead = ScanThreeNumbers(timeText, ':', hour, minute, sec);
-    if (!timeRead) AddError(kErrorTime, timeText);
-    if (!dateRead || !timeRead) {
-        CloseBlock();
-        return;
-    }
-    const int32_t day = dayFirst_ ? first : second;
-    const int32_t month = dayFirst_ ? second : first;
-    TDateTime date = 0;
-    if (!TryEncodeDate(ExpandYear(year), month, day, date)) {
-        AddError(kErrorDate, dateText);
-        CloseBlock();
-        return;
-    }
-    TDateTime time = 0;
-    if (!TryEncodeTime(hour, minute, sec, 0, time)) {
-        AddError(kErrorTime, timeText);
-        CloseBlock();
-        return;
-    }
+    std::array<int32_t, 3> date{}, time{};
+    if (!ReadDateAndTimeFields(dateText, timeText, ':', date, time)) return;
+    const auto [first, second, year] = date;
+    const std::optional<TDateTime> moment =
+        HeaderMoment(CalendarDate(ExpandYear(year), dayFirst_ ? second : first, dayFirst_ ? first : second), time[0],
+                     time[1], time[2], [dateText] { return dateText; }, [timeText] { return timeText; });
+    if (!moment) return;
 
     // A count that is not a decimal number ("BT" alone) announces nothing.
     const std::string_view count = fields_[6];
     const std::optional<int32_t> announced =
         count.size() > 2 ? ParseInt32(count.substr(0, count.size() - 2)) : std::nullopt;
-    FileBlock(std::string(line), CombineDateTime(date, time), announced.value_or(0));
+    FileBlock(std::string(line), *moment, announced.value_or(0));
 }
 
 // The whole message on one line: SOH, the header, the body of the announced length,
@@ -186,28 +204,26 @@ bool TLineLoop::ReadGoesHeader(std::string_view line, std::string_view text) {
     }
 
     const int32_t year = ExpandYear(header->Year);
-    TDateTime newYear = 0;
     // A day number outside its year would file the message under another year's day.
     const int32_t daysInYear = IsLeapYear(year) ? 366 : 365;
-    if (!TryEncodeDate(year, 1, 1, newYear) || header->DayOfYear < 1 || header->DayOfYear > daysInYear) {
-        AddError(kErrorDate, std::to_string(year) + " JDay=" + std::to_string(header->DayOfYear));
-        CloseBlock();
-        return true;
-    }
-    const TDateTime date = newYear + header->DayOfYear - 1;
-    TDateTime time = 0;
-    if (!TryEncodeTime(header->Hour, header->Minute, header->Second, 0, time)) {
-        AddError(kErrorTime, std::to_string(header->Hour) + ":" + std::to_string(header->Minute) +
-                                 ":" + std::to_string(header->Second));
-        CloseBlock();
-        return true;
-    }
+    const std::optional<TDateTime> newYear = CalendarDate(year, 1, 1);
+    const std::optional<TDateTime> moment = HeaderMoment(
+        newYear && header->DayOfYear >= 1 && header->DayOfYear <= daysInYear
+            ? std::optional(*newYear + header->DayOfYear - 1)
+            : std::nullopt,
+        header->Hour, header->Minute, header->Second,
+        [&] { return std::to_string(year) + " JDay=" + std::to_string(header->DayOfYear); },
+        [&] {
+            return std::to_string(header->Hour) + ":" + std::to_string(header->Minute) + ":" +
+                   std::to_string(header->Second);
+        });
+    if (!moment) return true;
 
-    const DateParts day = DecodeDate(date);
-    FileBlock(BuildAtHeader(reader_.CurrentBeacon->Number, day.year, day.month, day.day,
-                            header->Hour, header->Minute, header->Second, dayFirst_,
-                            header->Length, header->Reception == kGoesGoodReception),
-              CombineDateTime(date, time), header->Length);
+    const DateParts day = DecodeDate(*moment);
+    FileBlock(BuildAtHeader(reader_.CurrentBeacon->Number, day.year, day.month, day.day, header->Hour,
+                            header->Minute, header->Second, dayFirst_, header->Length,
+                            header->Reception == kGoesGoodReception),
+              *moment, header->Length);
     return true;
 }
 
@@ -228,32 +244,17 @@ void TLineLoop::ReadBruHeader(std::string_view line) {
     }
     const std::string_view dateText = fields_[3];
     const std::string_view timeText = fields_[4];
-    int32_t day = 0, month = 0, year = 0;
-    const bool dateRead = ScanThreeNumbers(dateText, '/', day, month, year);
-    if (!dateRead) AddError(kErrorDate, dateText);
-    int32_t hour = 0, minute = 0, second = 0;
-    const bool timeRead = ScanThreeNumbers(timeText, '-', hour, minute, second);
-    if (!timeRead) AddError(kErrorTime, timeText);
-    if (!dateRead || !timeRead) {
-        CloseBlock();
-        return;
-    }
-    year = ExpandYear(year);
-    TDateTime date = 0;
-    if (!TryEncodeDate(year, month, day, date)) {
-        AddError(kErrorDate, dateText);
-        CloseBlock();
-        return;
-    }
-    TDateTime time = 0;
-    if (!TryEncodeTime(hour, minute, second, 0, time)) {
-        AddError(kErrorTime, timeText);
-        CloseBlock();
-        return;
-    }
-    FileBlock(BuildAtHeader(reader_.CurrentBeacon->Number, year, month, day, hour, minute,
-                            second, dayFirst_, 0, true),
-              CombineDateTime(date, time), 0);
+    std::array<int32_t, 3> date{}, time{};
+    if (!ReadDateAndTimeFields(dateText, timeText, '-', date, time)) return;
+    const auto [day, month, year] = date;
+    const auto [hour, minute, second] = time;
+    const std::optional<TDateTime> moment =
+        HeaderMoment(CalendarDate(ExpandYear(year), month, day), hour, minute, second,
+                     [dateText] { return dateText; }, [timeText] { return timeText; });
+    if (!moment) return;
+    FileBlock(BuildAtHeader(reader_.CurrentBeacon->Number, ExpandYear(year), month, day, hour, minute, second,
+                            dayFirst_, 0, true),
+              *moment, 0);
 }
 
 void TLineLoop::HandleBodyLine(std::string_view line) {

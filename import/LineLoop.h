@@ -4,7 +4,9 @@
 // beacons, appends body lines and checks the order of the sections. Internal to the
 // reader; TDecodFile::ReadBuffer runs it.
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +39,17 @@ private:
     [[nodiscard]] bool ReadFramedGoesLine(std::string_view line);
     [[nodiscard]] bool ReadGoesHeader(std::string_view line, std::string_view header);
     void ReadBruHeader(std::string_view line);
+    // The date and time fields of an "at" or BRU header as three numbers each; false
+    // after recording error 4 and/or 5 (quoting the field) and closing the block.
+    [[nodiscard]] bool ReadDateAndTimeFields(std::string_view dateText, std::string_view timeText, char timeSeparator,
+                                             std::array<int32_t, 3>& date, std::array<int32_t, 3>& time);
+    // The moment a header names, from its date (none when it does not exist) and time of
+    // day. When either does not exist: error 4 or 5, quoting dateText() or timeText()
+    // (made only then), the block is closed and nothing is returned.
+    template <class DateText, class TimeText>
+    [[nodiscard]] std::optional<TDateTime> HeaderMoment(std::optional<TDateTime> date, int32_t hour, int32_t minute,
+                                                        int32_t second, const DateText& dateText,
+                                                        const TimeText& timeText);
     void HandleBodyLine(std::string_view line);
     void HandleGoesBodyLine(std::string_view line);
     void AppendBodyLine(std::string_view line);
