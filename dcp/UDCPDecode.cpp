@@ -92,11 +92,13 @@ bool TDCPDataBloc::DecodeHead(int32_t length) {
     CyclicNumber = IsSixBit(cyclic) ? cyclic - kSixBitFirst : -1;
     ByteStatus.Set(kCyclicNumberAt, IsSixBit(cyclic) ? kByteValid : kByteOutOfRange);
     if (!IsSixBit(cyclic)) AddError(kErrCyclicNumber);
+    SetClasses(kCyclicNumberAt + 1, kHeadLength - 1, kByteParameter);
     bool outOfRange = false;
     for (int32_t i = kCyclicNumberAt + 1; i < kHeadLength; ++i) {
-        ByteStatus.Set(static_cast<size_t>(i), IsSixBit(b[i]) ? kByteParameter : kByteOutOfRange);
-        if (!IsSixBit(b[i]) && !outOfRange) AddError(kErrParameterBytes);
-        outOfRange = outOfRange || !IsSixBit(b[i]);
+        if (IsSixBit(b[i])) continue;
+        ByteStatus.Set(static_cast<size_t>(i), kByteOutOfRange);
+        if (!outOfRange) AddError(kErrParameterBytes);
+        outOfRange = true;
     }
 
     const int32_t type = kInstrumentTypeAt;
