@@ -57,10 +57,10 @@ constexpr char kPathSeparator = '/';
     return h ^ (h >> 32);
 }
 
-// Visits items[0], items[1], ... in order. An import's blocks and events were made long
-// before they are written or destroyed and are scattered in memory: the pointee of
-// items[i + 8] and, through fetchParts, what items[i + 4] points to are requested from
-// memory meanwhile, so that the waits overlap instead of adding up. The items are
+// Visits items[0], items[1], ... in order. The blocks whose records a flush gathers were
+// made long before and lie scattered in memory: the pointee of items[i + 8] and, through
+// fetchParts, what items[i + 4] points to are requested from memory meanwhile, so that
+// the waits overlap (a gain measured only there, docs/benchmarks.md). The items are
 // pointers (raw or smart), none of them null; visit may reset items[i].
 template <class Items, class FetchParts, class Visit>
 void VisitFetchingAhead(Items&& items, FetchParts&& fetchParts, Visit&& visit) {

@@ -157,16 +157,6 @@ void TDCP::FlushK7Items(TDateTime date) {
 
 void TDCP::ClearContent() {
     settledBlocks_ = 0;
-    // Destroying a block frees its parts: they are fetched ahead like the blocks.
-    VisitFetchingAhead(
-        blocks_,
-        [](const TDCPDataBloc& block) {
-            __builtin_prefetch(block.Header.data());
-            __builtin_prefetch(block.Body.data());
-            __builtin_prefetch(block.Events.data());
-            __builtin_prefetch(block.ByteStatus.Packed());
-        },
-        [](std::unique_ptr<TDCPDataBloc>& block) { block.reset(); });
     blocks_.clear();
     blockOfHeader_.clear();
     k7Items_.clear();

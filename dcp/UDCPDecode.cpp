@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <span>
 #include <vector>
 
 #include "Common/ByteScan.h"
@@ -250,11 +249,6 @@ void TDCP::DecodeAll() {
     // that runs over, of the block after it. Those are counted again; the others keep
     // their count, which is what counting them again would give.
     for (size_t i = blocks_.size(); i-- > from;) {
-        // The blocks of a file are out of the caches by the time they are decoded, and
-        // in date order no longer in memory order: the next ones are asked for ahead
-        // (see VisitFetchingAhead).
-        if (i >= from + 8) __builtin_prefetch(blocks_[i - 8].get());
-        if (i >= from + 4) PrefetchRange(blocks_[i - 4]->Body.data(), blocks_[i - 4]->Body.size());
         TDCPDataBloc* next = i + 1 < blocks_.size() ? blocks_[i + 1].get() : nullptr;
         if (blocks_[i]->Decoded) continue;
         blocks_[i]->Decode(next);
@@ -262,11 +256,8 @@ void TDCP::DecodeAll() {
         if (next != nullptr) next->IgnoredCounted = false;
     }
     // Each block once, however many of its neighbours were decoded.
-    VisitFetchingAhead(
-        std::span(blocks_).subspan(from), [](const TDCPDataBloc& block) { __builtin_prefetch(block.ByteStatus.Packed()); },
-        [](const std::unique_ptr<TDCPDataBloc>& block) {
-            if (!block->IgnoredCounted) block->CountIgnoredBytes();
-        });
+    for (size_t i = from; i < blocks_.size(); ++i)
+        if (!blocks_[i]->IgnoredCounted) blocks_[i]->CountIgnoredBytes();
     settledBlocks_ = blocks_.size();
 }
 

@@ -14,8 +14,6 @@ using namespace k7format;
 
 namespace {
 
-// Requests an event's content from memory (see VisitFetchingAhead).
-void fetchContent(const TEvenement& event) { __builtin_prefetch(event.Content().data()); }
 
 constexpr int kMaxSecond = 59;
 
@@ -226,10 +224,7 @@ int32_t TK7File::NbEvt() const {
 
 int32_t TK7File::DataSize() const {
     size_t total = 0;
-    // Events are scattered in memory and seldom in the caches when a file is written.
-    VisitFetchingAhead(events_, fetchContent, [&total](const std::unique_ptr<TEvenement>& event) {
-        total += event->EvtSize();
-    });
+    for (const auto& event : events_) total += event->EvtSize();
     return static_cast<int32_t>(total);
 }
 
@@ -252,17 +247,17 @@ bool TK7File::BuildBuffer() {
         PutHeaderDate(buffer_, kHeaderDate2Offset, HeaderDate2, DecodeTime(HeaderDate2).second);
 
     out = kHeaderSize;
-    VisitFetchingAhead(events_, fetchContent, [&](const std::unique_ptr<TEvenement>& event) {
+    for (const auto& event : events_) {
         const std::string_view content = event->Content();
         if (event->HoldsBytes()) {
             const size_t n = std::min(content.size(), size - out);
             std::copy_n(content.data(), n, buffer_.data() + out);
             out += n;
-            return;
+            continue;
         }
         for (size_t k = 0; k < content.size() && out < size; k += 2)
             buffer_[out++] = static_cast<char>(HexToByte(content.substr(k, 2)));
-    });
+    }
     return true;
 }
 
@@ -284,7 +279,6 @@ void TK7File::Clear() {
     decodedFirst_.clear();
     later_.clear();
     duplicateTexts_ = 0;
-    VisitFetchingAhead(events_, fetchContent, [](std::unique_ptr<TEvenement>& event) { event.reset(); });
     events_.clear();
     removed_.clear();
     instrumentType_ = nullptr;
