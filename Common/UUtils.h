@@ -34,8 +34,7 @@ constexpr char kPathSeparator = '/';
 [[nodiscard]] std::string IncludeBackslash(std::string_view path);
 
 // A 64-bit hash of bytes for in-memory tables, eight bytes per step: the tables of an
-// import hash every event and header, and the library's byte-at-a-time hash showed in
-// profiles. Not stable across versions: never store it.
+// import hash every event and header. Not stable across versions: never store it.
 [[nodiscard]] inline uint64_t HashBytes(std::string_view bytes) {
     constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
     const char* p = bytes.data();

@@ -266,9 +266,9 @@ public:
     void ClearAll();
     void FlushK7ItemsOfDay(TDateTime date);
     // For a process about to end: ClearAll, except that the blocks and the K7 items
-    // (with their events) are left unfreed, the system taking the memory back at once.
-    // Freeing an import's hundreds of thousands of them one by one took about a
-    // twentieth of its time. Nothing is written; they must not be used afterwards.
+    // (with their events) are left unfreed, the system taking the memory back at once
+    // (freeing them one by one is measured in docs/benchmarks.md). Nothing is written;
+    // they must not be used afterwards.
     void AbandonContentAtExit();
 
     // Shared K7 items, one per (day, instrument).

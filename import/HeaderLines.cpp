@@ -138,8 +138,8 @@ private:
 
 }  // namespace
 
-// Formatted by hand: a header is built for every GOES and BRU message, and snprintf
-// took most of the time of reading their header lines.
+// Formatted by hand into a fixed buffer, as printf would: a header is built for every
+// GOES and BRU message (docs/benchmarks.md).
 std::string BuildAtHeader(std::string_view number, int32_t year, int32_t month, int32_t day,
                           int32_t hour, int32_t minute, int32_t second, bool dayFirst,
                           int32_t length, bool goodReception) {
