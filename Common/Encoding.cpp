@@ -1,5 +1,6 @@
 #include "Common/Encoding.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace skylog {
@@ -100,6 +101,90 @@ std::string Utf8ToCp1252(std::string_view text) {
         i += len;
     }
     return out;
+}
+
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// Well-formed UTF-8 (no overlong form, no surrogate, nothing above U+10FFFF).
+bool isValidUtf8(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto b = static_cast<uint8_t>(text[i]);
+        size_t len = 0;
+        char32_t cp = 0;
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        if (b >= 0xC2 && b <= 0xDF) {
+            len = 2;
+            cp = b & 0x1F;
+        } else if ((b & 0xF0) == 0xE0) {
+            len = 3;
+            cp = b & 0x0F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            len = 4;
+            cp = b & 0x07;
+        } else {
+            return false;
+        }
+        if (i + len > text.size()) return false;
+        for (size_t k = 1; k < len; ++k) {
+            const auto c = static_cast<uint8_t>(text[i + k]);
+            if ((c & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+}  // namespace
+
+TDecodedText DecodeTextFile(std::string_view bytes) {
+    TDecodedText decoded;
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        decoded.Problem = "fichier en UTF-16 (enregistrez-le en UTF-8 ou en Windows-1252)";
+        return decoded;
+    }
+    if (bytes.find('\0') != std::string_view::npos) {
+        decoded.Problem = "le fichier contient des octets nuls : ce n'est pas un fichier texte";
+        return decoded;
+    }
+    if (bytes.starts_with(kUtf8Mark)) {
+        decoded.Encoding = TTextEncoding::Utf8WithMark;
+        bytes.remove_prefix(kUtf8Mark.size());
+        // A mark on bytes that are not UTF-8 is a mistake of the editor: the rest is
+        // read, and written back, as the code page it is.
+        if (!isValidUtf8(bytes)) {
+            decoded.Encoding = TTextEncoding::Cp1252;
+            decoded.Text = Cp1252ToUtf8(bytes);
+            return decoded;
+        }
+        decoded.Text = std::string(bytes);
+        return decoded;
+    }
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<uint8_t>(c) < 0x80; });
+    if (!ascii && isValidUtf8(bytes)) {
+        decoded.Encoding = TTextEncoding::Utf8;
+        decoded.Text = std::string(bytes);
+        return decoded;
+    }
+    decoded.Text = ascii ? std::string(bytes) : Cp1252ToUtf8(bytes);
+    return decoded;
+}
+
+std::string EncodeTextFile(std::string_view utf8, TTextEncoding encoding) {
+    switch (encoding) {
+        case TTextEncoding::Utf8: return std::string(utf8);
+        case TTextEncoding::Utf8WithMark: return std::string(kUtf8Mark) + std::string(utf8);
+        case TTextEncoding::Cp1252: break;
+    }
+    return Utf8ToCp1252(utf8);
 }
 
 }  // namespace skylog

@@ -179,6 +179,31 @@ void WriteFileAtomic(std::string_view path, std::string_view bytes) {
     }
 }
 
+namespace {
+constexpr std::string_view kTemporaryInfix = ".tmp";
+constexpr size_t kTemporaryRandomPart = 6;  // mkstemp's XXXXXX
+}  // namespace
+
+bool IsTemporaryName(std::string_view name) {
+    return name.size() > 1 + kTemporaryInfix.size() + kTemporaryRandomPart && name.front() == '.' &&
+           name.substr(name.size() - kTemporaryRandomPart - kTemporaryInfix.size(), kTemporaryInfix.size()) ==
+               kTemporaryInfix;
+}
+
+bool IsTemporaryOf(std::string_view name, std::string_view fileName) {
+    return name.size() == 1 + fileName.size() + kTemporaryInfix.size() + kTemporaryRandomPart &&
+           name.front() == '.' && name.substr(1, fileName.size()) == fileName &&
+           name.substr(1 + fileName.size(), kTemporaryInfix.size()) == kTemporaryInfix;
+}
+
+void RemoveStaleTemporaries(std::string_view path) {
+    const std::string folder = ExtractFileDir(path);
+    const std::string name = ExtractFileName(path);
+    std::error_code ec;
+    for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end; it.increment(ec))
+        if (IsTemporaryOf(it->path().filename().string(), name)) fs::remove(it->path(), ec);
+}
+
 TAtomicWriteBatch::TAtomicWriteBatch() : outermost_(activeBatch == nullptr) {
     if (outermost_) activeBatch = this;
 }

@@ -37,6 +37,14 @@ bool DeleteFile(std::string_view path);
 // Inside a TAtomicWriteBatch the flush and the rename wait for the batch's commit.
 void WriteFileAtomic(std::string_view path, std::string_view bytes);
 
+// WriteFileAtomic's temporary files lie beside their target: "." + its name + ".tmp"
+// + six random characters. Any file's, or the given file name's:
+[[nodiscard]] bool IsTemporaryName(std::string_view name);
+[[nodiscard]] bool IsTemporaryOf(std::string_view name, std::string_view fileName);
+// Removes the temporary files of path that a killed write left behind. Only for a
+// caller that keeps every other writer of the file out (the working directory lock).
+void RemoveStaleTemporaries(std::string_view path);
+
 // While one exists (in this thread), WriteFileAtomic writes its temporary files and
 // leaves flushing them and renaming them over their targets to Commit: many files are
 // then made durable by one file-system sync instead of one fsync each, which on a

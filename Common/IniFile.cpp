@@ -1,5 +1,7 @@
 #include "Common/IniFile.h"
 
+#include <algorithm>
+
 #include "Common/Encoding.h"
 #include "Common/FileUtil.h"
 #include "Common/Lines.h"
@@ -17,7 +19,11 @@ std::string lowerKey(std::string_view text) {
 }  // namespace
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
-    if (FileExists(fileName_)) parse(Cp1252ToUtf8(ReadFileBytes(fileName_)));
+    if (!FileExists(fileName_)) return;
+    TDecodedText decoded = DecodeTextFile(ReadFileBytes(fileName_));
+    problem_ = std::move(decoded.Problem);
+    encoding_ = decoded.Encoding;
+    parse(decoded.Text);
 }
 
 TIniFile TIniFile::FromText(std::string_view utf8Text, std::string fileName) {
@@ -25,6 +31,11 @@ TIniFile TIniFile::FromText(std::string_view utf8Text, std::string fileName) {
     ini.fileName_ = std::move(fileName);
     ini.parse(utf8Text);
     return ini;
+}
+
+bool TIniFile::HasPreamble() const {
+    return std::any_of(preamble_.begin(), preamble_.end(),
+                       [](const Line& line) { return !line.key.empty() || !Trim(line.raw).empty(); });
 }
 
 void TIniFile::parse(std::string_view text) {
@@ -72,6 +83,13 @@ const TIniFile::Section* TIniFile::find(std::string_view section) const {
 TIniFile::Section& TIniFile::findOrAdd(std::string_view section) {
     auto it = index_.find(lowerKey(section));
     if (it != index_.end()) return sections_[it->second];
+    // A section erased and written again stays where it stood.
+    for (size_t i = 0; i < sections_.size(); ++i) {
+        if (!sections_[i].erased || !EqualsNoCase(sections_[i].name, section)) continue;
+        sections_[i].erased = false;
+        index_[lowerKey(section)] = i;
+        return sections_[i];
+    }
     sections_.push_back(Section{std::string(section), {}, false});
     index_[lowerKey(section)] = sections_.size() - 1;
     return sections_.back();
@@ -157,6 +175,20 @@ std::vector<std::string> TIniFile::KeyNames(std::string_view section) const {
     return names;
 }
 
+TRecord TIniFile::Record(std::string_view section) const {
+    TRecord record;
+    if (const Section* s = find(section))
+        for (const Line& line : s->lines) record.emplace_back(line.key, line.key.empty() ? line.raw : line.value);
+    return record;
+}
+
+void TIniFile::SetRecord(std::string_view section, const TRecord& record) {
+    Section& s = findOrAdd(section);
+    s.lines.clear();
+    for (const auto& [key, value] : record)
+        s.lines.push_back(key.empty() ? Line{"", "", value} : Line{key, value, ""});
+}
+
 std::string TIniFile::ToText() const {
     std::string out;
     auto emit = [&out](const Line& line) {
@@ -181,7 +213,8 @@ std::string TIniFile::ToText() const {
 void TIniFile::UpdateFile() const {
     const std::string dir = ExtractFileDir(fileName_);
     if (!dir.empty()) ForceDirectories(dir);
-    WriteFileAtomic(fileName_, Utf8ToCp1252(ToText()));
+    RemoveStaleTemporaries(fileName_);
+    WriteFileAtomic(fileName_, EncodeTextFile(ToText(), encoding_));
 }
 
 }  // namespace skylog

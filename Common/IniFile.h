@@ -6,25 +6,40 @@
 // integer reads as true, and writing a key keeps every other line in its place.
 //
 // The file is held in memory: writes change the memory image and UpdateFile() puts
-// it on disk (Windows-1252, CR LF), atomically.
+// it on disk (CR LF), atomically, in the encoding it was read in (Windows-1252 for a
+// new file, see Common/Encoding.h).
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "Common/Encoding.h"
+
 namespace skylog {
+
+// The lines of one section in file order: (key, value) pairs, and (empty key, the line
+// as read) for a line that is no Key=Value (a comment). The unit in which the lists
+// compare and merge their items (Common/ListMerge.h).
+using TRecord = std::vector<std::pair<std::string, std::string>>;
 
 class TIniFile {
 public:
-    // Loads the file when it exists; a missing file gives an empty image.
+    // Loads the file when it exists; a missing file gives an empty image, and so does
+    // a file that is no text (Problem says why). Throws FileError when the file
+    // cannot be read.
     explicit TIniFile(std::string fileName);
     // An image built from text (UTF-8), for tests and parsers.
     static TIniFile FromText(std::string_view utf8Text, std::string fileName = "");
 
     [[nodiscard]] const std::string& FileName() const { return fileName_; }
+    [[nodiscard]] const std::optional<std::string>& Problem() const { return problem_; }
+    [[nodiscard]] TTextEncoding Encoding() const { return encoding_; }
+    // Lines before the first section that are more than blank.
+    [[nodiscard]] bool HasPreamble() const;
 
     [[nodiscard]] std::string ReadString(std::string_view section, std::string_view key,
                                          std::string_view defaultValue) const;
@@ -42,10 +57,16 @@ public:
     void DeleteKey(std::string_view section, std::string_view key);
     [[nodiscard]] std::vector<std::string> SectionNames() const;
     [[nodiscard]] std::vector<std::string> KeyNames(std::string_view section) const;
+    // A section's lines (empty when it is missing); SetRecord replaces them, creating
+    // the section at the end when it is missing.
+    [[nodiscard]] TRecord Record(std::string_view section) const;
+    void SetRecord(std::string_view section, const TRecord& record);
 
     // The image as UTF-8 text with CR LF line ends.
     [[nodiscard]] std::string ToText() const;
-    // Writes the image to FileName (throws FileError on failure).
+    // Writes the image to FileName (throws FileError on failure), removing first the
+    // temporary files that a killed write of it left: the caller keeps every other
+    // writer out (the working directory lock).
     void UpdateFile() const;
 
 private:
@@ -65,6 +86,8 @@ private:
     Section& findOrAdd(std::string_view section);
 
     std::string fileName_;
+    std::optional<std::string> problem_;
+    TTextEncoding encoding_ = TTextEncoding::Cp1252;
     std::vector<Line> preamble_;  // lines before the first section, kept as they are
     std::vector<Section> sections_;
     std::unordered_map<std::string, size_t> index_;  // lower-case name -> live section

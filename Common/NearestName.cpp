@@ -33,6 +33,10 @@ std::optional<std::string> NearestName(std::string_view word, const std::vector<
     const std::string* best = nullptr;
     size_t bestDistance = maxDistance + 1;
     for (const std::string& candidate : candidates) {
+        // Lengths further apart than that cannot be within reach (and a huge word, a
+        // damaged file's line, costs nothing).
+        const size_t gap = word.size() > candidate.size() ? word.size() - candidate.size() : candidate.size() - word.size();
+        if (gap > maxDistance) continue;
         const size_t distance = EditDistance(word, candidate);
         if (distance < bestDistance) {
             best = &candidate;

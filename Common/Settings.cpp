@@ -8,12 +8,16 @@
 #include "Common/Lines.h"
 #include "Common/NearestName.h"
 #include "Common/UUtils.h"
+#include "Common/WorkDirLock.h"
 
 namespace skylog {
 
 TSettingsStore::TSettingsStore(std::string fileName) : fileName_(std::move(fileName)) {
     if (!FileExists(fileName_)) return;
-    const std::string text = Cp1252ToUtf8(ReadFileBytes(fileName_));
+    TDecodedText decoded = DecodeTextFile(ReadFileBytes(fileName_));
+    problem_ = std::move(decoded.Problem);
+    encoding_ = decoded.Encoding;
+    const std::string& text = decoded.Text;
     size_t number = 0;
     ForEachLine(text, [this, &number](std::string_view raw) {
         Line line;
@@ -56,10 +60,12 @@ void TSettingsStore::WriteString(std::string_view name, std::string_view value) 
     if (const size_t i = find(name); i < lines_.size()) {
         Line& line = lines_[i];
         if (line.value == value) return;  // the line stays as the user wrote it
+        changed_ = true;
         line.value = std::string(value);
         line.text = line.name + "=" + line.value;
         return;
     }
+    changed_ = true;
     Line line;
     line.hasValue = true;
     line.name = std::string(name);
@@ -75,11 +81,22 @@ void TSettingsStore::WriteInteger(std::string_view name, int32_t value) {
 void TSettingsStore::WriteBool(std::string_view name, bool value) { WriteString(name, value ? "1" : "0"); }
 
 void TSettingsStore::Save() const {
+    if (problem_) throw FileError(fileName_ + " n'est pas modifié : " + *problem_);
     std::string text;
     for (const Line& line : lines_) text += line.text + "\n";
     const std::string dir = ExtractFileDir(fileName_);
     if (!dir.empty()) ForceDirectories(dir);
-    WriteFileAtomic(fileName_, Utf8ToCp1252(text));
+    RemoveStaleTemporaries(fileName_);
+    WriteFileAtomic(fileName_, EncodeTextFile(text, encoding_));
+}
+
+void UpdateSettingsFile(const std::string& fileName, const std::function<void(TSettingsStore&)>& change) {
+    const std::string dir = ExtractFileDir(fileName);
+    if (!dir.empty()) ForceDirectories(dir);
+    const TWorkDirLock lock(dir);
+    TSettingsStore store(fileName);
+    change(store);
+    if (store.Changed()) store.Save();
 }
 
 namespace {
@@ -190,6 +207,21 @@ std::vector<std::pair<std::string, std::string>> TSkylogSettings::NameValues() c
     return values;
 }
 
+bool TSkylogSettings::SaveChanges(const std::string& fileName, const TSkylogSettings& read) const {
+    const auto unread = [](const TSkylogSettings& s, std::string_view name) {
+        return std::any_of(s.Unread.begin(), s.Unread.end(), [&](const auto& u) { return u.first == name; });
+    };
+    std::vector<std::pair<std::string, std::string>> changed;
+    for (const Field& f : kFields)
+        if (textOf(*this, f) != textOf(read, f) || (unread(read, f.name) && !unread(*this, f.name)))
+            changed.emplace_back(std::string(f.name), textOf(*this, f));
+    if (changed.empty()) return false;
+    UpdateSettingsFile(fileName, [&](TSettingsStore& store) {
+        for (const auto& [name, value] : changed) store.WriteString(name, value);
+    });
+    return true;
+}
+
 void TSkylogSettings::SaveSettings(TSettingsStore& store) const {
     for (const auto& value : NameValues())
         if (std::find(Unread.begin(), Unread.end(), value) == Unread.end()) store.WriteString(value.first, value.second);
@@ -205,6 +237,9 @@ bool TSkylogSettings::SetValue(std::string_view name, std::string_view value) {
 
 std::vector<std::string> SettingsWarnings(const TSettingsStore& store, const TSkylogSettings& loaded) {
     std::vector<std::string> warnings;
+    if (store.Problem())
+        warnings.push_back(store.FileName() + " ne peut pas être lu (" + *store.Problem() +
+                           ") : valeurs par défaut utilisées, et le fichier ne sera pas modifié");
     const auto& lines = store.Lines();
     for (size_t i = 0; i < lines.size(); ++i) {
         const TSettingsStore::Line& line = lines[i];
@@ -212,13 +247,13 @@ std::vector<std::string> SettingsWarnings(const TSettingsStore& store, const TSk
         const std::string trimmed = Trim(line.text);
         if (!line.hasValue) {
             if (!trimmed.empty() && trimmed[0] != '#' && trimmed[0] != ';')
-                warnings.push_back(where + "ligne illisible (ni NOM=VALEUR ni commentaire) : " + trimmed);
+                warnings.push_back(where + "ligne illisible (ni NOM=VALEUR ni commentaire) : " + QuotedLine(trimmed));
             continue;
         }
         if (EqualsNoCase(line.name, kMainWindowGeometryName) || EqualsNoCase(line.name, kMainWindowMaximizedName))
             continue;
         if (!IsSettingName(line.name)) {
-            std::string text = where + line.name + " n'est pas un paramètre";
+            std::string text = where + QuotedLine(line.name) + " n'est pas un paramètre";
             if (const auto near = NearestName(line.name, SettingNames())) text += " (vouliez-vous dire " + *near + " ?)";
             warnings.push_back(text + ", ligne sans effet");
             continue;
@@ -230,7 +265,7 @@ std::vector<std::string> SettingsWarnings(const TSettingsStore& store, const TSk
                                ", qui l'emporte");
         } else if (const auto problem = SettingProblem(line.name, line.value)) {
             const std::string used = textOf(loaded, *fieldOf(line.name));
-            warnings.push_back(where + line.name + "=" + line.value + " : " + *problem + ", valeur utilisée : " +
+            warnings.push_back(where + line.name + "=" + QuotedLine(line.value) + " : " + *problem + ", valeur utilisée : " +
                                (used.empty() ? "(vide)" : used));
         }
     }

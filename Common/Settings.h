@@ -3,11 +3,14 @@
 // (Windows-1252) standing in for the registry key the values were first kept under.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "Common/Encoding.h"
 
 namespace skylog {
 
@@ -28,6 +31,11 @@ public:
 
     explicit TSettingsStore(std::string fileName);  // loads the file when it exists
     [[nodiscard]] const std::string& FileName() const { return fileName_; }
+    // Why the file is no text this program reads (it is then read as empty, and Save
+    // refuses to replace it).
+    [[nodiscard]] const std::optional<std::string>& Problem() const { return problem_; }
+    // A write changed a value since the file was read.
+    [[nodiscard]] bool Changed() const { return changed_; }
     [[nodiscard]] const std::vector<Line>& Lines() const { return lines_; }
     [[nodiscard]] bool Exists(std::string_view name) const;
     [[nodiscard]] std::string ReadString(std::string_view name, std::string_view defaultValue) const;
@@ -36,7 +44,8 @@ public:
     void WriteString(std::string_view name, std::string_view value);
     void WriteInteger(std::string_view name, int32_t value);
     void WriteBool(std::string_view name, bool value);
-    // Writes the file (creating its folder), atomically; throws FileError.
+    // Writes the file (creating its folder), atomically, in the encoding it was read in;
+    // throws FileError.
     void Save() const;
 
 private:
@@ -44,8 +53,16 @@ private:
     [[nodiscard]] size_t find(std::string_view name) const;
 
     std::string fileName_;
+    std::optional<std::string> problem_;
+    TTextEncoding encoding_ = TTextEncoding::Cp1252;
+    bool changed_ = false;
     std::vector<Line> lines_;  // in file order; new values at the end
 };
+
+// Reads the settings file again under the lock of its folder, lets change write into
+// it, and writes it when change changed a value: programs that write the file at the
+// same time never undo each other's values. Throws FileError.
+void UpdateSettingsFile(const std::string& fileName, const std::function<void(TSettingsStore&)>& change);
 
 struct TSkylogSettings {
     bool DecodBadJump = false;
@@ -71,6 +88,10 @@ struct TSkylogSettings {
     void LoadSettings(const TSettingsStore& store);
     // Writes every value in the writing order.
     void SaveSettings(TSettingsStore& store) const;
+    // Writes only the values that differ from `read` (the settings as this run read
+    // them or last wrote them), as UpdateSettingsFile does: a run writes the settings it
+    // changed, and nothing when it changed none. False when nothing was written.
+    bool SaveChanges(const std::string& fileName, const TSkylogSettings& read) const;
     // The twelve values as text, in the writing order.
     [[nodiscard]] std::vector<std::pair<std::string, std::string>> NameValues() const;
     // Sets one value from text; false for an unknown name or a value that

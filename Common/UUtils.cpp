@@ -120,6 +120,16 @@ TDateTime CurrentDateTime() {
     return CombineDateTime(date, time);
 }
 
+std::string QuotedLine(std::string_view line) {
+    size_t end = 0;
+    for (size_t characters = 0; end < line.size(); ++end) {
+        // A character starts at every byte that is not a UTF-8 continuation byte.
+        if ((static_cast<uint8_t>(line[end]) & 0xC0) != 0x80 && characters++ == kQuotedLineMax) break;
+    }
+    if (end == line.size()) return std::string(line);
+    return std::string(line.substr(0, end)) + "…";
+}
+
 std::string Trim(std::string_view text) {
     size_t b = 0, e = text.size();
     while (b < e && (text[b] == ' ' || text[b] == '\t' || text[b] == '\r' || text[b] == '\n')) ++b;

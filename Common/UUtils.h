@@ -139,4 +139,10 @@ void ToUpperAsciiInto(std::string& out, std::string_view text);
 // Decimal integer of the whole text (optional sign), or nothing.
 [[nodiscard]] std::optional<int32_t> ParseInt32(std::string_view text);
 
+// A line of a file as a message quotes it: its first kQuotedLineMax characters
+// (UTF-8), then "…" when it is longer, so that a damaged file of one huge line does
+// not fill a terminal or a message box.
+inline constexpr size_t kQuotedLineMax = 200;
+[[nodiscard]] std::string QuotedLine(std::string_view line);
+
 }  // namespace skylog

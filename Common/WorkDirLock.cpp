@@ -44,7 +44,7 @@ LockState& state() {
 
 }  // namespace
 
-TWorkDirLock::TWorkDirLock(const std::string& workDir) {
+TWorkDirLock::TWorkDirLock(const std::string& workDir, TLockWait wait) {
     LockState& s = state();
     s.mutex.lock();
     // No working directory (a bare test of one object): nothing to share.
@@ -76,6 +76,11 @@ TWorkDirLock::TWorkDirLock(const std::string& workDir) {
         }
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (wait == TLockWait::TryOnly) {
+            ::close(fd);
+            owned_ = false;
+            return;
+        }
         if (isatty(STDERR_FILENO))
             std::fprintf(stderr, "skylog: un autre programme travaille dans %s, attente...\n", workDir.c_str());
         while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {

@@ -11,9 +11,12 @@
 
 namespace skylog {
 
+enum class TLockWait { Wait, TryOnly };
+
 class TWorkDirLock {
 public:
-    explicit TWorkDirLock(const std::string& workDir);
+    // TryOnly: when another program holds the lock, returns at once without it.
+    explicit TWorkDirLock(const std::string& workDir, TLockWait wait = TLockWait::Wait);
     ~TWorkDirLock();
     TWorkDirLock(const TWorkDirLock&) = delete;
     TWorkDirLock& operator=(const TWorkDirLock&) = delete;
@@ -23,6 +26,9 @@ public:
     // while the number stays the same. Only for a thread that holds a lock.
     [[nodiscard]] static uint64_t HoldNumber();
 
+    // False only when TryOnly found the lock held by another program.
+    [[nodiscard]] bool Owned() const { return owned_; }
+
     // Name of the lock file inside the working directory.
     static constexpr const char* kLockFileName = ".skylog.lock";
 
@@ -30,6 +36,7 @@ public:
 
 private:
     Held* held_ = nullptr;  // null: nothing to share (no directory, or no lock file)
+    bool owned_ = true;
 };
 
 }  // namespace skylog

@@ -55,6 +55,7 @@ constexpr OptionHelp kBeaconFields[] = {
 constexpr OptionHelp kAddBeacon[] = {kBeaconFields[2], kBeaconFields[3]};
 
 constexpr OptionHelp kConfirm[] = {{"--yes", "", "confirms the removal", true}};
+constexpr OptionHelp kRunTasks[] = {{"--force", "", "runs the due tasks even when automatic mode is off"}};
 
 constexpr OptionHelp kAssoFields[] = {
     {"--from", "\"dd/mm/yyyy[ hh:nn[:ss]]\"", "start, included; without a time, midnight", true},
@@ -100,6 +101,9 @@ constexpr CommandHelp kCommands[] = {
     {"k7 dump", "FILE", "Prints a K7 file's instrument, header dates and events.", kK7Dump,
      "k7 dump DataK7/2005_03_07/P034_20050307.K7", ""},
     {"beacons list", "", "Lists the configured beacons and their associations.", {}, "beacons list", ""},
+    {"beacons check", "", "Names what is wrong in DcpList.inf, Managers.inf and Tasks.inf.", {}, "beacons check",
+     "Unknown keys, association lines dropped and why, manager identifiers that name nobody,\n"
+     "NbDCP not matching the sections. Exit status 1 when anything is wrong."},
     {"beacons show", "NAME", "Prints one beacon and its associations, numbered from 0.", {},
      "beacons show Avignon", ""},
     {"beacons add", "NAME NUMBER", "Adds a beacon.", kAddBeacon, "beacons add Avignon 960CD1B6 --base-time 29:0",
@@ -133,9 +137,10 @@ constexpr CommandHelp kCommands[] = {
      {}, "tasks list",
      "One line per task, tab-separated: index, name, next call, period, then the folder\n"
      "and mask of a collection or the days of a rebuild."},
-    {"tasks run", "", "Runs every task whose call has come.", {}, "tasks run",
+    {"tasks run", "", "Runs every task whose call has come.", kRunTasks, "tasks run",
      "One tick of the automatic mode: run it every minute from a systemd timer or cron\n"
-     "(docs/scheduling.md)."},
+     "(docs/scheduling.md). Nothing runs while automatic mode is off (the setting Automode,\n"
+     "the desktop program's \"Tâches actives\"): skylog config set Automode 1."},
     {"tasks add collect", "", "Schedules a collection of a folder's files.", kAddCollect,
      "tasks add collect --dir /srv/balises/arrivee --mask '*.CNRS' --at \"2024-05-10 08:00\" --every 1h", ""},
     {"tasks add rebuild-k7", "", "Schedules a rebuild of the K7 files of previous days.", kAddRebuild,

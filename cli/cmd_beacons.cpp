@@ -171,7 +171,21 @@ int remove(const Args& args, const Options& options) {
     return kExitOk;
 }
 
+// Every run names what is wrong in the lists as it reads them (on standard error);
+// this one says whether anything was, for a script or an operator after an edit.
+int check(const Args& args, const Options& options) {
+    args.ExpectPositional(0, 0);
+    const size_t problems = options.run->ListWarnings().size();
+    if (problems == 0) {
+        std::cout << "DcpList.inf, Managers.inf, Tasks.inf : rien à signaler\n";
+        return kExitOk;
+    }
+    std::cout << problems << " problème(s) dans DcpList.inf, Managers.inf ou Tasks.inf (ci-dessus)\n";
+    return kExitFailure;
+}
+
 Registrar listCommand("beacons list", list);
+Registrar checkCommand("beacons check", check);
 Registrar showCommand("beacons show", show);
 Registrar addCommand("beacons add", add);
 Registrar setCommand("beacons set", set);

@@ -44,13 +44,13 @@ int set(const Args& args, const Options& options) {
         std::cerr << "skylog: valeur refusée pour " << name << " : " << value << " (" << *problem << ")\n";
         return kExitFailure;
     }
-    TSkylogSettings settings = loadStored(*options.reporter);
+    const TSkylogSettings read = loadStored(*options.reporter);
+    TSkylogSettings settings = read;
     (void)settings.SetValue(name, value);
     if (EqualsNoCase(name, "WorkDir") && !DirectoryExists(value))
         std::cerr << "skylog: le répertoire " << value << " n'existe pas encore ; il sera créé au prochain lancement\n";
-    TSettingsStore store(SettingsFilePath());
-    settings.SaveSettings(store);
-    store.Save();
+    // Only this value is written, into the file as it is now.
+    (void)settings.SaveChanges(SettingsFilePath(), read);
     return kExitOk;
 }
 

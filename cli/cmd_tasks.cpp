@@ -154,6 +154,11 @@ int listTasks(const Args& args, const Options& options) {
 
 int runDueTasks(const Args& args, const Options& options) {
     args.ExpectPositional(0, 0);
+    if (!options.run->Settings().Automode && !args.Has("--force")) {
+        std::cerr << "skylog: mode automatique désactivé : aucune tâche lancée (skylog config set Automode 1 "
+                     "l'active, --force lance les tâches dues malgré tout)\n";
+        return kExitOk;
+    }
     TTasksList& list = *taskList(options);
     std::vector<size_t> ran;
     {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "Common/MessageBoxes.h"
+#include "Common/NearestName.h"
 #include "Common/UUtils.h"
 #include "Common/WorkDirLock.h"
 #include "dcp/DailyAppends.h"
@@ -17,19 +19,44 @@ namespace skylog {
 
 namespace {
 
-// Largest j of the keys "Asso<j>" of a section, -1 when there is none.
-int32_t lastAssoIndex(const std::vector<std::string>& keys) {
-    int32_t last = -1;
+// j of a key "Asso<j>", or nothing for any other key.
+std::optional<int32_t> assoIndexOf(std::string_view key) {
+    if (key.size() <= dcplist::kAssoKeyPrefix.size() ||
+        !EqualsNoCase(key.substr(0, dcplist::kAssoKeyPrefix.size()), dcplist::kAssoKeyPrefix))
+        return std::nullopt;
+    const std::string_view digits = key.substr(dcplist::kAssoKeyPrefix.size());
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) return std::nullopt;
+    return ParseInt32(digits);
+}
+
+// An integer key; a value that is no integer is warned about and gives the default.
+int32_t readNumber(const TIniFile& ini, std::string_view section, std::string_view key, int32_t defaultValue,
+                   std::string_view instead, IMessageBoxes& reporter) {
+    if (!ini.ValueExists(section, key)) return defaultValue;
+    const std::string text = ini.ReadString(section, key, "");
+    if (const auto value = ParseInt32(text)) return *value;
+    reporter.Warning(std::string(key) + "=" + QuotedLine(text) + " n'est pas un nombre entier, " + std::string(instead));
+    return defaultValue;
+}
+
+// Keys of a beacon section that are no key of the format, and "Asso<j>" keys past the
+// association count, which are not read.
+void warnUnreadKeys(const std::vector<std::string>& keys, int32_t assoCount, IMessageBoxes& reporter) {
+    using namespace dcplist;
+    const std::vector<std::string> known{std::string(kNameKey), std::string(kNumberKey), std::string(kBaseTimeKey),
+                                         std::string(kIntervalKey), std::string(kAssoCountKey)};
     for (const std::string& key : keys) {
-        if (key.size() <= dcplist::kAssoKeyPrefix.size() ||
-            !EqualsNoCase(std::string_view(key).substr(0, dcplist::kAssoKeyPrefix.size()),
-                          dcplist::kAssoKeyPrefix))
+        if (const auto j = assoIndexOf(key)) {
+            if (*j >= assoCount)
+                reporter.Warning(key + " : au-delà de NbAss=" + std::to_string(assoCount) + ", association ignorée");
             continue;
-        const std::string_view digits = std::string_view(key).substr(dcplist::kAssoKeyPrefix.size());
-        if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) continue;
-        if (const std::optional<int32_t> j = ParseInt32(digits)) last = std::max(last, *j);
+        }
+        if (std::any_of(known.begin(), known.end(), [&](const std::string& k) { return EqualsNoCase(k, key); }))
+            continue;
+        std::string text = "clé inconnue " + QuotedLine(key);
+        if (const auto near = NearestName(key, known)) text += " (vouliez-vous dire " + *near + " ?)";
+        reporter.Warning(text + ", ignorée");
     }
-    return last;
 }
 
 }  // namespace
@@ -59,18 +86,33 @@ void TDCP::LoadFromIni(const TIniFile& ini, std::string_view section, const TMan
     using namespace dcplist;
     Name = ini.ReadString(section, kNameKey, kDefaultName);
     Number = ini.ReadString(section, kNumberKey, "");
-    BaseTime = ini.ReadInteger(section, kBaseTimeKey, 0);
-    Interval = ini.ReadInteger(section, kIntervalKey, kDefaultInterval);
+    BaseTime = readNumber(ini, section, kBaseTimeKey, 0, "0 utilisé", reporter);
+    Interval = readNumber(ini, section, kIntervalKey, kDefaultInterval, "30 utilisé", reporter);
+    const int32_t declared = readNumber(ini, section, kAssoCountKey, 0, "aucune association lue", reporter);
+    const std::vector<std::string> keys = ini.KeyNames(section);
+    warnUnreadKeys(keys, std::max(declared, 0), reporter);
     // Keys beyond the last "Asso" key present would all read empty: a count far larger
     // than the section (a damaged file) costs no time.
-    const int32_t count = std::min(ini.ReadInteger(section, kAssoCountKey, 0),
-                                   lastAssoIndex(ini.KeyNames(section)) + 1);
+    int32_t last = -1;
+    for (const std::string& key : keys) last = std::max(last, assoIndexOf(key).value_or(-1));
+    const int32_t count = std::min(declared, last + 1);
     AssoList.clear();
     for (int32_t j = 0; j < count; ++j) {
-        const std::string line = ini.ReadString(section, AssoKey(static_cast<size_t>(j)), "");
+        const std::string key = AssoKey(static_cast<size_t>(j));
+        const std::string line = ini.ReadString(section, key, "");
         if (line.empty()) continue;
         auto asso = std::make_unique<TDCPAsso>(managers);
-        if (asso->FromLine(line, reporter)) AssoList.push_back(std::move(asso));
+        RecordingMessageBoxes lineWarnings;
+        const bool read = asso->FromLine(line, lineWarnings);
+        for (const std::string& warning : lineWarnings.Warnings()) reporter.Warning(key + " : " + warning);
+        if (!read) {
+            reporter.Warning(key + " : date, heure ou numéro d'instrument illisible, association ignorée : " +
+                             QuotedLine(line));
+            continue;
+        }
+        if (Split(line, kAssoFieldSeparator).size() < kAssoMinFields)
+            reporter.Warning(key + " : moins de cinq champs, l'association ne couvre aucune date : " + QuotedLine(line));
+        AssoList.push_back(std::move(asso));
     }
 }
 

@@ -79,12 +79,10 @@ bool mergeWithDisk(const TK7File& item, std::string diskBytes, TK7File& merged) 
 void removeStaleTemporaries(const std::string& path) {
     struct Listings {
         uint64_t hold = 0;
-        // Folder -> names of the temporary files found in it ("." + file + ".tmp" + 6).
+        // Folder -> names of the temporary files found in it.
         std::unordered_map<std::string, std::vector<std::string>> folders;
     };
     static thread_local Listings listings;
-    constexpr size_t kRandomPart = 6;  // mkstemp's XXXXXX
-    constexpr std::string_view kTmp = ".tmp";
     const uint64_t hold = TWorkDirLock::HoldNumber();
     if (listings.hold != hold) {
         listings.hold = hold;
@@ -97,17 +95,13 @@ void removeStaleTemporaries(const std::string& path) {
         // readdir rather than std::filesystem: a flush lists many folders.
         DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
         if (listing == nullptr) return;
-        while (const dirent* entry = ::readdir(listing)) {
-            const std::string_view name = entry->d_name;
-            if (name.size() > 1 + kTmp.size() + kRandomPart && name.front() == '.' &&
-                name.substr(name.size() - kRandomPart - kTmp.size(), kTmp.size()) == kTmp)
-                temporaries.emplace_back(name);
-        }
+        while (const dirent* entry = ::readdir(listing))
+            if (IsTemporaryName(entry->d_name)) temporaries.emplace_back(entry->d_name);
         ::closedir(listing);
     }
-    const std::string prefix = "." + ExtractFileName(path) + std::string(kTmp);
+    const std::string fileName = ExtractFileName(path);
     std::erase_if(temporaries, [&](const std::string& name) {
-        if (name.size() != prefix.size() + kRandomPart || !name.starts_with(prefix)) return false;
+        if (!IsTemporaryOf(name, fileName)) return false;
         ::unlink((IncludeBackslash(folder) + name).c_str());
         return true;
     });

@@ -41,28 +41,6 @@ void TDCPList::Delete(size_t index) {
     if (index < Beacons.size()) Beacons.erase(Beacons.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
-void TDCPList::LoadFromFile() {
-    Beacons.clear();
-    const TIniFile ini(FileName);
-    const int32_t count = ini.ReadInteger(dcplist::kGeneralSection, dcplist::kBeaconCountKey, 0);
-    for (int32_t i = 0; i < count; ++i) {
-        auto beacon = std::make_unique<TDCP>();
-        beacon->LoadFromIni(ini, dcplist::BeaconSection(static_cast<size_t>(i)), context_.Managers,
-                            context_.Reporter());
-        Add(std::move(beacon));
-    }
-}
-
-// The image is built from nothing, which drops the sections of deleted beacons and
-// associations, and replaces the file in one step, so a failed write loses nothing.
-void TDCPList::SaveToFile() {
-    TIniFile ini = TIniFile::FromText("", FileName);
-    ini.WriteInteger(dcplist::kGeneralSection, dcplist::kBeaconCountKey,
-                     static_cast<int32_t>(Beacons.size()));
-    for (size_t i = 0; i < Beacons.size(); ++i) Beacons[i]->SaveToIni(ini, dcplist::BeaconSection(i));
-    ini.UpdateFile();
-}
-
 namespace {
 
 // The last characters first: every message header is looked up, and the numbers and

@@ -216,6 +216,11 @@ public:
     [[nodiscard]] std::string FolderName() const;
 
 private:
+    friend class TDCPList;
+    // The index of the section the beacon was read from when its list last read or
+    // wrote DcpList.inf; none for a beacon added since (Common/ListMerge.h).
+    size_t listOrigin_ = static_cast<size_t>(-1);
+
     std::vector<std::unique_ptr<TDCPDataBloc>> blocks_;
     // The block of each header, so that a block read again is found without a scan.
     TFlatHashTable<TDCPDataBloc*> blockOfHeader_;
@@ -253,11 +258,22 @@ public:
     TDCP* Add(std::unique_ptr<TDCP> beacon);  // sets the beacon's Owner
     void Delete(size_t index);
 
-    // Replaces the beacons with those of the file (none when it is missing); warnings
-    // about what is skipped go to the run's reporter.
+    // Replaces the beacons with those of the file (none when it is missing, or cannot
+    // be read as a beacon list). What is wrong in the file (a key it does not know, an
+    // association line dropped, a manager that does not exist, NbDCP not matching the
+    // sections) goes to the run's reporter in one warning, and stays in LoadWarnings.
     void LoadFromFile();
-    // Replaces the file atomically; throws FileError.
+    [[nodiscard]] const std::vector<std::string>& LoadWarnings() const { return loadWarnings_; }
+    // Writes this run's changes to the beacon definitions since they were read or last
+    // written (none: nothing is written) into what the file holds now, under the
+    // working directory lock, atomically, in the encoding the file has; the list then
+    // holds what was written, beacons that other programs added or changed included
+    // (blocks stay with their beacons). Throws FileError, writing nothing, when the
+    // file cannot be written, or cannot be read as a beacon list.
     void SaveToFile();
+    [[nodiscard]] bool Changed();
+    // A manager's new identifier in every association (TManagerList::OnRenumbered).
+    void RenumberManager(int32_t from, int32_t to);
     [[nodiscard]] TDCP* FindByNumber(std::string_view number) const;
     [[nodiscard]] TDCP* FindByName(std::string_view name) const;
 
@@ -279,7 +295,15 @@ public:
     [[nodiscard]] TDailyFileIndex& DailyFiles() { return *dailyFiles_; }
 
 private:
+    [[nodiscard]] std::vector<TRecord> records();
+    [[nodiscard]] std::vector<size_t> origins() const;
+
     TStoreContext context_;
+    // The beacon sections as read or last written: as SaveToIni writes them, and as
+    // the file held them.
+    std::vector<TRecord> base_;
+    std::vector<TRecord> read_;
+    std::vector<std::string> loadWarnings_;
     std::vector<std::unique_ptr<TDCPK7Item>> k7Items_;
     std::map<std::pair<long, int32_t>, TDCPK7Item*> k7Index_;
     std::unique_ptr<TDailyFileIndex> dailyFiles_;

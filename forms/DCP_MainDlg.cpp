@@ -482,6 +482,8 @@ void TDCP_MainFrm::toggleAutomode() {
     }
     if (context_.Settings) context_.Settings->Automode = !context_.Settings->Automode;
     automodeAction_->setChecked(context_.Settings && context_.Settings->Automode);
+    // Written at once: a scheduled "skylog tasks run" on the same settings follows it.
+    if (context_.SaveSettings) context_.SaveSettings();
 }
 
 void TDCP_MainFrm::showHelp() { (void)help_.ShowHelp(); }
@@ -515,12 +517,6 @@ private:
     std::unique_ptr<TSimpleMessageFrm> window_;
 };
 
-bool anyTaskDue(const TTasksList& tasks, TDateTime now) {
-    bool due = false;
-    for (size_t i = 0; i < tasks.Count(); ++i) due = tasks.At(i)->IsCallDue(now) || due;
-    return due;
-}
-
 }  // namespace
 
 // A tick during an addition of files runs no task: a task's refresh would drop the
@@ -528,15 +524,20 @@ bool anyTaskDue(const TTasksList& tasks, TDateTime now) {
 // a task reloads days; the task's own refresh (or the one here) shows them again.
 void TDCP_MainFrm::OnTimer() {
     if (context_.Settings && context_.Settings->Automode && context_.Tasks && !addingFiles_ && !configuringBeacons_ &&
-        !context_.Tasks->Running() && context_.TaskServices && anyTaskDue(*context_.Tasks, context_.Clock->Now())) {
+        !context_.Tasks->Running() && context_.TaskServices && context_.Tasks->AnyCallDue(context_.Clock->Now())) {
         blocModel_->Show(nullptr);
         eventModel_->Show(nullptr);
         TTaskProgressWindow progress(this);
         const TProgressScope scoped(*context_.TaskServices, progress);
         try {
-            context_.Tasks->ExecuteDueTasks(*context_.TaskServices);
+            // Without waiting: while another program works in the directory (a
+            // scheduled run of the same tasks), a later tick will see to the tasks.
+            context_.Tasks->ExecuteDueTasks(*context_.TaskServices, TLockWait::TryOnly);
+            timerProblem_.clear();
         } catch (const std::exception& e) {
-            context_.Reporter->Warning(e.what());
+            // Once, not at every tick while the cause lasts.
+            if (timerProblem_ != e.what()) context_.Reporter->Warning(e.what());
+            timerProblem_ = e.what();
         }
         ShowBlocList();
     }
@@ -576,15 +577,13 @@ void TDCP_MainFrm::restoreGeometryFromSettings() {
 void TDCP_MainFrm::saveGeometryToSettings() const {
     if (context_.SettingsFile.empty()) return;
     try {
-        TSettingsStore store(context_.SettingsFile);
         const QRect rect = normalGeometry();
-        store.WriteString(kGeometryName, S(QStringLiteral("%1,%2,%3,%4")
-                                               .arg(rect.x())
-                                               .arg(rect.y())
-                                               .arg(rect.width())
-                                               .arg(rect.height())));
-        store.WriteBool(kMaximizedName, isMaximized());
-        store.Save();
+        const std::string geometry =
+            S(QStringLiteral("%1,%2,%3,%4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height()));
+        UpdateSettingsFile(context_.SettingsFile, [&](TSettingsStore& store) {
+            store.WriteString(kGeometryName, geometry);
+            store.WriteBool(kMaximizedName, isMaximized());
+        });
     } catch (const std::exception&) {
         // The size and position are a convenience; the run's own save reports a
         // settings file that cannot be written.

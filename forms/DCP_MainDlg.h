@@ -169,6 +169,7 @@ private:
     bool showToolBarCaption_ = false;
     bool addingFiles_ = false;
     bool configuringBeacons_ = false;
+    std::string timerProblem_;  // the last failure of the automatic mode, shown once
     bool readingDate_ = false;
 
     TBeaconListModel* beaconModel_;

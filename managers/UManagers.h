@@ -5,12 +5,17 @@
 // only, so an identifier stays attached to its manager for good: identifiers are kept
 // as read and a new manager always gets a number above every one handed out before.
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "Common/Encoding.h"
+#include "Common/IniFile.h"
 
 namespace skylog {
 
@@ -56,14 +61,35 @@ public:
     // Replaces the content with the managers of FileName; a missing file empties the
     // list. Throws FileError when the file cannot be read.
     void LoadFromFile(IMessageBoxes& reporter);
-    // Replaces the content with the managers of a Managers.inf image (Windows-1252
-    // bytes); NextId moves above the largest identifier read. A line whose identifier
-    // is not an integer is skipped with a warning to the reporter.
+    // Replaces the content with the managers of a Managers.inf image (Windows-1252, or
+    // UTF-8 when the bytes are, see Common/Encoding.h); NextId moves above the largest
+    // identifier read. A line whose identifier is not an integer is skipped, and a file
+    // that is no text read as empty; both with a warning to the reporter, which
+    // LoadWarnings keeps.
     void LoadFromBytes(std::string_view bytes, IMessageBoxes& reporter);
-    // The file image: AsLine() of every manager, Windows-1252, CR LF after each line.
+    [[nodiscard]] const std::vector<std::string>& LoadWarnings() const { return loadWarnings_; }
+    // The list alone as a file image: AsLine() of every manager, CR LF after each line.
     [[nodiscard]] std::string ToBytes() const;
-    // Replaces FileName atomically; throws FileError.
-    void SaveToFile() const;
+    // Writes this run's changes to the list since it was read or last written (none:
+    // nothing is written) into what FileName holds now, under the working directory
+    // lock, atomically; the list then holds what was written, changes of other programs
+    // included. Lines of the file that could not be read are written back as they were.
+    // Throws FileError, writing nothing, when the file cannot be written or is no text.
+    void SaveToFile();
+    [[nodiscard]] bool Changed() const;
+
+    // Told when SaveToFile gives a manager that this run added another identifier,
+    // because another program gave its identifier to a manager of its own meanwhile:
+    // what names the manager follows (the associations of the run's beacon list).
+    std::function<void(int32_t from, int32_t to)> OnRenumbered;
+
+private:
+    std::vector<TRecord> records() const;
+    std::vector<size_t> origins() const;
+
+    std::vector<TRecord> base_;  // the managers as read or last written
+    std::vector<std::string> loadWarnings_;
+    TTextEncoding encoding_ = TTextEncoding::Cp1252;
 };
 
 // The managers of one association, as identifiers into the run's manager list,
@@ -78,6 +104,8 @@ public:
     bool AddManager(int32_t id);
     // Takes the identifier out of the list; false when it was not listed.
     bool RemoveManager(int32_t id) { return std::erase(ids_, id) > 0; }
+    // The manager's new identifier in place of its old one (TManagerList::OnRenumbered).
+    void Renumber(int32_t from, int32_t to) { std::replace(ids_.begin(), ids_.end(), from, to); }
     void Clear() { ids_.clear(); }
     [[nodiscard]] const std::vector<int32_t>& Ids() const { return ids_; }
     [[nodiscard]] size_t Count() const { return ids_.size(); }

@@ -47,11 +47,8 @@ TSkylog::TSkylog(TSkylogOptions options)
     const TSettingsStore store(settingsFile_);
     settings_.LoadSettings(store);
     for (const std::string& warning : SettingsWarnings(store, settings_)) reporter_->Warning(warning);
-    storedWorkDir_ = settings_.WorkDir;
-    if (options.workDirOverride) {
-        settings_.WorkDir = IncludeBackslash(*options.workDirOverride);
-        overridden_ = true;
-    }
+    if (options.workDirOverride) settings_.WorkDir = IncludeBackslash(*options.workDirOverride);
+    readSettings_ = settings_;
     // A directory that cannot be created is not reported here: the file operations
     // that follow fail on their own terms.
     if (!DirectoryExists(settings_.WorkDir)) ForceDirectories(settings_.WorkDir);
@@ -61,6 +58,7 @@ TSkylog::TSkylog(TSkylogOptions options)
     managers_ = std::make_unique<TManagerList>(w + kManagersFile);
     const TStoreContext context{Environment(), host_, managers_.get(), converter_.get(), nullptr};
     beacons_ = std::make_unique<TDCPList>(w + kBeaconsFile, context);
+    managers_->OnRenumbered = [this](int32_t from, int32_t to) { beacons_->RenumberManager(from, to); };
     reader_ = std::make_unique<TDecodFile>(*beacons_);
     beacons_->SetReader(reader_.get());
     store_ = std::make_unique<TRunStore>(*reader_, *beacons_);
@@ -76,15 +74,20 @@ void TSkylog::Load() {
     managers_->LoadFromFile(*reporter_);
     beacons_->LoadFromFile();
     tasks_->LoadFromFile(w + kTasksFile);
+    for (const std::string& warning : tasks_->LoadWarnings()) reporter_->Warning(warning);
+}
+
+std::vector<std::string> TSkylog::ListWarnings() const {
+    std::vector<std::string> warnings = managers_->LoadWarnings();
+    for (const auto* list : {&beacons_->LoadWarnings(), &tasks_->LoadWarnings()})
+        warnings.insert(warnings.end(), list->begin(), list->end());
+    return warnings;
 }
 
 bool TSkylog::SaveSettings() {
     try {
-        TSettingsStore store(settingsFile_);
-        TSkylogSettings toSave = settings_;
-        if (overridden_) toSave.WorkDir = storedWorkDir_;
-        toSave.SaveSettings(store);
-        store.Save();
+        (void)settings_.SaveChanges(settingsFile_, readSettings_);
+        readSettings_ = settings_;
         return true;
     } catch (const std::exception& e) {
         reporter_->Warning(std::string("Impossible d'enregistrer les paramètres : ") + e.what());
@@ -94,7 +97,7 @@ bool TSkylog::SaveSettings() {
 
 bool TSkylog::SaveTasks() {
     try {
-        tasks_->SaveToFile(settings_.WorkDir + kTasksFile);
+        tasks_->SaveToFile(tasks_->FileName.empty() ? settings_.WorkDir + kTasksFile : std::string());
         return true;
     } catch (const std::exception& e) {
         reporter_->Warning(std::string("Impossible d'enregistrer les tâches : ") + e.what());
@@ -108,6 +111,16 @@ bool TSkylog::SaveBeacons() {
         return true;
     } catch (const std::exception& e) {
         reporter_->Warning(std::string("Impossible d'enregistrer la liste des balises : ") + e.what());
+        return false;
+    }
+}
+
+bool TSkylog::SaveManagers() {
+    try {
+        managers_->SaveToFile();
+        return true;
+    } catch (const std::exception& e) {
+        reporter_->Warning(std::string("Impossible d'enregistrer la liste des responsables : ") + e.what());
         return false;
     }
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Common/Clock.h"
 #include "Common/MessageBoxes.h"
@@ -53,15 +54,19 @@ public:
     TSkylog& operator=(const TSkylog&) = delete;
 
     // Managers.inf, DcpList.inf, then Tasks.inf; a missing file leaves its list empty.
-    // Throws FileError when a file cannot be read.
+    // What is wrong in them is shown as warnings (ListWarnings keeps it). Throws
+    // FileError when a file cannot be read.
     void Load();
+    [[nodiscard]] std::vector<std::string> ListWarnings() const;
     // The settings, then Tasks.inf, then DcpList.inf (Managers.inf is written by its
-    // dialog only). A failure is shown as a warning and the rest is still written;
-    // false when anything failed.
+    // dialog only). Each is written only when this run changed it, with these changes
+    // only, into what the file holds now (see Common/ListMerge.h). A failure is shown
+    // as a warning and the rest is still written; false when anything failed.
     bool Save();
     bool SaveSettings();
     bool SaveTasks();
     bool SaveBeacons();
+    bool SaveManagers();
 
     [[nodiscard]] TSkylogSettings& Settings() { return settings_; }
     [[nodiscard]] const std::string& WorkDir() const { return settings_.WorkDir; }
@@ -92,9 +97,10 @@ public:
 private:
     std::string hostFileName_;
     std::string settingsFile_;
-    std::string storedWorkDir_;  // saved back instead of a per-run override
-    bool overridden_ = false;
     TSkylogSettings settings_;
+    // The settings as read or last written (with a per-run working directory, that
+    // one, so that it is never written back).
+    TSkylogSettings readSettings_;
     THostData host_;
 
     std::unique_ptr<IMessageBoxes> ownReporter_;

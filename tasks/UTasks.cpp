@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 
 #include "Common/FileUtil.h"
+#include "Common/ListMerge.h"
 #include "Common/UUtils.h"
 #include "tasks/TaskServices.h"
 #include "tasks/TasksInf.h"
@@ -42,6 +44,49 @@ size_t taskSectionLimit(const TIniFile& ini) {
         if (index && *index >= 0) limit = std::max(limit, static_cast<size_t>(*index) + 1);
     }
     return limit;
+}
+
+// Tasks.inf as this program reads it: the sections that hold a task of a known type.
+struct TTasksImage {
+    explicit TTasksImage(const std::string& path) : Ini(path) {}
+    TIniFile Ini;
+    size_t Limit = 0;  // task sections present: below this index
+    std::vector<size_t> Sections;
+    std::vector<TRecord> Records;
+    std::optional<std::string> Unreadable;
+    std::optional<std::string> NotWritable;
+};
+
+TTasksImage readImage(const std::string& path) {
+    using namespace tasks_inf;
+    TTasksImage image(path);
+    if (image.Ini.Problem()) {
+        image.Unreadable = *image.Ini.Problem();
+        return image;
+    }
+    image.Limit = taskSectionLimit(image.Ini);
+    const int32_t declared = std::max(image.Ini.ReadInteger(kListSection, kNbTasks, 0), 0);
+    const size_t count = std::min(static_cast<size_t>(declared), image.Limit);
+    for (size_t i = 0; i < image.Limit; ++i) {
+        const std::string section = TaskSection(i);
+        if (!TTasksList::CreateTask(image.Ini.ReadInteger(section, kType, kNoType))) continue;
+        if (i >= count) {
+            // A count too small (a hand-edited file) must not cost the tasks after it.
+            image.NotWritable = std::string(kNbTasks) + "=" + std::to_string(declared) + " mais la section [" +
+                                section + "] tient une tâche : elle n'est pas lue, et le fichier ne sera pas modifié tant que " +
+                                std::string(kNbTasks) + " ne la compte pas";
+            continue;
+        }
+        image.Sections.push_back(i);
+        image.Records.push_back(image.Ini.Record(section));
+    }
+    return image;
+}
+
+TRecord recordOf(const TTask& task) {
+    TIniFile scratch = TIniFile::FromText("");
+    task.SaveToIni(scratch, "T");
+    return scratch.Record("T");
 }
 
 }  // namespace
@@ -131,6 +176,7 @@ void TTask::LoadFromIni(const TIniFile& ini, std::string_view section) {
 
 TTask* TTasksList::Add(std::unique_ptr<TTask> task) {
     items_.push_back(std::move(task));
+    origins_.push_back(kNoRecord);
     return items_.back().get();
 }
 
@@ -139,6 +185,12 @@ void TTasksList::Replace(size_t index, std::unique_ptr<TTask> task) { items_.at(
 void TTasksList::Delete(size_t index) {
     if (index >= items_.size()) throw std::out_of_range("TTasksList::Delete");
     items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
+    origins_.erase(origins_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void TTasksList::Clear() {
+    items_.clear();
+    origins_.clear();
 }
 
 std::unique_ptr<TTask> TTasksList::CreateTask(int type) {
@@ -164,27 +216,43 @@ void TTasksList::CancelDueCalls(TDateTime now) {
         if (task->IsCallDue(now)) task->DueCall = 0;
 }
 
-std::vector<size_t> TTasksList::ExecuteDueTasks(TTaskServices& services) {
+bool TTasksList::AnyCallDue(TDateTime now) const {
+    return std::any_of(items_.begin(), items_.end(), [now](const auto& task) {
+        return task->DueCall != 0 || (task->NextCall != 0 && task->NextCall <= now);
+    });
+}
+
+std::vector<size_t> TTasksList::ExecuteDueTasks(TTaskServices& services, TLockWait wait) {
     std::vector<size_t> ran;
     if (running_) return ran;
+    std::optional<TWorkDirLock> lock;
+    if (!FileName.empty()) {
+        lock.emplace(ExtractFileDir(FileName), wait);
+        if (!lock->Owned()) return ran;
+        synchronize();
+    }
     running_ = true;
     struct ResetOnExit {
         bool& flag;
         ~ResetOnExit() { flag = false; }
     } reset{running_};
-    // By index: a task's run may let the message loop run, and the list must be
-    // looked at afresh after each task.
-    for (size_t i = 0; i < items_.size(); ++i) {
-        TTask* task = items_[i].get();
-        if (!task->IsCallDue(services.Env.Clock.Now())) continue;
-        task->Execute(services);
-        ran.push_back(i);
+    std::vector<const TTask*> due;
+    for (const auto& task : items_)
+        if (task->IsCallDue(services.Env.Clock.Now())) due.push_back(task.get());
+    if (due.empty()) return ran;
+    if (!FileName.empty()) synchronize();  // the calls taken, for every other poller to see
+    // By position, looked up afresh after each task: a task's run may let the message
+    // loop run.
+    for (const TTask* wanted : due) {
+        const auto it = std::find_if(items_.begin(), items_.end(), [wanted](const auto& t) { return t.get() == wanted; });
+        if (it == items_.end()) continue;
+        (*it)->Execute(services);
+        ran.push_back(static_cast<size_t>(it - items_.begin()));
     }
     return ran;
 }
 
 void TTasksList::LoadFromFile(std::string_view path) {
-    using namespace tasks_inf;
     if (!FileExists(path)) {
         // A list that has no file yet adopts this one, so that a later save with an
         // empty path writes where the list is looked for.
@@ -192,37 +260,96 @@ void TTasksList::LoadFromFile(std::string_view path) {
         return;
     }
     FileName = std::string(path);
-    items_.clear();
-    const TIniFile ini(FileName);
-    const int32_t declared = ini.ReadInteger(kListSection, kNbTasks, 0);
-    if (declared <= 0) return;
-    const size_t count = std::min(static_cast<size_t>(declared), taskSectionLimit(ini));
-    for (size_t i = 0; i < count; ++i) {
-        const std::string section = TaskSection(i);
-        auto task = CreateTask(ini.ReadInteger(section, kType, kNoType));
-        if (!task) continue;  // no Type, or a type this version does not know
-        task->LoadFromIni(ini, section);
+    Clear();
+    loadWarnings_.clear();
+    const TTasksImage image = readImage(FileName);
+    if (image.Unreadable)
+        loadWarnings_.push_back(FileName + " ne peut pas être lu (" + *image.Unreadable +
+                                ") : aucune tâche n'est lue, et le fichier ne sera pas modifié");
+    if (image.NotWritable) loadWarnings_.push_back(FileName + " : " + *image.NotWritable);
+    for (size_t i = 0; i < image.Sections.size(); ++i) {
+        const std::string section = tasks_inf::TaskSection(image.Sections[i]);
+        auto task = CreateTask(image.Ini.ReadInteger(section, tasks_inf::kType, tasks_inf::kNoType));
+        task->LoadFromIni(image.Ini, section);
         items_.push_back(std::move(task));
+        origins_.push_back(i);
     }
+    base_ = records();
+    read_ = image.Records;
 }
 
+std::vector<TRecord> TTasksList::records() const {
+    std::vector<TRecord> out;
+    for (const auto& task : items_) out.push_back(recordOf(*task));
+    return out;
+}
+
+bool TTasksList::Changed() const { return RecordsChanged(base_, records(), origins_); }
+
 void TTasksList::SaveToFile(std::string_view path) {
-    using namespace tasks_inf;
-    if (!path.empty()) FileName = std::string(path);
+    if (!path.empty() && path != FileName) {
+        // Another file: every task of the list is new to it.
+        FileName = std::string(path);
+        base_.clear();
+        read_.clear();
+        std::fill(origins_.begin(), origins_.end(), kNoRecord);
+    }
     if (FileName.empty()) throw FileError("Tasks.inf : aucun nom de fichier");
-    TIniFile ini(FileName);
-    ini.WriteInteger(kListSection, kNbTasks, static_cast<int32_t>(items_.size()));
-    for (size_t i = 0; i < items_.size(); ++i) {
-        const std::string section = TaskSection(i);
-        ini.EraseSection(section);  // keys of a task that used to stand here go too
-        items_[i]->SaveToIni(ini, section);
+    if (!Changed()) return;
+    const TWorkDirLock lock(ExtractFileDir(FileName));
+    synchronize();
+}
+
+void TTasksList::synchronize() {
+    using namespace tasks_inf;
+    TTasksImage image = readImage(FileName);
+    const std::vector<TRecord> mine = records();
+    const bool changed = RecordsChanged(base_, mine, origins_);
+    if (changed && (image.Unreadable || image.NotWritable))
+        throw FileError(FileName + " n'est pas modifié : " + *(image.Unreadable ? image.Unreadable : image.NotWritable));
+    TMergeRules rules;
+    // The same task when only its next call differs (another program ran it).
+    rules.SameItem = [](const TRecord& base, const TRecord& file) {
+        const auto parameters = [](const TRecord& r) {
+            TRecord kept;
+            for (const auto& line : r)
+                if (!line.first.empty() && !EqualsNoCase(line.first, kNextCallDate) &&
+                    !EqualsNoCase(line.first, kNextCallTime))
+                    kept.push_back(line);
+            return kept;
+        };
+        return SameRecord(parameters(base), parameters(file));
+    };
+    const std::vector<TMergedRecord> merged = MergeRecords(base_, read_, mine, origins_, image.Records, rules);
+    TIniFile& ini = image.Ini;
+    if (changed) {
+        for (size_t i = 0; i < image.Limit; ++i) ini.EraseSection(TaskSection(i));
+        ini.WriteInteger(kListSection, kNbTasks, static_cast<int32_t>(merged.size()));
+        for (size_t p = 0; p < merged.size(); ++p) ini.SetRecord(TaskSection(p), merged[p].Record);
+        ini.UpdateFile();
     }
-    for (size_t i = items_.size();; ++i) {
-        const std::string section = TaskSection(i);
-        if (ini.ReadInteger(section, kType, kNoType) == kNoType) break;
-        ini.EraseSection(section);
+
+    // The list takes what the file holds; a task this run held keeps its pending call.
+    std::vector<std::unique_ptr<TTask>> adopted;
+    std::vector<size_t> adoptedOrigins;
+    for (size_t p = 0; p < merged.size(); ++p) {
+        const TMergedRecord& m = merged[p];
+        const std::string section = changed ? TaskSection(p) : TaskSection(image.Sections[m.File]);
+        std::unique_ptr<TTask> task = m.Mine != kNoRecord ? std::move(items_[m.Mine]) : nullptr;
+        if (!task || !SameRecord(m.Record, mine[m.Mine])) {
+            const int type = ini.ReadInteger(section, kType, kNoType);
+            if (!task || task->Type != type) task = CreateTask(type);
+            if (!task) continue;
+            task->LoadFromIni(ini, section);
+        }
+        adopted.push_back(std::move(task));
+        adoptedOrigins.push_back(p);
     }
-    ini.UpdateFile();
+    items_ = std::move(adopted);
+    origins_ = std::move(adoptedOrigins);
+    base_ = records();
+    read_.clear();
+    for (const TMergedRecord& m : merged) read_.push_back(m.Record);
 }
 
 }  // namespace skylog

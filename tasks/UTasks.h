@@ -10,6 +10,7 @@
 
 #include "Common/DateTime.h"
 #include "Common/IniFile.h"
+#include "Common/WorkDirLock.h"
 
 namespace skylog {
 
@@ -84,10 +85,10 @@ public:
     [[nodiscard]] TTask* At(size_t index) const { return items_.at(index).get(); }
     [[nodiscard]] TTask* operator[](size_t index) const { return At(index); }
     TTask* Add(std::unique_ptr<TTask> task);
-    // Puts the task at that position and destroys the one it replaces.
+    // Puts the task at that position and destroys the one it replaces (an edit of it).
     void Replace(size_t index, std::unique_ptr<TTask> task);
     void Delete(size_t index);
-    void Clear() { items_.clear(); }
+    void Clear();
 
     // A new task of that type with its defaults, or none for an unknown type.
     [[nodiscard]] static std::unique_ptr<TTask> CreateTask(int type);
@@ -100,16 +101,43 @@ public:
     // while a task of this list is running (a timer tick during a collection) starts
     // nothing: the due tasks run at a later call. The positions of the tasks run, in
     // order (their LastRun says how each went).
-    std::vector<size_t> ExecuteDueTasks(TTaskServices& services);
+    //
+    // A list on a file is polled under the working directory lock: it is brought up to
+    // date with the file, and the calls it takes are written before the tasks run, so
+    // that a due task runs once however many programs poll the same directory. TryOnly:
+    // when another program holds the lock, nothing runs (a later tick will). Throws
+    // FileError when Tasks.inf cannot be read or written; then nothing runs.
+    std::vector<size_t> ExecuteDueTasks(TTaskServices& services, TLockWait wait = TLockWait::Wait);
     [[nodiscard]] bool Running() const { return running_; }
+    // Whether a call is pending or has come at `now`; changes nothing.
+    [[nodiscard]] bool AnyCallDue(TDateTime now) const;
 
     void LoadFromFile(std::string_view path);
-    // An empty path means FileName. Throws FileError when there is no file name or
-    // the file cannot be written.
+    // What is wrong in the file last loaded (it could not be read, tasks past NbTasks).
+    [[nodiscard]] const std::vector<std::string>& LoadWarnings() const { return loadWarnings_; }
+    // Writes this run's changes to the list since it was read or last written (none:
+    // nothing is written) into what the file holds now, under the working directory
+    // lock; the list then holds what was written, other programs' changes included.
+    // An empty path means FileName; another path makes every task new to that file.
+    // Throws FileError, writing nothing, when there is no file name, or the file cannot
+    // be written or read as a task list.
     void SaveToFile(std::string_view path);
+    [[nodiscard]] bool Changed() const;
 
 private:
+    [[nodiscard]] std::vector<TRecord> records() const;
+    // Under the lock: reads the file again, writes this run's changes into it when
+    // there are any, and takes what the file then holds.
+    void synchronize();
+
     std::vector<std::unique_ptr<TTask>> items_;
+    // Per task, the index of the record it was read as (Common/ListMerge.h).
+    std::vector<size_t> origins_;
+    // The tasks as read or last written: as SaveToIni writes them, and as the file
+    // held them.
+    std::vector<TRecord> base_;
+    std::vector<TRecord> read_;
+    std::vector<std::string> loadWarnings_;
     bool running_ = false;
 };
 

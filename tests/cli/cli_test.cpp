@@ -182,8 +182,8 @@ TEST_F(Cli, MistakesAreNamedWithWhatWasMeant) {
                err);
 }
 
-// Two automatic-mode ticks with a fixed clock: the single-call collection runs once,
-// the hourly rebuild at its period.
+// Automatic-mode ticks with a fixed clock: nothing runs while the mode is off; then
+// the single-call collection runs once, the hourly rebuild at its period.
 TEST_F(Cli, TasksRunWithAFixedClock) {
     ASSERT_EQ(Skylog("tasks add collect --dir '" + dir.File("in") + "' --mask '*.CNRS' --at '2026-01-01 10:00'",
                      "2026-01-01 09:00:00"),
@@ -194,7 +194,13 @@ TEST_F(Cli, TasksRunWithAFixedClock) {
               0)
         << err;
     const std::string k7 = dir.File("wd/DataK7/2005_03_07");
+    const std::string tasks = ReadText(dir.File("wd/Tasks.inf"));
+    ASSERT_EQ(Skylog("tasks run", "2026-01-01 10:30:00"), 0) << err;
+    EXPECT_NE(err.find("mode automatique désactivé : aucune tâche lancée"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(dir.File("wd/DataDCP")));
+    EXPECT_EQ(ReadText(dir.File("wd/Tasks.inf")), tasks);
 
+    ASSERT_EQ(Skylog("config set Automode 1"), 0);
     ASSERT_EQ(Skylog("tasks run", "2026-01-01 10:30:00"), 0) << err;
     EXPECT_TRUE(fs::exists(dir.File("wd/DataDCP")));  // the collection stored the messages
     EXPECT_TRUE(fs::exists(k7));
@@ -224,11 +230,12 @@ class ConfigCli : public Cli {
 protected:
     void SetUp() override { fs::create_directories(dir.File("wd")); }
 
-    // Every file the program may write, with its bytes.
+    // Every file the program may write, with its bytes (not the lock's).
     std::map<std::string, std::string> Files() const {
         std::map<std::string, std::string> files;
         for (const auto& entry : fs::recursive_directory_iterator(dir.Path()))
-            if (entry.is_regular_file() && entry.path().filename() != "out" && entry.path().filename() != "err")
+            if (entry.is_regular_file() && entry.path().filename() != "out" && entry.path().filename() != "err" &&
+                entry.path().filename() != ".skylog.lock")
                 files[entry.path()] = ReadText(entry.path());
         return files;
     }
@@ -336,13 +343,42 @@ TEST_F(ConfigCli, RemovalsAndRename) {
     EXPECT_EQ(ReadText(dir.File("wd/DcpList.inf")), "[General]\r\nNbDCP=0\r\n");
 }
 
+// Mistakes in hand-edited lists are named by every command, and a file that cannot be
+// read whole is left as it is, even by a change.
+TEST_F(ConfigCli, ListMistakesAreNamedAndTheFilesLeftAsTheyAre) {
+    WriteText(dir.File("wd/Managers.inf"), "1,Dupont,Jean,\r\n");
+    WriteText(dir.File("wd/DcpList.inf"),
+              "\xEF\xBB\xBF[General]\r\nNbDCP=2\r\n[DCP0]\r\nName=Avignon\r\nNumbr=960CD1B6\r\nNbAss=2\r\n"
+              "Asso0=07/12/2004,00:00:00,31/02/2005,23:59:59,235,Sede,1\r\n"
+              "Asso1=08/03/2005,00:00:00,06/06/2005,23:59:59,252,Avignon,1|9\r\n");
+    const auto files = Files();
+    ASSERT_EQ(Skylog("beacons list"), 0) << err;
+    EXPECT_NE(out.find("Balise Avignon"), std::string::npos);
+    for (const char* named : {"NbDCP=2 mais la dernière section de balise est [DCP0]",
+                              "[DCP0] clé inconnue Numbr (vouliez-vous dire Number ?)",
+                              "[DCP0] Asso0 : date, heure ou numéro d'instrument illisible, association ignorée",
+                              "[DCP0] Asso1 : le responsable 9 n'existe pas"})
+        EXPECT_NE(err.find(named), std::string::npos) << named << '\n' << err;
+    EXPECT_EQ(Files(), files);
+    EXPECT_EQ(Skylog("beacons check"), 1);
+    EXPECT_EQ(out, "4 problème(s) dans DcpList.inf, Managers.inf ou Tasks.inf (ci-dessus)\n");
+
+    WriteText(dir.File("wd/DcpList.inf"), std::string("\xFF\xFE[\0G\0", 6));
+    const auto damaged = Files();
+    EXPECT_EQ(Skylog("beacons add Sede 6527EA87"), 1);
+    EXPECT_NE(err.find("DcpList.inf n'est pas modifié : fichier en UTF-16"), std::string::npos) << err;
+    EXPECT_EQ(Files(), damaged);
+    fs::remove(dir.File("wd/DcpList.inf"));
+    EXPECT_EQ(Skylog("beacons check"), 0) << err;
+}
+
 // A collection of a folder that does not exist is added with a warning and fails when
 // it runs; a removal names the task removed.
 TEST_F(Cli, TasksSayWhatTheyDo) {
     const std::string before = "2026-01-01 09:00:00";
     ASSERT_EQ(Skylog("tasks add collect --dir '" + dir.File("nowhere") + "' --at '2026-01-01 10:00'", before), 0);
     EXPECT_NE(err.find("attention, le répertoire <W>/nowhere n'existe pas"), std::string::npos) << err;
-    EXPECT_EQ(Skylog("tasks run", "2026-01-01 10:00:30"), 1);
+    EXPECT_EQ(Skylog("tasks run --force", "2026-01-01 10:00:30"), 1);
     EXPECT_NE(err.find("tâche 0 (Ajout de fichiers balise) : répertoire introuvable : <W>/nowhere\n"),
               std::string::npos) << err;
     ASSERT_EQ(Skylog("tasks remove 0", before), 0);

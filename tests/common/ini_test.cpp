@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "Common/Encoding.h"
+#include "Common/FileUtil.h"
 #include "Common/IniFile.h"
+#include "Common/ListMerge.h"
+#include "Common/UUtils.h"
 #include "tests/support/TempDir.h"
 
 namespace skylog {
@@ -56,6 +62,91 @@ TEST(IniFile, DiskImageIsWindows1252AndReloads) {
               "01/03/2005,00:00:00,31/12/2005,23:59:00,123,Sédé,4|7");
     again.UpdateFile();
     EXPECT_EQ(test::ReadText(path), bytes);
+}
+
+// A list file is read as UTF-8 when it is (with or without its mark) and written back
+// as it was read; bytes that are no text are refused.
+TEST(TextFiles, EncodingIsDetectedAndKept) {
+    const struct {
+        std::string bytes;
+        TTextEncoding encoding;
+        std::string text;  // empty: refused
+    } cases[] = {
+        {"Name=Sede", TTextEncoding::Cp1252, "Name=Sede"},
+        {"Name=S\xE9" "d\xE9", TTextEncoding::Cp1252, "Name=Sédé"},
+        {"Name=Sédé", TTextEncoding::Utf8, "Name=Sédé"},
+        {"\xEF\xBB\xBF\r\n[General]", TTextEncoding::Utf8WithMark, "\r\n[General]"},
+        {std::string("\xFF\xFE[\0G\0", 6), TTextEncoding::Cp1252, ""},
+        {std::string("[General]\0", 10), TTextEncoding::Cp1252, ""},
+    };
+    for (const auto& c : cases) {
+        const TDecodedText decoded = DecodeTextFile(c.bytes);
+        EXPECT_EQ(decoded.Problem.has_value(), c.text.empty()) << c.bytes;
+        if (c.text.empty()) continue;
+        EXPECT_EQ(decoded.Encoding, c.encoding) << c.bytes;
+        EXPECT_EQ(decoded.Text, c.text);
+        EXPECT_EQ(EncodeTextFile(decoded.Text, decoded.Encoding), c.bytes);
+    }
+}
+
+TEST(TextFiles, QuotedLinesAndStaleTemporaries) {
+    EXPECT_EQ(QuotedLine("court"), "court");
+    const std::string quoted = QuotedLine(std::string(1 << 20, 'e') + "é");
+    EXPECT_EQ(quoted, std::string(kQuotedLineMax, 'e') + "…");
+
+    test::TempDir dir;
+    const std::string path = dir.File("Tasks.inf");
+    for (const char* name : {".Tasks.inf.tmpAbC123", ".Other.inf.tmpAbC123", ".Tasks.inf.tmp1"})
+        test::WriteText(dir.File(name), "left by a killed write");
+    TIniFile ini(path);
+    ini.WriteInteger("Tasks", "NbTasks", 0);
+    ini.UpdateFile();
+    EXPECT_FALSE(std::filesystem::exists(dir.File(".Tasks.inf.tmpAbC123")));
+    EXPECT_TRUE(std::filesystem::exists(dir.File(".Other.inf.tmpAbC123")));
+    EXPECT_TRUE(std::filesystem::exists(dir.File(".Tasks.inf.tmp1")));
+}
+
+// "Name=A N=1" as a record.
+TRecord R(std::string_view text) {
+    TRecord record;
+    for (const std::string& field : Split(text, ' ', kSplitMerge)) {
+        const size_t eq = field.find('=');
+        record.emplace_back(field.substr(0, eq), field.substr(eq + 1));
+    }
+    return record;
+}
+
+// Another program changed the file while this run held the list: the file's state, with
+// this run's changes applied to it.
+TEST(ListMerge, ThisRunsChangesGoIntoWhatTheFileHoldsNow) {
+    const std::vector<TRecord> base{R("Name=A N=1"), R("Name=B N=2")};
+    const struct {
+        const char* what;
+        std::vector<TRecord> mine;
+        std::vector<size_t> origins;
+        std::vector<TRecord> file;
+        std::vector<TRecord> merged;
+    } cases[] = {
+        {"they added C, I changed A", {R("Name=A N=9"), R("Name=B N=2")}, {0, 1},
+         {R("Name=A N=1"), R("Name=B N=2"), R("Name=C N=3")},
+         {R("Name=A N=9"), R("Name=B N=2"), R("Name=C N=3")}},
+        {"they deleted A, I left it", {R("Name=A N=1"), R("Name=B N=2")}, {0, 1}, {R("Name=B N=2")}, {R("Name=B N=2")}},
+        {"they deleted A, I changed it", {R("Name=A N=9"), R("Name=B N=2")}, {0, 1}, {R("Name=B N=2")},
+         {R("Name=B N=2"), R("Name=A N=9")}},
+        {"I deleted A, they changed B", {R("Name=B N=2")}, {1}, {R("Name=A N=1"), R("Name=B N=5")}, {R("Name=B N=5")}},
+        {"each changed another key of B, theirs with a key I do not know", {R("Name=A N=1"), R("Name=B N=7")}, {0, 1},
+         {R("Name=A N=1"), R("Name=Bee N=2 Extra=x")}, {R("Name=A N=1"), R("Name=Bee N=7 Extra=x")}},
+        {"I added D", {R("Name=A N=1"), R("Name=B N=2"), R("Name=D N=4")}, {0, 1, kNoRecord},
+         {R("Name=B N=2"), R("Name=A N=1")}, {R("Name=B N=2"), R("Name=A N=1"), R("Name=D N=4")}},
+    };
+    TMergeRules rules;
+    rules.SameItem = [](const TRecord& read, const TRecord& file) { return read[1] == file[1]; };  // N
+    for (const auto& c : cases) {
+        std::vector<TRecord> merged;
+        for (const TMergedRecord& m : MergeRecords(base, base, c.mine, c.origins, c.file, rules)) merged.push_back(m.Record);
+        EXPECT_EQ(merged, c.merged) << c.what;
+    }
+    EXPECT_FALSE(RecordsChanged(base, base, {0, 1}));
 }
 
 }  // namespace

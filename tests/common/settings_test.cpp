@@ -49,6 +49,22 @@ TEST(Settings, AbsentValuesKeepDefaultsAndSetValueChecksText) {
     EXPECT_FALSE(s.SetValue("Unknown", "1"));
 }
 
+// A run writes the values it changed, into the file as it is then: what another
+// program wrote meanwhile (skylog config set during an import) stays.
+TEST(Settings, ARunWritesOnlyTheValuesItChanged) {
+    test::TempDir dir;
+    const std::string path = dir.File("s.conf");
+    test::WriteText(path, "# réglages\nLimitFutur=7\n");
+    TSkylogSettings read;
+    read.LoadSettings(TSettingsStore(path));
+    TSkylogSettings run = read;
+    EXPECT_FALSE(run.SaveChanges(path, read));
+    test::WriteText(path, "# réglages\nLimitFutur=7\nLimitPasse=20\n");
+    run.Automode = true;
+    EXPECT_TRUE(run.SaveChanges(path, read));
+    EXPECT_EQ(test::ReadText(path), "# réglages\nLimitFutur=7\nLimitPasse=20\nAutomode=1\n");
+}
+
 TEST(Settings, FileLocation) {
     const char* old = std::getenv("SKYLOG_SETTINGS");
     const std::string saved = old ? old : "";

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "Common/FileUtil.h"
 #include "managers/UManagers.h"
 #include "tests/dcp/DcpFixture.h"
@@ -83,8 +85,8 @@ TEST_F(DcpListTest, LookupsAreExactAndReturnTheFirst) {
 TEST_F(DcpListTest, NewBeaconTakesTransIntervalLoadedOneDefaultsToThirty) {
     env_.settings.TransInterval = 45;
     EXPECT_EQ(List().NewBeacon()->Interval, 45);
-    // NbDCP larger than the sections present gives default beacons.
-    WriteText(FileName(), "[General]\r\nNbDCP=2\r\n\r\n[DCP0]\r\nNumber=1\r\n");
+    // A section in the count but missing gives a default beacon.
+    WriteText(FileName(), "[General]\r\nNbDCP=2\r\n\r\n[DCP1]\r\nNumber=1\r\n");
     const auto loaded = LoadedList();
     TDCPList& list = *loaded;
     ASSERT_EQ(list.Count(), 2u);
@@ -95,7 +97,7 @@ TEST_F(DcpListTest, NewBeaconTakesTransIntervalLoadedOneDefaultsToThirty) {
     }
 }
 
-// A damaged file: lines that do not parse are dropped without a word, and a huge
+// A damaged file: each line that does not parse is dropped and named, and a huge
 // association count costs no time (only keys present are read, gaps too).
 TEST_F(DcpListTest, MalformedAssociationLinesAreDiscarded) {
     WriteText(FileName(),
@@ -120,7 +122,11 @@ TEST_F(DcpListTest, MalformedAssociationLinesAreDiscarded) {
     EXPECT_EQ(beacon.AssoList[2]->InstrumentNumber, 13);
     EXPECT_EQ(beacon.AssoList[2]->PosName, "");
     EXPECT_EQ(beacon.AssoList[3]->PosName, "AfterAGap");
-    EXPECT_TRUE(boxes_.shown.empty());
+    ASSERT_EQ(boxes_.Warnings().size(), 1u);  // one box for the whole file
+    const std::string warning = boxes_.Warnings()[0];
+    for (const char* named : {"Asso1 :", "Asso2 :", "Asso3 :", "Asso4 :", "Asso6 : moins de cinq champs"})
+        EXPECT_NE(warning.find(named), std::string::npos) << named;
+    for (const char* fine : {"Asso0", "Asso5", "Asso7", "Asso9"}) EXPECT_EQ(warning.find(fine), std::string::npos) << fine;
 }
 
 TEST_F(DcpListTest, Windows1252FileRoundTripsByteForByte) {
@@ -139,6 +145,80 @@ TEST_F(DcpListTest, Windows1252FileRoundTripsByteForByte) {
     test::WriteText(FileName(), "");
     list.reset();  // nothing is written when the list goes
     EXPECT_EQ(ReadText(FileName()), "");
+}
+
+// The desktop program holds the list for hours while a command changes the file: each
+// save writes its own changes only, into what the file holds then, and a beacon keeps
+// its blocks; a list that did not change writes nothing.
+TEST_F(DcpListTest, TwoListsOnOneFileKeepEachOthersChanges) {
+    AddBeacon("Avignon", "1");
+    AddBeacon("Sede", "2");
+    List().SaveToFile();
+    const auto command = LoadedList();
+    TDCP* avignon = List().Beacons[0].get();
+    AddBlock(*avignon, "1 at 07/03/05 10:00:00 UTC 10 BT o", At(2005, 3, 7, 10), "body");
+
+    command->Beacons[1]->Interval = 60;
+    command->Add(command->NewBeacon())->Name = "Lampedusa";
+    command->SaveToFile();
+    avignon->Number = "11";
+    WriteText(dir_.File(".DcpList.inf.tmpXyZ123"), "left by a killed write");
+    List().SaveToFile();
+    EXPECT_FALSE(FileExists(dir_.File(".DcpList.inf.tmpXyZ123")));
+
+    const auto reread = LoadedList();
+    ASSERT_EQ(reread->Count(), 3u);
+    EXPECT_EQ(reread->Beacons[0]->Number, "11");
+    EXPECT_EQ(reread->Beacons[1]->Interval, 60);
+    EXPECT_EQ(reread->Beacons[2]->Name, "Lampedusa");
+    ASSERT_EQ(List().Count(), 3u);  // the other program's changes, taken
+    EXPECT_EQ(List().Beacons[0].get(), avignon);
+    EXPECT_EQ(avignon->Blocks().size(), 1u);
+    EXPECT_EQ(List().Beacons[1]->Interval, 60);
+
+    std::filesystem::remove(FileName());
+    List().SaveToFile();
+    EXPECT_FALSE(FileExists(FileName()));
+}
+
+// A file read with a problem: what can be read is, the problem is named, and a file
+// whose beacons are not all read is never replaced.
+TEST_F(DcpListTest, AFileNotReadWholeIsNeverReplaced) {
+    const std::string section = "[DCP0]\r\nName=S\xC3\xA9" "d\xC3\xA9\r\nNumber=1\r\n";
+    const struct {
+        const char* what;
+        std::string text;
+        size_t beacons;
+        bool writable;
+    } cases[] = {
+        {"utf-8 mark alone on the first line", "\xEF\xBB\xBF\r\n[General]\r\nNbDCP=1\r\n" + section, 1, true},
+        {"utf-8 without mark", "[General]\r\nNbDCP=1\r\n" + section, 1, true},
+        {"utf-16", std::string("\xFF\xFE[\0G\0e\0n\0", 10), 0, false},
+        {"no [General]", "Name=x\r\n" + section, 0, false},
+        {"NbDCP not a count", "[General]\r\nNbDCP=un\r\n" + section, 0, false},
+        {"NbDCP short of the sections", "[General]\r\nNbDCP=1\r\n" + section + "[DCP1]\r\nName=B\r\n", 1, false},
+        {"NbDCP far past the sections", "[General]\r\nNbDCP=2000000000\r\n" + section, 1, true},
+    };
+    for (const auto& c : cases) {
+        WriteText(FileName(), c.text);
+        boxes_.shown.clear();
+        const auto list = LoadedList();
+        ASSERT_EQ(list->Count(), c.beacons) << c.what;
+        if (c.beacons > 0) {
+            EXPECT_EQ(list->Beacons[0]->Name, "Sédé") << c.what;
+        }
+        EXPECT_EQ(boxes_.Warnings().empty(), c.writable && c.text.find("2000000000") == std::string::npos) << c.what;
+        list->Add(list->NewBeacon())->Name = "Nouvelle";
+        if (c.writable) {
+            list->SaveToFile();
+            const std::string written = ReadText(FileName());
+            EXPECT_NE(written.find("Name=S\xC3\xA9" "d\xC3\xA9\r\n"), std::string::npos) << c.what;  // still UTF-8
+            EXPECT_EQ(written.starts_with("\xEF\xBB\xBF"), c.text.starts_with("\xEF\xBB\xBF")) << c.what;
+        } else {
+            EXPECT_THROW(list->SaveToFile(), FileError) << c.what;
+            EXPECT_EQ(ReadText(FileName()), c.text) << c.what;
+        }
+    }
 }
 
 }  // namespace

@@ -137,7 +137,7 @@ private Q_SLOTS:
     }
 
     // A new working directory takes the messages and K7 files at once; the lists keep
-    // their files until the next run, and the tasks go to it when the run ends.
+    // their files, and are not written where they did not change.
     void newWorkingDirectoryTakesEffectAsTheRunGoes() {
         namespace fs = std::filesystem;
         fs::create_directories(dir_->File("new"));
@@ -154,8 +154,8 @@ private Q_SLOTS:
         QVERIFY(!fs::exists(dir_->File("work/DataDCP")) && !fs::exists(dir_->File("work/DataK7")));
         fs::remove(dir_->File("work/DcpList.inf"));
         closeRun();
-        QVERIFY(fs::exists(dir_->File("new/Tasks.inf")) && !fs::exists(dir_->File("work/Tasks.inf")));
-        QVERIFY(fs::exists(dir_->File("work/DcpList.inf")) && !fs::exists(dir_->File("new/DcpList.inf")));
+        QVERIFY(!fs::exists(dir_->File("new/Tasks.inf")) && !fs::exists(dir_->File("new/DcpList.inf")));
+        QVERIFY(!fs::exists(dir_->File("work/DcpList.inf")));
     }
 
     // ---- Managers -------------------------------------------------------------------

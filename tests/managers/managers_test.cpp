@@ -109,10 +109,11 @@ TEST_F(ManagersTest, IdListsHoldKnownIdentifiersOnce) {
     EXPECT_EQ(ids.Count(), 0u);
     EXPECT_TRUE(boxes_.shown.empty());
 
-    // Unknown and repeated identifiers go silently; pieces that are not integers with a warning.
+    // Repeated identifiers go silently; unknown ones and pieces that are not integers
+    // with a warning each.
     ids.SetIdsText("2|42|2|1||abc", boxes_);
     EXPECT_EQ(ids.Ids(), (std::vector<int32_t>{2, 1}));
-    EXPECT_EQ(boxes_.Warnings().size(), 2u);
+    EXPECT_EQ(boxes_.Warnings().size(), 3u);
 }
 
 TEST_F(ManagersTest, DisplayAndTextPruneDeletedManagers) {
@@ -133,6 +134,28 @@ TEST_F(ManagersTest, WithoutManagerListIdentifiersAreKept) {
     EXPECT_EQ(ids.IdsText(), "5|7");
     EXPECT_EQ(ids.DisplayStr(), "");
     EXPECT_EQ(ids.Count(), 2u);
+}
+
+// Two programs adding a manager each to the same file: both are kept, the one saved
+// last takes the next identifier and the associations naming it follow; lines that
+// could not be read, and UTF-8, stay as they were.
+TEST_F(ManagersTest, TwoListsOnOneFileKeepBothAdditions) {
+    const std::string path = dir_.File("Managers.inf");
+    WriteText(path, "1,Dupont,Jérôme,\r\nx,ligne abîmée\r\n");
+    const auto desktop = Loaded(path);
+    const auto command = Loaded(path);
+    command->Add(std::make_unique<TManager>())->Name = "Curie";
+    command->SaveToFile();
+    TManager* added = desktop->Add(std::make_unique<TManager>());
+    added->Name = "Martin";
+    std::vector<std::pair<int32_t, int32_t>> renumbered;
+    desktop->OnRenumbered = [&](int32_t from, int32_t to) { renumbered.emplace_back(from, to); };
+    desktop->SaveToFile();
+    EXPECT_EQ(ReadText(path), "1,Dupont,Jérôme,\r\nx,ligne abîmée\r\n2,Curie,,\r\n3,Martin,,\r\n");
+    EXPECT_EQ(renumbered, (std::vector<std::pair<int32_t, int32_t>>{{2, 3}}));
+    EXPECT_EQ(added->Id, 3);
+    EXPECT_EQ(desktop->Count(), 3u);
+    EXPECT_EQ(desktop->NextId, 4);
 }
 
 // The one-manager editor closes only without commas or text the file cannot hold; the

@@ -33,24 +33,19 @@ protected:
     RecordingMessageBoxes boxes;
 };
 
-TEST_F(SkylogRun, FirstRunCreatesWorkDirThenWritesSettingsAndListsWhenSaved) {
+TEST_F(SkylogRun, FirstRunCreatesWorkDirAndWritesNothingItDidNotChange) {
     TSkylog run(Options());
     run.Load();
     EXPECT_EQ(run.WorkDir(), dir.File("host/Skylog/"));
     EXPECT_TRUE(DirectoryExists(run.WorkDir()));
     EXPECT_EQ(run.HelpFile(), dir.File("share/doc/skylog/html/index.html"));
-    EXPECT_FALSE(FileExists(dir.File("config/Skylog.conf")));  // written when saved only
     EXPECT_TRUE(run.Save());
-    const std::string conf = test::ReadText(dir.File("config/Skylog.conf"));
-    EXPECT_EQ(conf,
-              "WorkDir=" + dir.File("host/Skylog/") +
-                  "\nAutomode=0\nDecodBadJump=0\nDecodBadTime=0\nDecodBadFE=0\nParamAsLatLon=0\n"
-                  "ImprobableDateDecod=0\nTransInterval=30\nLimitPasse=15\nLimitFutur=5\nLUImpDir=\n"
-                  "DCPDateNew=1\n");
-    const std::string w = dir.File("host/Skylog/");
-    EXPECT_EQ(TIniFile(w + "DcpList.inf").ReadInteger("General", "NbDCP", -1), 0);
-    EXPECT_EQ(TIniFile(w + "Tasks.inf").ReadInteger("Tasks", "NbTasks", -1), 0);
-    EXPECT_FALSE(FileExists(w + "Managers.inf"));
+    EXPECT_FALSE(FileExists(dir.File("config/Skylog.conf")));
+    for (const char* list : {"DcpList.inf", "Tasks.inf", "Managers.inf"}) EXPECT_FALSE(FileExists(run.WorkDir() + list));
+    // A changed setting is written alone.
+    run.Settings().LimitFutur = 7;
+    EXPECT_TRUE(run.Save());
+    EXPECT_EQ(test::ReadText(dir.File("config/Skylog.conf")), "LimitFutur=7\n");
     EXPECT_TRUE(boxes.shown.empty());
 }
 
@@ -178,7 +173,7 @@ TEST_F(TwoRuns, RunsOnTwoWorkDirsInOneProcessKeepApart) {
     EXPECT_EQ(storedA, Stored(aloneA));
     EXPECT_EQ(storedB, Stored(aloneB));
     EXPECT_EQ(TSettingsStore(dir_.File("a.conf")).ReadInteger("LimitFutur", 0), 9);
-    EXPECT_EQ(TSettingsStore(dir_.File("b.conf")).ReadInteger("LimitFutur", 0), 5);
+    EXPECT_FALSE(FileExists(dir_.File("b.conf")));  // b changed no setting
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "tasks/UTaskGetFiles.h"
 #include "tasks/UTaskMakeK7.h"
 #include "tasks/UTasks.h"
+#include "tests/support/TempDir.h"
 #include "tests/tasks/TaskTestDoubles.h"
 
 namespace skylog {
@@ -184,6 +185,27 @@ TEST_F(ScheduleTest, ATickDuringARunningTaskStartsNothingAndAFailureReleasesTheG
     first->during = [] { throw std::runtime_error("disk full"); };
     EXPECT_THROW(list.ExecuteDueTasks(services), std::runtime_error);
     EXPECT_FALSE(list.Running());
+}
+
+// Two pollers of one Tasks.inf (the desktop program's timer, a systemd timer): the one
+// that takes a due call writes it taken before it runs, the other finds it so.
+TEST_F(ScheduleTest, ADueTaskRunsOnceForTwoPollersOfOneFile) {
+    test::TempDir dir;
+    const std::string path = dir.File("Tasks.inf");
+    SetClock(At(2024, 5, 10, 10, 30));
+    {
+        TTasksList written;
+        written.Add(std::make_unique<TTaskMakeK7>())->NextCall = At(2024, 5, 10, 10, 0);
+        written.SaveToFile(path);
+    }
+    TTasksList desktop, timer;
+    desktop.LoadFromFile(path);
+    timer.LoadFromFile(path);
+    EXPECT_EQ(timer.ExecuteDueTasks(services).size(), 1u);
+    EXPECT_TRUE(desktop.AnyCallDue(Now()));  // as it read the file
+    EXPECT_TRUE(desktop.ExecuteDueTasks(services, TLockWait::TryOnly).empty());
+    EXPECT_EQ(desktop[0]->NextCall, 0);
+    EXPECT_FALSE(desktop.AnyCallDue(Now()));
 }
 
 TEST(TaskTypes, AssignCopiesOnlyTheParametersOfTheSameType) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <tuple>
 
 #include "Common/FileUtil.h"
@@ -70,8 +71,8 @@ TEST_F(TasksInfTest, BothTaskTypesAreWrittenInFixedFormsAndReadBackWhole) {
     EXPECT_EQ(ReadText(dir.File("again.inf")), written);
 }
 
-// Sections without a known type are skipped, and the next save renumbers and removes
-// the leftover sections; unreadable values leave the defaults.
+// Sections without a known type are skipped, and the next save of a change renumbers
+// and removes the leftover sections; unreadable values leave the defaults.
 TEST_F(TasksInfTest, ReadingHandWrittenAndEarlierFiles) {
     Write("[Tasks]\r\nNbTasks=7\r\n"
           // An earlier installation with a two-digit year and no leading zero.
@@ -109,9 +110,10 @@ TEST_F(TasksInfTest, ReadingHandWrittenAndEarlierFiles) {
     EXPECT_FALSE(fourth.SupprAfterAdd);
     EXPECT_EQ(list[4]->NextCall, At(2024, 5, 11));
 
+    list.Delete(4);
     list.SaveToFile("");
     const TIniFile ini = Reread();
-    EXPECT_EQ(ini.SectionNames(), (std::vector<std::string>{"Tasks", "Task0", "Task1", "Task2", "Task3", "Task4"}));
+    EXPECT_EQ(ini.SectionNames(), (std::vector<std::string>{"Tasks", "Task0", "Task1", "Task2", "Task3"}));
     EXPECT_EQ(ini.ReadInteger("Task2", "Type", -1), 1);
     EXPECT_FALSE(ini.ValueExists("Task2", "InputDirectory"));
 }
@@ -152,15 +154,42 @@ TEST_F(TasksInfTest, PeriodsAreSplitIntoDaysAndATimeOfDay) {
 
 TEST_F(TasksInfTest, TheDeclaredCountIsBoundedByTheSectionsThere) {
     TTasksList list;
-    list.SaveToFile(path);
-    EXPECT_EQ(ReadText(path), "[Tasks]\r\nNbTasks=0\r\n");
-    list.Add(std::make_unique<TTask>());
-    list.LoadFromFile(path);  // the file's empty list replaces the one in memory
-    EXPECT_EQ(list.Count(), 0u);
-
     Write("[Tasks]\r\nNbTasks=2000000000\r\n[Task0]\r\nType=0\r\n");
     list.LoadFromFile(path);
     EXPECT_EQ(list.Count(), 1u);
+    // A count too small leaves the tasks past it unread, and the file as it is.
+    const std::string tooSmall = "[Tasks]\r\nNbTasks=1\r\n[Task0]\r\nType=0\r\n[Task1]\r\nType=1\r\n";
+    Write(tooSmall);
+    list.LoadFromFile(path);
+    EXPECT_EQ(list.Count(), 1u);
+    EXPECT_EQ(list.LoadWarnings().size(), 1u);
+    list.Add(std::make_unique<TTaskMakeK7>());
+    EXPECT_THROW(list.SaveToFile(""), FileError);
+    EXPECT_EQ(ReadText(path), tooSmall);
+}
+
+// Two programs holding the list: each writes its own changes into what the file holds
+// then, and takes the other's.
+TEST_F(TasksInfTest, ChangesOfTwoListsOnOneFileAreBothKept) {
+    TTasksList first;
+    first.Add(std::make_unique<TTaskGetFiles>());
+    first.SaveToFile(path);
+    TTasksList second;
+    second.LoadFromFile(path);
+    second.Add(std::make_unique<TTaskMakeK7>());
+    second.SaveToFile("");
+    dynamic_cast<TTaskGetFiles&>(*first[0]).InputDirectory = "/in";
+    first.SaveToFile("");
+    ASSERT_EQ(first.Count(), 2u);
+    TTasksList reread;
+    reread.LoadFromFile(path);
+    ASSERT_EQ(reread.Count(), 2u);
+    EXPECT_EQ(dynamic_cast<TTaskGetFiles&>(*reread[0]).InputDirectory, "/in");
+    EXPECT_EQ(reread[1]->Type, 1);
+    // Nothing changed, nothing written.
+    std::filesystem::remove(path);
+    first.SaveToFile("");
+    EXPECT_FALSE(FileExists(path));
 }
 
 }  // namespace
