@@ -1,7 +1,8 @@
 #pragma once
 // A beacon associated with instrument 45 (type 0xA0), the host data it needs, a
 // converter, a beacon list that gives them to the beacon, and a fresh working
-// directory; the clock stands at 7 March 2005 12:00.
+// directory; the clock stands at 7 March 2005 12:00. Message bodies are written by the
+// test-data generator, whose encoder is independent of the decoder.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -20,9 +21,13 @@
 #include "k7/HostDataLoader.h"
 #include "k7/UEvenement.h"
 #include "k7/UK7File.h"
-#include "tests/decode/ScnEncoder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestEnvironment.h"
+#include "tools/gen/GenFormat.h"
+#include "tools/gen/MessageBody.h"
+#include "tools/gen/ScenarioEncoder.h"
+#include "tools/gen/ScenarioTable.h"
+#include "tools/gen/SixBit.h"
 
 namespace skylog::test {
 
@@ -45,14 +50,26 @@ inline std::string Classes(const TDCPDataBloc& block, size_t from, size_t to) {
     return letters;
 }
 
+// The declared length, then the end marker.
+inline std::string Tail(int declared) { return gen::EncodeDeclaredLength(declared) + std::string(gen::kEndMarker); }
+
+// A scenario of marker 63 dated 7 March 2005 (unless told otherwise) at 11:22:33, nine
+// words 0x0100 to 0x0108 and the given end marker.
+inline std::string Scenario(int month = 3, int day = 7, int hour = 11, uint8_t endMarker = 0xFE) {
+    gen::ScenarioValues values{.month = month, .day = day, .hour = hour, .minute = 22, .second = 33, .words = {},
+                               .byteValues = {}, .endMarker = endMarker};
+    for (uint16_t word = 0x0100; word <= 0x0108; ++word) values.words.push_back(word);
+    return gen::EncodeScenario(*gen::FindLayout(63, 0xA0), values).text;
+}
+
 class DecodeFixture : public ::testing::Test {
 protected:
     static constexpr int kInstrument = 45;
     static constexpr uint8_t kType = 0xA0;
 
     DecodeFixture() {
-        host_.InstrumentTypes.Types.push_back({"Photomètre A0", {"SPA00000"}, {}});
-        host_.InstrumentTypes.Types.push_back({"Photomètre 12", {"SP120000"}, {}});
+        for (const char* ident : {"SPA00000", "SP120000", "SP1A0000", "SP200000", "SPB90000", "SPBB0000"})
+            host_.InstrumentTypes.Types.push_back({ident, {ident}, {}});
         host_.Dictionary.Descriptors.push_back(
             {.Symbol = "Q", .Description = "Scénario court", .Type = 0xDF, .StatusCode = 0x68});
         beacon_ = NewBeacon();
@@ -89,6 +106,17 @@ protected:
         TDCPDataBloc& block = AddBlock(body, date);
         block.Decode(nullptr);
         return block;
+    }
+
+    // A message of the fixture's instrument unless told otherwise; the head is zero but
+    // for what is given.
+    static std::string Body(gen::MessageHead head = {}, const std::string& scenario = Scenario()) {
+        return gen::BuildBody(Head(head), scenario);
+    }
+    static gen::MessageHead Head(gen::MessageHead head = {}) {
+        if (head.instrumentCode == 0) head.instrumentCode = kType;
+        if (head.instrumentNumber == 0) head.instrumentNumber = kInstrument;
+        return head;
     }
 
     TK7File* K7(TDateTime day) { return beacon_->GetK7File(day, kInstrument, kType); }

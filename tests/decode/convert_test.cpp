@@ -2,6 +2,8 @@
 
 #include <random>
 
+#include "tools/gen/Rng.h"
+
 #include "tests/decode/DecodeFixture.h"
 
 namespace skylog::test {
@@ -9,17 +11,6 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-TEST(ScnUnpacking, EveryByteSurvivesPackingAndUnpacking) {
-    for (int b = 0; b < 256; ++b) {
-        const std::vector<uint8_t> bytes{static_cast<uint8_t>(b), static_cast<uint8_t>(255 - b),
-                                         static_cast<uint8_t>(b ^ 0x5A)};
-        const std::string chars = PackBytes(bytes);
-        for (char c : chars) ASSERT_TRUE(c >= 0x40 && c <= 0x7F);
-        const auto back = UnpackGroup(reinterpret_cast<const uint8_t*>(chars.data()));
-        ASSERT_THAT(back, ElementsAre(bytes[0], bytes[1], bytes[2])) << b;
-    }
-}
 
 class ScnCursorTest : public ::testing::Test {
 protected:
@@ -126,70 +117,58 @@ TEST(ScnLayouts, LayoutOfTheInstrumentType) {
     EXPECT_EQ(converter.FindLayout(39, 0xA0), nullptr);
 }
 
-// A scenario filling every field of the layout, and the event it must give.
-ScnSpec SpecFor(const TDCP_Scn& layout) {
-    ScnSpec wanted{.marker = static_cast<char>(layout.Code), .words = {}, .endMarker = std::nullopt};
-    for (const TDCP_ScnDesc& run : layout.Runs) {
-        switch (run.Kind) {
-            case kScnSmallByte: wanted.extraChar = SixBit(7); break;
-            case kScnRawByte: wanted.extraChar = 'A'; break;
-            case kScnZeroTime: wanted.withTime = false; break;
-            case kScnWord: wanted.words = Words(run.Count); break;
-            case kScnByteValue:
-                for (int i = 0; i < run.Count; ++i) wanted.byteValues.push_back(static_cast<uint8_t>(0x7E + i));
-                break;
-            case kScnEndMarker: wanted.endMarker = 0xFE; break;
-            default: break;
-        }
-    }
-    return wanted;
-}
-
-std::string ExpectedHex(const TDCP_Scn& layout, const ScnSpec& wanted) {
-    std::vector<uint8_t> e(static_cast<size_t>(layout.Length), 0xFF);
-    e[4] = 0x05, e[5] = 0x03, e[6] = 0x07;
-    if (wanted.extraChar) e[3] = layout.Code == 17 ? 'A' : 7;
-    e[7] = wanted.withTime ? 0x11 : 0, e[8] = wanted.withTime ? 0x22 : 0, e[9] = wanted.withTime ? 0x33 : 0;
-    size_t at = 10;
-    for (uint16_t w : wanted.words) {
-        if (at + 1 < e.size()) e[at] = static_cast<uint8_t>(w >> 8), e[at + 1] = static_cast<uint8_t>(w);
-        at += 2;
-    }
-    for (uint8_t b : wanted.byteValues) {
-        e[at] = b >= 128 ? 0xFF : 0, e[at + 1] = b >= 128 ? 0xFC : b;
-        at += 2;
-    }
-    e[0] = layout.K7Type, e[1] = static_cast<uint8_t>(layout.Length);
-    e[e.size() - 2] = 0xFE, e[e.size() - 1] = static_cast<uint8_t>(layout.Length);
-    return BytesToHex(e.data(), e.size());
-}
-
 class Conversion : public DecodeFixture {
 protected:
-    TDCPDataBloc& DecodedScn(const ScnSpec& wanted, TDateTime date = At(2005, 3, 7, 12), const HeadSpec& head = {}) {
-        return Decoded(EncodeBody(head, {EncodeScenario(wanted)}), date);
+    TDCPDataBloc& DecodedScn(const std::string& scenario, TDateTime date = At(2005, 3, 7, 12)) {
+        return Decoded(Body({}, scenario), date);
     }
 };
 
-TEST_F(Conversion, EveryLayoutGivesItsEvent) {
-    for (uint8_t type : {0xA0, 0x12}) {
-        for (const auto& layout : converter_.Layouts()) {
-            if (converter_.FindLayout(layout->Code, type) != layout.get()) continue;
-            const ScnSpec wanted = SpecFor(*layout);
-            TDCPDataBloc& block = DecodedScn(wanted, At(2005, 3, 7, 12), {.type = type});
-            SCOPED_TRACE(testing::Message() << "type " << int(type) << " marker " << int(layout->Code));
-            EXPECT_THAT(Codes(block), IsEmpty());
-            ASSERT_EQ(block.Events.size(), 1u);
-            EXPECT_EQ(block.Events[0]->Evt(), ExpectedHex(*layout, wanted));
-            EXPECT_EQ(block.ByteStatus[17], kByteValid);
+// Every layout of every instrument type, with random values, as the generator writes it:
+// whole, and cut at every point the generator offers with the rest opening the next
+// message, it gives the event the generator expects.
+TEST_F(Conversion, GeneratedScenariosOfEveryLayoutGiveTheirEvent) {
+    settings_.ImprobableDateDecod = true;
+    gen::Rng rng(7);
+    int cuts = 0;
+    for (uint8_t type : {0x1A, 0x20, 0xA0, 0xB9, 0xBB}) {
+        for (uint8_t marker : gen::ScenarioMarkers()) {
+            const gen::ScenarioLayout& layout = *gen::FindLayout(marker, type);
+            for (int trial = 0; trial < 3; ++trial) {
+                gen::ScenarioValues v{.month = rng.Between(1, 12), .day = rng.Between(1, 28), .hour = rng.Between(0, 23),
+                                      .minute = rng.Between(0, 59), .second = rng.Between(0, 59), .words = {},
+                                      .byteValues = {}, .yearCodeTwenties = rng.Below(3)};
+                v.byte3 = static_cast<uint8_t>(layout.CountOf(gen::FieldKind::RawByte) ? rng.Between(64, 127) : rng.Below(64));
+                for (int i = layout.CountOf(gen::FieldKind::Word); i > 0; --i) v.words.push_back(static_cast<uint16_t>(rng.Next()));
+                for (int i = layout.CountOf(gen::FieldKind::ByteValue); i > 0; --i)
+                    v.byteValues.push_back(static_cast<uint8_t>(rng.Next()));
+                const std::string expected = gen::EventHex(gen::EventBytesFromValues(layout, v));
+                const gen::EncodedScenario encoded = gen::EncodeScenario(layout, v);
+                std::vector<size_t> ends = encoded.cutPoints;
+                ends.push_back(encoded.text.size());
+                for (size_t cut : ends) {
+                    SCOPED_TRACE(testing::Message() << "type " << int(type) << " marker " << int(marker) << " cut " << cut);
+                    beacon_ = NewBeacon();
+                    AddBlock(Body({.cyclicNumber = 5, .instrumentCode = type}, encoded.text.substr(0, cut)), At(2005, 3, 7, 12));
+                    AddBlock(Body({.cyclicNumber = 6, .instrumentCode = type}, encoded.text.substr(cut)), At(2005, 3, 7, 13));
+                    beacon_->DecodeAll();
+                    const TDCPDataBloc& block = *beacon_->Blocks()[0];
+                    EXPECT_THAT(Codes(block), IsEmpty());
+                    ASSERT_EQ(block.Events.size(), 1u);
+                    ASSERT_EQ(block.Events[0]->Evt(), expected);
+                    EXPECT_EQ(block.ByteStatus[17], kByteValid);
+                    cuts += cut < encoded.text.size();
+                }
+            }
         }
     }
+    EXPECT_GT(cuts, 1000);
 }
 
 // Classes of a scenario of code 63: marker, date and time, nine words, end marker and
 // the padding of its group.
 TEST_F(Conversion, Marker63ReadsThirtyFiveCharacters) {
-    TDCPDataBloc& block = DecodedScn({});
+    TDCPDataBloc& block = DecodedScn(Scenario());
     EXPECT_EQ(Classes(block, 17, 17 + 36), "vtttttttffffllllffffllllffffllllbb..");
     EXPECT_EQ(block.DataEnd, 17 + 36);
 }
@@ -197,21 +176,21 @@ TEST_F(Conversion, Marker63ReadsThirtyFiveCharacters) {
 TEST_F(Conversion, ImprobableDates) {
     // Noon of 7 March: five days ahead pass (4.5 + 0.5), six do not; fifteen days back
     // pass, sixteen do not.
-    EXPECT_EQ(DecodedScn({.day = 12}).Events.size(), 1u);
-    TDCPDataBloc& future = DecodedScn({.day = 13});
+    EXPECT_EQ(DecodedScn(Scenario(3, 12)).Events.size(), 1u);
+    TDCPDataBloc& future = DecodedScn(Scenario(3, 13));
     ASSERT_THAT(Codes(future), ElementsAre(kErrScnImprobableDate));
     EXPECT_EQ(ErrorText(future.Errors[0]), "Le scénario possède une date improbable (13/03/2005)");
     EXPECT_TRUE(future.Events.empty());
-    EXPECT_EQ(DecodedScn({.month = 2, .day = 20}).Events.size(), 1u);
-    EXPECT_THAT(Codes(DecodedScn({.month = 2, .day = 19})), ElementsAre(kErrScnImprobableDate));
+    EXPECT_EQ(DecodedScn(Scenario(2, 20)).Events.size(), 1u);
+    EXPECT_THAT(Codes(DecodedScn(Scenario(2, 19))), ElementsAre(kErrScnImprobableDate));
     settings_.ImprobableDateDecod = true;
-    EXPECT_EQ(DecodedScn({.day = 13}).Events.size(), 1u);
+    EXPECT_EQ(DecodedScn(Scenario(3, 13)).Events.size(), 1u);
 }
 
 // An undated block takes the clock's year, and no date of it is improbable.
 TEST_F(Conversion, NoDateIsImprobableForADatelessBlock) {
     AddAsso(*beacon_);
-    TDCPDataBloc& block = DecodedScn({.month = 9}, 0.0);
+    TDCPDataBloc& block = DecodedScn(Scenario(9), 0.0);
     EXPECT_THAT(Codes(block), IsEmpty());
     ASSERT_EQ(block.Events.size(), 1u);
     EXPECT_EQ(DecodeDate(block.Events[0]->Date).year, 2005);
@@ -221,13 +200,13 @@ TEST_F(Conversion, NoDateIsImprobableForADatelessBlock) {
 TEST_F(Conversion, YearComesFromTheBlockDate) {
     beacon_->AssoList[0]->EndDate = At(2020, 1, 1);
     settings_.ImprobableDateDecod = true;
-    TDCPDataBloc& block = DecodedScn({}, At(2016, 3, 7, 12));
+    TDCPDataBloc& block = DecodedScn(Scenario(), At(2016, 3, 7, 12));
     ASSERT_EQ(block.Events.size(), 1u);
     EXPECT_EQ(DecodeDate(block.Events[0]->Date).year, 2025);
 }
 
 TEST_F(Conversion, WrongDateIsRejected) {
-    TDCPDataBloc& block = DecodedScn({.month = 2, .day = 30});
+    TDCPDataBloc& block = DecodedScn(Scenario(2, 30));
     ASSERT_THAT(Codes(block), ElementsAre(kErrScnBadDate));
     EXPECT_EQ(block.Errors[0].S1, "Q");
     EXPECT_EQ(block.ByteStatus[18], kByteMalformed);
@@ -251,13 +230,13 @@ TEST_F(Conversion, ScenarioRunningIntoTheNextMessage) {
         {63, 1, false, {kErrScnIncomplete}, "", '.', -1},
         {4, 6, true, {}, "DF1EFFFF0503071122330100" + std::string(32, 'F') + "FE1E", '.', -1},
     };
-    const std::string scn = EncodeScenario({});
+    const std::string scn = Scenario();
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.first << " then " << c.next);
         beacon_ = NewBeacon();
         settings_.DecodBadJump = c.keepIncomplete;
-        AddBlock(EncodeBody({.cyclic = c.first}, {scn.substr(0, 12)}), At(2005, 3, 7, 12));
-        AddBlock(EncodeBody({.cyclic = c.next}, {scn.substr(12)}), At(2005, 3, 7, 12, 1));
+        AddBlock(Body({.cyclicNumber = c.first}, scn.substr(0, 12)), At(2005, 3, 7, 12));
+        AddBlock(Body({.cyclicNumber = c.next}, scn.substr(12)), At(2005, 3, 7, 12, 1));
         beacon_->DecodeAll();
         const TDCPDataBloc& first = *beacon_->Blocks()[0];
         const TDCPDataBloc& second = *beacon_->Blocks()[1];
@@ -273,8 +252,7 @@ TEST_F(Conversion, ScenarioRunningIntoTheNextMessage) {
 TEST_F(Conversion, ReadingStopsAtTheEndOfTheBody) {
     // No end marker: DataEnd is the body length and the last group lacks two characters.
     settings_.DecodBadJump = true;
-    const std::string scn = EncodeScenario({});
-    TDCPDataBloc& block = Decoded(EncodeHead({}) + scn.substr(0, 22), At(2005, 3, 7, 12));
+    TDCPDataBloc& block = Decoded(gen::EncodeHead(Head()) + Scenario().substr(0, 22), At(2005, 3, 7, 12));
     EXPECT_THAT(Codes(block), ElementsAre(kErrBadMessageEnd));
     ASSERT_EQ(block.Events.size(), 1u);
     // Words 1 to 4 fit; the fifth needs the cut group.
@@ -282,7 +260,7 @@ TEST_F(Conversion, ReadingStopsAtTheEndOfTheBody) {
 }
 
 TEST_F(Conversion, BadEndMarker) {
-    const ScnSpec wanted{.endMarker = 0xFD};
+    const std::string wanted = Scenario(3, 7, 11, 0xFD);
     TDCPDataBloc& dropped = DecodedScn(wanted);
     ASSERT_THAT(Codes(dropped), ElementsAre(kErrScnBadEndMarker));
     EXPECT_EQ(ErrorText(dropped.Errors[0]),
@@ -301,15 +279,15 @@ TEST_F(Conversion, BadEndMarker) {
 // The same scenario again (decoding in date order lists it under every block that
 // carries it) gives one event in the K7 file.
 TEST_F(Conversion, DuplicateIsListedUnderTheBlock) {
-    TDCPDataBloc& first = DecodedScn({});
-    TDCPDataBloc& again = DecodedScn({}, At(2005, 3, 7, 13));
+    TDCPDataBloc& first = DecodedScn(Scenario());
+    TDCPDataBloc& again = DecodedScn(Scenario(), At(2005, 3, 7, 13));
     ASSERT_EQ(again.Events.size(), 1u);
     EXPECT_EQ(again.Events[0], first.Events.at(0));
     EXPECT_EQ(K7(At(2005, 3, 7))->Events().size(), 1u);
 }
 
 TEST_F(Conversion, EventIsFiledUnderItsOwnDay) {
-    TDCPDataBloc& block = DecodedScn({.hour = 23, .minute = 50, .second = 0}, At(2005, 3, 8, 0, 30));
+    TDCPDataBloc& block = DecodedScn(Scenario(3, 7, 23), At(2005, 3, 8, 0, 30));
     ASSERT_EQ(block.Events.size(), 1u);
     ASSERT_EQ(K7(At(2005, 3, 7))->Events().size(), 1u);
     EXPECT_EQ(K7(At(2005, 3, 7))->Events()[0].get(), block.Events[0]);

@@ -10,10 +10,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-class BlockDecode : public DecodeFixture {
-protected:
-    std::string Body(const HeadSpec& head = {}) { return EncodeBody(head, {EncodeScenario({})}); }
-};
+using BlockDecode = DecodeFixture;
 
 // Heads that stop or spoil decoding: the errors, in order, the classes of the head, and
 // whether decoding went on to the scenario.
@@ -30,12 +27,12 @@ TEST_F(BlockDecode, BadHeads) {
     const std::vector<Case> cases = {
         {"NO DATA", {kErrTooShort}, ".......", -1, 0},  // NO DATA needs eight bytes
         {"no data!", {kErrNoData}, "nnnnnnn.", -1, 0},
-        {EncodeHead({}).substr(0, 16), {kErrTooShort}, "................", -1, 0},
-        {Body({.minute = 60, .dcpSecond = 60}), {kErrInstrumentTime, kErrDCPTime}, "vmmmppppppppppmmm", 1, 1},
+        {gen::EncodeHead(Head()).substr(0, 16), {kErrTooShort}, "................", -1, 0},
+        {Body({.instrumentMinute = 60, .beaconSecond = 60}), {kErrInstrumentTime, kErrDCPTime}, "vmmmppppppppppmmm", 0, 1},
         // One error for all the parameter bytes out of range.
         {outOfRange, {kErrCyclicNumber, kErrParameterBytes}, "otttppopopopppttt", -1, 1},
-        {Body({.type = 0x77}), {kErrUnknownInstrument}, "vtttuuppppppppttt", 1, -1},
-        {Body({.instrument = 46}), {kErrWrongInstrument}, "vtttppppppppppttt", 1, 0},
+        {Body({.instrumentCode = 0x77}), {kErrUnknownInstrument}, "vtttuuppppppppttt", 0, -1},
+        {Body({.instrumentNumber = 46}), {kErrWrongInstrument}, "vtttppppppppppttt", 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.body);
@@ -54,7 +51,8 @@ TEST_F(BlockDecode, BadHeads) {
 }
 
 TEST_F(BlockDecode, ReadsTheHead) {
-    std::string body = Body({.cyclic = 9, .hour = 23, .minute = 59, .second = 58});
+    std::string body = Body({.cyclicNumber = 9, .instrumentHour = 23, .instrumentMinute = 59, .instrumentSecond = 58,
+                             .beaconHour = 12, .beaconSecond = 5});
     body.replace(6, 6, "ABCDEF");  // the parameter block, read four ways
     TDCPDataBloc& block = Decoded(body);
     EXPECT_TRUE(block.Errors.empty());
@@ -83,7 +81,7 @@ TEST_F(BlockDecode, AssociationOfTheBlockDate) {
 // The end marker is looked for in the last ten bytes; the two bytes before it give the
 // declared length and end the data.
 TEST_F(BlockDecode, EndMarkerAndDeclaredLength) {
-    const std::string data = EncodeHead({}) + "@@@@@";  // 22 bytes
+    const std::string data = gen::EncodeHead(Head()) + "@@@@@";  // 22 bytes
     struct Case {
         std::string tail;
         bool found;
@@ -91,11 +89,11 @@ TEST_F(BlockDecode, EndMarkerAndDeclaredLength) {
         std::string classes;  // from byte 22
     };
     const std::vector<Case> cases = {
-        {EncodeTail(1000), true, 22, 0, 1000, "pppppp"},
-        {EncodeTail(22) + "xxxxxx", true, 22, 6, 22, "ppppppxxxxxx"},  // ten bytes from the end
-        {EncodeTail(22) + "xxxxxxx", false, 35, 0, 0, "............."},
+        {Tail(1000), true, 22, 0, 1000, "pppppp"},
+        {Tail(22) + "xxxxxx", true, 22, 6, 22, "ppppppxxxxxx"},  // ten bytes from the end
+        {Tail(22) + "xxxxxxx", false, 35, 0, 0, "............."},
         {"\x04]Jx", false, 26, 0, 0, "pppm"},  // the wrong character is marked
-        {EncodeTail(22) + "\x04]Jx", true, 22, 4, 22, "ppppppxxxx"},  // and the scan goes on
+        {Tail(22) + "\x04]Jx", true, 22, 4, 22, "ppppppxxxx"},  // and the scan goes on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tail);
@@ -110,7 +108,7 @@ TEST_F(BlockDecode, EndMarkerAndDeclaredLength) {
 
 TEST_F(BlockDecode, ScenarioStartsAreOfferedUpToDataEnd) {
     // 39 is no scenario marker; the one in the count bytes is never offered.
-    std::string body = EncodeHead({}) + "\x27@@" + EncodeTail(20);
+    std::string body = gen::EncodeHead(Head()) + "\x27@@" + Tail(20);
     body[body.size() - 5] = 39;
     TDCPDataBloc& block = Decoded(body);
     EXPECT_EQ(block.ByteStatus[17], kByteUnknown);
@@ -120,7 +118,7 @@ TEST_F(BlockDecode, ScenarioStartsAreOfferedUpToDataEnd) {
 }
 
 TEST_F(BlockDecode, DecodesOnce) {
-    TDCPDataBloc& block = Decoded(Body({.minute = 60}));
+    TDCPDataBloc& block = Decoded(Body({.instrumentMinute = 60}));
     block.Decode(nullptr);
     EXPECT_THAT(Codes(block), ElementsAre(kErrInstrumentTime));
     EXPECT_EQ(block.Events.size(), 1u);
@@ -130,14 +128,14 @@ TEST_F(BlockDecode, DecodesOnce) {
 // 6-bit characters, bytes with the high bit set (never markers), a lone marker of
 // no known layout.
 TEST_F(BlockDecode, ScenarioFoundAfterAnyFiller) {
-    const std::string scn = EncodeScenario({});
-    const std::string reference = Decoded(EncodeBody({}, {scn})).Events.at(0)->Evt();
+    const std::string scn = Scenario();
+    const std::string reference = Decoded(Body()).Events.at(0)->Evt();
     for (size_t length = 0; length <= 20; ++length) {
         for (const char odd : {'\x7f', '\x91', '\x14'}) {
             std::string filler;
-            for (size_t i = 0; i < length; ++i) filler += SixBit(static_cast<int>(i) * 7);
+            for (size_t i = 0; i < length; ++i) filler += gen::SixBitChar(static_cast<int>(i) * 7 % 64);
             if (length > 0) filler[length / 2] = odd;
-            TDCPDataBloc& block = Decoded(EncodeBody({}, {filler + scn}));
+            TDCPDataBloc& block = Decoded(Body({}, filler + scn));
             ASSERT_EQ(block.Events.size(), 1u) << length << ' ' << int(odd);
             EXPECT_EQ(block.Events[0]->Evt(), reference);
             EXPECT_EQ(block.ByteStatus[17 + length], kByteValid) << length;
@@ -180,7 +178,7 @@ TEST_F(BlockDecode, DecodeAllAfterEveryFileEqualsLookingAtEveryBlock) {
         return lines;
     };
 
-    const std::string scn = EncodeScenario({});
+    const std::string scn = Scenario();
     std::mt19937 random(5);
     int cyclic = 0;
     for (int file = 0; file < 12; ++file) {
@@ -192,7 +190,7 @@ TEST_F(BlockDecode, DecodeAllAfterEveryFileEqualsLookingAtEveryBlock) {
             cyclic = random() % 4 == 0 ? static_cast<int>(random() % 64) : (cyclic + 1) % 64;
             // A whole scenario, one that runs over, or the rest of one.
             const std::string parts[] = {scn, scn.substr(0, 12), scn.substr(12)};
-            const std::string body = EncodeBody({.cyclic = cyclic}, {parts[random() % 3]});
+            const std::string body = Body({.cyclicNumber = cyclic}, parts[random() % 3]);
             for (TDCP* beacon : {beacon_.get(), twin.get()}) {
                 auto block = std::make_unique<TDCPDataBloc>(beacon);
                 block->Header = header;

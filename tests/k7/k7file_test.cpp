@@ -264,31 +264,6 @@ TEST(K7EventIndex, FindFileAndPairAsAScanOfTheTextsDoes) {
     EXPECT_EQ(file.AppendEventUnlessLike(nullptr).event, nullptr);
 }
 
-// Found like its text although it holds it as text: this lookup was once missed.
-TEST(K7EventIndex, FindDecodedEventLikeOfAnUnframedUppercaseText) {
-    TK7File file;
-    TEvenement* decoded = file.AppendEvent(EventInForm(0, 1, file));
-    auto unframed = EventInForm(4, 1, file);
-    ASSERT_FALSE(unframed->Framed);
-    ASSERT_EQ(unframed->Evt(), decoded->Evt());
-    EXPECT_EQ(file.FindDecodedEventLike(*unframed), decoded);
-}
-
-TEST(K7EventIndex, ManyEventsStayFast) {
-    // Every append followed by a duplicate test, as the conversion does: must not
-    // grow with the square of the count.
-    TK7File file;
-    for (int i = 0; i < 20000; ++i) {
-        std::string bytes = EventBytes(0xDF, 30);
-        test::PutWord(bytes, 10, static_cast<uint16_t>(i));
-        TEvenement* event = file.AppendEvent(EventOf(Framed(bytes), &file));
-        ASSERT_FALSE(file.RemoveDuplicate());
-        ASSERT_EQ(file.FindDecodedEvent(event->Evt()), event);
-    }
-    EXPECT_EQ(file.NbEvt(), 20000);
-    for (const auto& event : file.Events()) ASSERT_EQ(file.FindDecodedEvent(event->Evt()), event.get());
-}
-
 TEST(K7Files, UnreadableFileIsLeftEmpty) {
     if (geteuid() == 0) GTEST_SKIP() << "permissions are not enforced for root";
     test::TempDir dir;
