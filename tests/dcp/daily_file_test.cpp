@@ -42,8 +42,8 @@ TEST_F(DailyFileTest, VgtmPrefixIsCutFromTheFirstPieceOnly) {
     }
 }
 
-// Only the very same header replaces a block in memory (block_index_test follows which
-// block stays); a header in other letter case is another transmission there.
+// Only the very same header replaces a block in memory; a header in other letter case
+// is another transmission there.
 TEST_F(DailyFileTest, HeaderInOtherLetterCaseIsAnotherBlockInMemory) {
     TDCP* beacon = AddBeacon("Lampedusa", "4711");
     AddBlock(*beacon, header_, march7_, "first");

@@ -49,24 +49,6 @@ TEST(StationFiles, CnrsFileHasNameLineHeaderAndWrappedBody) {
     EXPECT_EQ(Lines(WriteStationFile(StationFormat::Nasa, messages, FileStyle{}))[0], "0000CE1234A6 NASA/Lampedusa");
 }
 
-TEST(StationFiles, LineEndsAreAsAsked) {
-    const StationMessage messages[] = {Message("ABC")};
-    EXPECT_EQ(WriteStationFile(StationFormat::Bru, messages, FileStyle{.lineEnd = LineEnd::CrLf}),
-              "Prog: 1 Lampedusa 07/03/05 14-02-10\r\nABC\r\n");
-    EXPECT_EQ(WriteStationFile(StationFormat::Bru, messages, FileStyle{.lineEnd = LineEnd::Nul}),
-              std::string("Prog: 1 Lampedusa 07/03/05 14-02-10\0ABC\0", 40));
-}
-
-TEST(StationFiles, HighBitsComeOffAgainWhenBit7IsCleared) {
-    StationMessage m = Message(std::string(40, 'B') + std::string(kEndMarker));
-    m.highBits = true;
-    const StationMessage messages[] = {m};
-    std::string bytes = WriteStationFile(StationFormat::Dcp, messages, FileStyle{});
-    EXPECT_NE(bytes.find('\xC2'), std::string::npos);
-    for (char& c : bytes) c = static_cast<char>(c & 0x7F);
-    EXPECT_EQ(Lines(bytes)[1], m.body);
-}
-
 // The end marker becomes " X*" (bytes after it follow the mark) or a last line of two
 // characters and a space; a body without it gets no mark. A body starting with DEL (cyclic
 // number 63) starts on the header line, a body starting with a space on the next one.
