@@ -173,44 +173,36 @@ TEST_F(Conversion, Marker63ReadsThirtyFiveCharacters) {
     EXPECT_EQ(block.DataEnd, 17 + 36);
 }
 
-TEST_F(Conversion, ImprobableDates) {
-    // Noon of 7 March: five days ahead pass (4.5 + 0.5), six do not; fifteen days back
-    // pass, sixteen do not.
-    EXPECT_EQ(DecodedScn(Scenario(3, 12)).Events.size(), 1u);
-    TDCPDataBloc& future = DecodedScn(Scenario(3, 13));
-    ASSERT_THAT(Codes(future), ElementsAre(kErrScnImprobableDate));
-    EXPECT_EQ(ErrorText(future.Errors[0]), "Le scénario possède une date improbable (13/03/2005)");
-    EXPECT_TRUE(future.Events.empty());
-    EXPECT_EQ(DecodedScn(Scenario(2, 20)).Events.size(), 1u);
-    EXPECT_THAT(Codes(DecodedScn(Scenario(2, 19))), ElementsAre(kErrScnImprobableDate));
-    settings_.ImprobableDateDecod = true;
-    EXPECT_EQ(DecodedScn(Scenario(3, 13)).Events.size(), 1u);
-}
-
-// An undated block takes the clock's year, and no date of it is improbable.
-TEST_F(Conversion, NoDateIsImprobableForADatelessBlock) {
+// Noon of 7 March: five days ahead pass (4.5 + 0.5), six do not; fifteen days back pass,
+// sixteen do not, unless improbable dates are decoded. An undated block takes the clock's
+// year and no date of it is improbable; a dated one the year nearest its own.
+TEST_F(Conversion, ScenarioDates) {
     AddAsso(*beacon_);
-    TDCPDataBloc& block = DecodedScn(Scenario(9), 0.0);
-    EXPECT_THAT(Codes(block), IsEmpty());
-    ASSERT_EQ(block.Events.size(), 1u);
-    EXPECT_EQ(DecodeDate(block.Events[0]->Date).year, 2005);
-    EXPECT_EQ(K7(At(2005, 9, 7))->Events().size(), 1u);
-}
-
-TEST_F(Conversion, YearComesFromTheBlockDate) {
     beacon_->AssoList[0]->EndDate = At(2020, 1, 1);
-    settings_.ImprobableDateDecod = true;
-    TDCPDataBloc& block = DecodedScn(Scenario(), At(2016, 3, 7, 12));
-    ASSERT_EQ(block.Events.size(), 1u);
-    EXPECT_EQ(DecodeDate(block.Events[0]->Date).year, 2025);
-}
-
-TEST_F(Conversion, WrongDateIsRejected) {
-    TDCPDataBloc& block = DecodedScn(Scenario(2, 30));
-    ASSERT_THAT(Codes(block), ElementsAre(kErrScnBadDate));
-    EXPECT_EQ(block.Errors[0].S1, "Q");
-    EXPECT_EQ(block.ByteStatus[18], kByteMalformed);
-    EXPECT_TRUE(block.Events.empty());
+    const TDateTime noon = At(2005, 3, 7, 12);
+    const struct {
+        int month, day;
+        TDateTime block;
+        bool improbableDecoded;
+        std::vector<int32_t> codes;
+        int year;  // of the event; 0: none
+    } cases[] = {
+        {3, 12, noon, false, {}, 2005}, {3, 13, noon, false, {kErrScnImprobableDate}, 0},
+        {2, 20, noon, false, {}, 2005}, {2, 19, noon, false, {kErrScnImprobableDate}, 0},
+        {3, 13, noon, true, {}, 2005},  {9, 7, 0.0, false, {}, 2005},
+        {3, 7, At(2016, 3, 7, 12), true, {}, 2025}, {2, 30, noon, false, {kErrScnBadDate}, 0},
+    };
+    for (const auto& c : cases) {
+        settings_.ImprobableDateDecod = c.improbableDecoded;
+        TDCPDataBloc& block = DecodedScn(Scenario(c.month, c.day), c.block);
+        EXPECT_EQ(Codes(block), c.codes) << c.month << "/" << c.day;
+        EXPECT_EQ(block.Events.empty() ? 0 : DecodeDate(block.Events[0]->Date).year, c.year) << c.month << "/" << c.day;
+    }
+    EXPECT_EQ(ErrorText(beacon_->Blocks()[1]->Errors.at(0)), "Le scénario possède une date improbable (13/03/2005)");
+    EXPECT_EQ(K7(At(2005, 9, 7))->Events().size(), 1u);
+    const TDCPDataBloc& badDate = *beacon_->Blocks().back();
+    EXPECT_EQ(badDate.Errors.at(0).S1, "Q");
+    EXPECT_EQ(badDate.ByteStatus[18], kByteMalformed);
 }
 
 // A scenario of code 63 cut after its first word group, the rest opening the next

@@ -39,11 +39,9 @@ TEST(HostDataParse, InstrumentTypes) {
     EXPECT_EQ(types[0].Name, "Photomètre");
     EXPECT_EQ(types[0].Idents, (std::vector<std::string>{"SP1A0000", "SP1A0001"}));
     ASSERT_EQ(types[0].Filters.size(), 2u);
-    EXPECT_EQ(types[0].Filters[0].Comment, "ciel bleu");
-    EXPECT_FALSE(types[0].Filters[0].Polarized);
-    EXPECT_EQ(types[0].Filters[1].Wavelength, 870.5);
-    EXPECT_TRUE(types[0].Filters[1].Polarized);
-    EXPECT_EQ(types[0].Filters[1].PolarNumber, 3);
+    const InstrumentFilter &sky = types[0].Filters[0], &polarised = types[0].Filters[1];
+    EXPECT_TRUE(sky.Comment == "ciel bleu" && !sky.Polarized);
+    EXPECT_TRUE(polarised.Wavelength == 870.5 && polarised.Polarized && polarised.PolarNumber == 3);
     EXPECT_TRUE(types[1].Idents.empty());
 }
 
@@ -63,29 +61,20 @@ TEST(HostDataParse, Dictionary) {
                                    "element | SIGNAL | 12 | 11 | 0 | 0 | filter=-1 | source=FILTRE | group=P | angle=6.5\n"
                                    "label | 7 | Sept\n"
                                    "element | - | 14 | 6 | 2 | 0\n");
-    const EventDictionary& dictionary = set->Dictionary;
-    EXPECT_EQ(dictionary.Options.ElementSeparator, "\t");
-    EXPECT_EQ(dictionary.Options.TimeSeparator, " ");
-    EXPECT_EQ(dictionary.Options.DateSeparator, "|");
-    EXPECT_TRUE(dictionary.Options.Quoted);
-    ASSERT_EQ(dictionary.Descriptors.size(), 1u);
-    const EventDescriptor& d = dictionary.Descriptors[0];
-    EXPECT_EQ(d.Type, 0x8D);
-    EXPECT_EQ(d.Length, 74);
-    EXPECT_EQ(d.StatusCode, 45);
+    const TextFormatOptions& options = set->Dictionary.Options;
+    EXPECT_EQ(options.ElementSeparator + options.TimeSeparator + options.DateSeparator, "\t |");
+    EXPECT_TRUE(options.Quoted);
+    ASSERT_EQ(set->Dictionary.Descriptors.size(), 1u);
+    const EventDescriptor& d = set->Dictionary.Descriptors[0];
+    EXPECT_EQ((std::vector<int32_t>{d.Type, d.Length, d.StatusCode}), (std::vector<int32_t>{0x8D, 74, 45}));
     EXPECT_EQ(d.IdentRanges, (std::vector<std::string>{"SPA00000", "SPBBFFFF"}));
     ASSERT_EQ(d.Conditions.size(), 2u);
-    EXPECT_TRUE(d.Conditions[0].Mandatory);
-    EXPECT_EQ(d.Conditions[0].Value, 0x1F);
-    EXPECT_EQ(d.Conditions[1].Kind, 2);
+    EXPECT_TRUE(d.Conditions[0].Mandatory && d.Conditions[0].Value == 0x1F && d.Conditions[1].Kind == 2);
     ASSERT_EQ(d.Elements.size(), 3u);
     EXPECT_EQ(d.Elements[0].ElementType, set->ElementTypes[0].get());
     const ElementDescriptor& signal = d.Elements[1];
-    EXPECT_EQ(signal.FilterNumber, -1);
-    EXPECT_EQ(signal.FilterSource, "FILTRE");
-    EXPECT_EQ(signal.FilterGroup, "P");
-    EXPECT_TRUE(signal.HasAngle);
-    EXPECT_FLOAT_EQ(signal.Angle, 6.5f);
+    EXPECT_TRUE(signal.FilterNumber == -1 && signal.FilterSource == "FILTRE" && signal.FilterGroup == "P");
+    EXPECT_TRUE(signal.HasAngle && signal.Angle == 6.5f);
     ASSERT_EQ(signal.ValueLabels.size(), 1u);
     EXPECT_EQ(signal.ValueLabels[0].Text, "Sept");
     EXPECT_EQ(d.Elements[2].ElementType, nullptr);

@@ -318,5 +318,44 @@ TEST(K7Files, FailedWriteKeepsThePreviousFile) {
     EXPECT_EQ(test::ReadText(path), previous);
 }
 
+// Random valid files (any header bytes, events of any type but FF closed by FE and their
+// length) are read and written back byte for byte, also through the disk. A first date's
+// seconds are 0..59 or "not given" (0xFF): other values are written back as 0xFF.
+TEST(K7Files, RandomValidFilesAreReproducedAlsoThroughTheDisk) {
+    test::TempDir dir;
+    std::mt19937 random(20050307);
+    const auto between = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes(k7format::kHeaderSize, '\0');
+        for (char& c : bytes) c = static_cast<char>(between(0, 255));
+        if (between(0, 3) == 0) bytes.replace(k7format::kIdentOffset, 2, "SP");
+        if (between(0, 1) == 0) PutDate(bytes, k7format::kHeaderDate1Offset,
+                                        {uint8_t(between(80, 130)), uint8_t(between(1, 12)), uint8_t(between(1, 28)),
+                                         uint8_t(between(0, 23)), uint8_t(between(0, 59)), 0});
+        const int second = between(0, 60);
+        bytes[k7format::kHeaderDate1Offset + 5] = static_cast<char>(second == 60 ? 0xFF : second);
+        const int count = between(0, 12);
+        for (int i = 0; i < count; ++i) {
+            std::string event(static_cast<size_t>(between(5, 255)), '\0');
+            for (char& c : event) c = static_cast<char>(between(0, 255));
+            event[0] = static_cast<char>(between(0, 0xFE));
+            event[1] = event.back() = static_cast<char>(event.size());
+            event[event.size() - 2] = static_cast<char>(0xFE);
+            bytes += event;
+        }
+        auto file = Parsed(bytes);
+        ASSERT_EQ(file->Events().size(), static_cast<size_t>(count)) << "round " << round;
+        ASSERT_EQ(Rebuilt(*file), bytes) << "round " << round;
+        if (round % 10 != 0) continue;
+        const std::string path = dir.File("round" + std::to_string(round) + "/P001_20050307.K7");
+        ASSERT_TRUE(file->SaveToFile(path));
+        TK7File reread;
+        ASSERT_TRUE(reread.LoadFromFile(path));
+        ASSERT_TRUE(reread.BuildBuffer());
+        ASSERT_TRUE(reread.SaveToFile(path));
+        ASSERT_EQ(test::ReadText(path), bytes) << "round " << round;
+    }
+}
+
 }  // namespace
 }  // namespace skylog
