@@ -42,19 +42,14 @@ TEST_F(DailyFileTest, VgtmPrefixIsCutFromTheFirstPieceOnly) {
     }
 }
 
-// Only the very same header replaces a block in memory; a header in other letter case
-// is another transmission there.
-TEST_F(DailyFileTest, HeaderInOtherLetterCaseIsAnotherBlockInMemory) {
-    TDCP* beacon = AddBeacon("Lampedusa", "4711");
-    AddBlock(*beacon, header_, march7_, "first");
-    AddBlock(*beacon, "4711 0 AT 07/03/05 14:02:10 UTC 8BT O", march7_, "third");
-    EXPECT_EQ(beacon->Blocks().size(), 2u);
-}
-
-// The folder is made at the first flush; a block without a date is never stored.
+// The folder is made at the first flush; a block without a date is never stored. Only
+// the very same header replaces a block in memory: in other letter case it is another
+// block there, stored once.
 TEST_F(DailyFileTest, PathAndRecordsWrittenOnce) {
     TDCP* beacon = AddBeacon("Lampedusa", "4711");
     EXPECT_EQ(AddBlock(*beacon, header_, march7_, "abc")->DailyFilePath(false), DailyFile("Lampedusa"));
+    AddBlock(*beacon, "4711 0 AT 07/03/05 14:02:10 UTC 8BT O", march7_, "other case");
+    EXPECT_EQ(beacon->Blocks().size(), 2u);
     AddBlock(*beacon, later_, At(2005, 3, 7, 15), "def");
     EXPECT_EQ(AddBlock(*beacon, "4711 0 at 08/03/05 00:00:00 UTC 1BT o", 0.0, "x")->DailyFilePath(true), "");
     EXPECT_FALSE(DirectoryExists(dir_.Path() + "DataDCP"));
