@@ -285,6 +285,7 @@ TEST_F(ConfigCli, ConfigurationBuiltFromTheCommandLineReloadsIdentically) {
     EXPECT_EQ(ReadText(dir.File("wd/DcpList.inf")), changed);
 }
 
+// One refusal of each kind per command (the engine's checks have their own tables).
 TEST_F(ConfigCli, RefusalsLeaveEveryFileAsItWas) {
     Configure();
     const std::string from = "--from 01/01/2006 --to 31/12/2006 --instrument 7 --locality Dakar ";
@@ -295,19 +296,12 @@ TEST_F(ConfigCli, RefusalsLeaveEveryFileAsItWas) {
     } cases[] = {
         {"assoc add Avignon --instrument 7a --from 2006 --to 31/12/2006 --locality Dakar", 1,
          "Mauvais numéro d'instrument (--instrument 7a)"},
-        {"assoc add Avignon --from 2006-01-01 --to 31/12/2006 --instrument 7 --locality Dakar", 1,
-         "Mauvais formattage de la date de départ (--from 2006-01-01)"},
-        {"assoc add Avignon --from 01/01/2006 --to '31/12/2006 24:00' --instrument 7 --locality Dakar", 1,
-         "Heure de fin incorrecte (--to 31/12/2006 24:00)"},
-        {"assoc add Avignon --from 01/01/2006 --to 31/12/2006 --instrument 7 --locality 'Dakar, Sénégal'", 1,
-         "Il n'est pas possible d'utiliser le caractère virgule (',') dans la localité!"},
         {"assoc add Avignon " + from + "--managers 1,9", 1, "aucun responsable n'a l'identifiant \"9\""},
         {"assoc add Avignn " + from, 2, "balise inconnue : Avignn (vouliez-vous dire Avignon ?)"},
         {"assoc add Avignon --from 01/01/2006 --instrument 7 --locality Dakar", 2, "absente : --to"},
         {"assoc set Avignon 2 --instrument 8", 2, "n'a pas d'association 2"},
         {"assoc set Avignon 0 --to 31/02/2005", 1, "Date de fin incorrecte (--to 31/02/2005)"},
         {"beacons add Avignon 6527EA87", 1, "Une balise nommée \"Avignon\" existe déjà!"},
-        {"beacons add Sede 960CD1B6", 1, "Le numéro \"960CD1B6\" est déjà celui de la balise \"Avignon\"!"},
         {"beacons set Avignon --interval 1h", 1, "L'intervalle d'émission doit être un chiffre entier!"},
         {"beacons set Avignon", 2, "rien à changer"},
         {"beacons add Sede", 2, "argument manquant"},
