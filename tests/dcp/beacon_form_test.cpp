@@ -164,7 +164,6 @@ TEST_F(BeaconFormList, StoredInTheListWithItsMessages) {
         const char* message;
     } cases[] = {
         {{"Dakar", "1", "1:00", "5"}, "Une balise nommée \"Dakar\" existe déjà!"},
-        {{"Avignon", "23F73246", "1:00", "5"}, "Le numéro \"23F73246\" est déjà celui de la balise \"Dakar\"!"},
         {{"Lyon", "1", "1:00", "5"},
          "Les messages enregistrés de la balise ne peuvent pas être déplacés dans DataDCP/Lyon, qui existe déjà!"},
         {{" Nice ", "1", "1:00", "5"}, ""},

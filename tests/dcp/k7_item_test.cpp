@@ -146,27 +146,17 @@ TEST_F(K7ItemTest, FlushK7ItemsOfOneDayOrOfAll) {
     EXPECT_FALSE(FileExists(K7Path(8)));
 }
 
-TEST_F(K7ItemTest, TwoBeaconsDeliveringTheSameInstrumentAndDayShareOneFile) {
-    AddEvent(*AddBeacon("Lampedusa", "4711")->GetK7File(At(2005, 3, 7, 8), 45, 0xA0), 1);
-    AddEvent(*AddBeacon("Sede", "4712")->GetK7File(At(2005, 3, 7, 20), 45, 0xA0), 2);
-    EXPECT_EQ(List().K7Items().size(), 1u);
-    List().FlushAll();
-    EXPECT_EQ(EventsOnDisk(K7Path()), Evts({1, 2}));
-}
-
-// Lookups of many days, hours and two instruments, in any order: one item per day and
-// instrument, always the same.
+// Lookups of many days, hours and two instruments by two beacons, in any order: one item
+// per day and instrument, always the same, shared by the beacons that deliver to it.
 TEST_F(K7ItemTest, ManyDaysAndInstrumentsEachKeepTheirFile) {
-    TDCP* beacon = AddBeacon("Lampedusa", "4711");
+    TDCP* beacons[] = {AddBeacon("Lampedusa", "4711"), AddBeacon("Sede", "4712")};
     std::map<std::pair<int, int>, TK7File*> seen;
-    auto check = [&](int day, int instrument, int hour) {
-        TK7File* file = beacon->GetK7File(At(2005, 1, 1, hour) + day, instrument, 0xA0);
-        auto [it, added] = seen.emplace(std::make_pair(day, instrument), file);
-        EXPECT_EQ(it->second, file) << day << " " << instrument << " " << hour;
-    };
     for (int pass = 0; pass < 3; ++pass)
-        for (int k = 0; k < 80; ++k) check((k * 37 + pass) % 40, 45 + k % 2, (k * 7 + pass) % 24);
-    EXPECT_EQ(beacon->K7Items().size(), seen.size());
+        for (int k = 0; k < 80; ++k) {
+            const int day = (k * 37 + pass) % 40, instrument = 45 + k % 2, hour = (k * 7 + pass) % 24;
+            TK7File* file = beacons[(k + pass) % 2]->GetK7File(At(2005, 1, 1, hour) + day, instrument, 0xA0);
+            EXPECT_EQ(seen.emplace(std::pair(day, instrument), file).first->second, file) << day << " " << instrument;
+        }
     EXPECT_EQ(List().K7Items().size(), seen.size());
 }
 
