@@ -22,6 +22,9 @@ public:
     virtual void SetPosition(int position) = 0;
     [[nodiscard]] virtual bool CancelRequested() { return false; }
     virtual void SetCancelEnabled(bool /*enabled*/) {}
+    // Once the run is over, its window closes itself after so many ticks of one second:
+    // a short pause after work done, a longer one after a message to be read.
+    virtual void SetCloseCountdown(int /*ticks*/) {}
 };
 
 // Shows nothing and never cancels.

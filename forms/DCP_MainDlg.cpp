@@ -38,6 +38,8 @@
 #include "forms/MainViewModel.h"
 #include "forms/SimpleMemoDlg.h"
 #include "forms/SimpleMessageDlg.h"
+#include "forms/TaskListDlg.h"
+#include "forms/TaskWindows.h"
 #include "import/UDecodFile.h"
 #include "plugin/USkylog.h"
 #include "tasks/UTasks.h"
@@ -150,7 +152,10 @@ TDCP_MainFrm::TDCP_MainFrm(TMainFrmContext context, QWidget* parent)
     }
     automodeAction_->setChecked(context_.Settings && context_.Settings->Automode);
 
-    if (context_.TaskServices) context_.TaskServices->MainWindow = this;
+    if (context_.TaskServices) {
+        context_.TaskServices->MainWindow = this;
+        taskWindows_ = std::make_unique<TTaskWindowsScope>(*context_.TaskServices, this);
+    }
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("AutoModeTimer"));
     timer_->setInterval(1000);
@@ -486,6 +491,17 @@ void TDCP_MainFrm::toggleAutomode() {
     if (context_.SaveSettings) context_.SaveSettings();
 }
 
+// No task runs while the list is edited: the dialog's rows stand for the list's tasks.
+void TDCP_MainFrm::planTasks() {
+    if (!context_.Tasks || !context_.TaskServices) return;
+    editingTasks_ = true;
+    {
+        TTaskListFrm dialog(*context_.Tasks, *context_.TaskServices, [this] { toggleAutomode(); }, this);
+        dialog.exec();
+    }
+    editingTasks_ = false;
+}
+
 void TDCP_MainFrm::showHelp() { (void)help_.ShowHelp(); }
 
 void TDCP_MainFrm::showAbout() {
@@ -493,42 +509,16 @@ void TDCP_MainFrm::showAbout() {
     box.exec();
 }
 
-namespace {
-
-// A task's progress in a message window, made at the task's first report and
-// destroyed when the due tasks are over.
-class TTaskProgressWindow : public IProgress {
-public:
-    explicit TTaskProgressWindow(QWidget* owner) : owner_(owner) {}
-    void SetLabel(std::string_view text) override { window().SetLabel(text); }
-    void SetMaximum(int maximum) override { window().SetMaximum(maximum); }
-    void SetPosition(int position) override { window().SetPosition(position); }
-
-private:
-    TSimpleMessageFrm& window() {
-        if (!window_) {
-            window_ = std::make_unique<TSimpleMessageFrm>(owner_);
-            window_->SetIsProgressBar(true);
-            window_->show();
-        }
-        return *window_;
-    }
-    QWidget* owner_;
-    std::unique_ptr<TSimpleMessageFrm> window_;
-};
-
-}  // namespace
-
 // A tick during an addition of files runs no task: a task's refresh would drop the
-// blocks read and not yet saved. The lists let go of the blocks while tasks run, for
-// a task reloads days; the task's own refresh (or the one here) shows them again.
+// blocks read and not yet saved; nor while the beacons or the tasks are being edited.
+// The lists let go of the blocks while tasks run, for a task reloads days; the task's
+// own refresh (or the one here) shows them again. A task opens its own window.
 void TDCP_MainFrm::OnTimer() {
     if (context_.Settings && context_.Settings->Automode && context_.Tasks && !addingFiles_ && !configuringBeacons_ &&
-        !context_.Tasks->Running() && context_.TaskServices && context_.Tasks->AnyCallDue(context_.Clock->Now())) {
+        !editingTasks_ && !context_.Tasks->Running() && context_.TaskServices &&
+        context_.Tasks->AnyCallDue(context_.Clock->Now())) {
         blocModel_->Show(nullptr);
         eventModel_->Show(nullptr);
-        TTaskProgressWindow progress(this);
-        const TProgressScope scoped(*context_.TaskServices, progress);
         try {
             // Without waiting: while another program works in the directory (a
             // scheduled run of the same tasks), a later tick will see to the tasks.

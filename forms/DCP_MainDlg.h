@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "Common/Clock.h"
@@ -48,6 +49,7 @@ class TBeaconListModel;
 class TBlocListModel;
 class TEventListModel;
 class TStatisticsModel;
+class TTaskWindowsScope;
 
 inline constexpr const char* kMainCaption = "Décodage des fichiers DCP";
 // What the commands of dialogs not built yet say.
@@ -151,6 +153,7 @@ private:
     void properties();
     void voirCorps();
     void toggleAutomode();
+    void planTasks();
     void generalConfiguration();
     void showHelp();
     void showAbout();
@@ -159,6 +162,7 @@ private:
 
     TMainFrmContext context_;
     THTMLHelp help_;
+    std::unique_ptr<TTaskWindowsScope> taskWindows_;  // the tasks' dialogs, while the window exists
     QEventLoop* modalLoop_ = nullptr;
 
     TDateTime currentDate_ = 0;
@@ -170,6 +174,7 @@ private:
     bool addingFiles_ = false;
     bool configuringBeacons_ = false;
     std::string timerProblem_;  // the last failure of the automatic mode, shown once
+    bool editingTasks_ = false;
     bool readingDate_ = false;
 
     TBeaconListModel* beaconModel_;

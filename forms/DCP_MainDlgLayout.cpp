@@ -98,7 +98,7 @@ void TDCP_MainFrm::buildMenus() {
     file->addSeparator();
     automodeAction_ = addCommand(file, "TachesActivesMnu", "Tâches &actives", &TDCP_MainFrm::toggleAutomode);
     automodeAction_->setCheckable(true);
-    addCommand(file, "PlanificationMnu", "&Planification des tâches...", &TDCP_MainFrm::notYet);
+    addCommand(file, "PlanificationMnu", "&Planification des tâches...", &TDCP_MainFrm::planTasks);
     file->addSeparator();
     addCommand(file, "FermerMnu", "&Fermer", nullptr);
     connect(file->actions().last(), &QAction::triggered, this, &QWidget::close);

@@ -33,6 +33,21 @@ QLineEdit* LineEdit(QWidget* parent, const char* name, int width) {
     return edit;
 }
 
+namespace {
+const QDate kDayZero(1899, 12, 30);
+}
+
+QDate ToQDate(TDateTime value) { return kDayZero.addDays(static_cast<qint64>(DateOf(value))); }
+
+QTime ToQTime(TDateTime value) {
+    const TimeParts t = DecodeTime(value);
+    return QTime(t.hour, t.minute, t.second, t.msec);
+}
+
+TDateTime FromQDate(const QDate& date) { return static_cast<TDateTime>(kDayZero.daysTo(date)); }
+
+TDateTime FromQTime(const QTime& time) { return time.msecsSinceStartOfDay() / kMSecsPerDay; }
+
 void CentreOnScreen(QWidget& window) {
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen) return;

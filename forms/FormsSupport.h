@@ -2,9 +2,13 @@
 // Small helpers shared by the windows: text between the engine (UTF-8) and Qt, the
 // icons of forms.qrc, and the placement of a window on its screen.
 
+#include <QDate>
 #include <QString>
+#include <QTime>
 #include <string>
 #include <string_view>
+
+#include "Common/DateTime.h"
 
 class QIcon;
 class QLineEdit;
@@ -35,6 +39,12 @@ T* Named(T* widget, const char* name) {
 [[nodiscard]] QPushButton* Button(QWidget* parent, const char* name, const char* caption);
 // A text box, of a fixed width when one is given.
 [[nodiscard]] QLineEdit* LineEdit(QWidget* parent, const char* name, int width = 0);
+
+// A date-time's day and time of day in the date and time boxes, and back.
+[[nodiscard]] QDate ToQDate(TDateTime value);
+[[nodiscard]] QTime ToQTime(TDateTime value);
+[[nodiscard]] TDateTime FromQDate(const QDate& date);
+[[nodiscard]] TDateTime FromQTime(const QTime& time);
 
 // Moves a top-level window to the middle of its screen.
 void CentreOnScreen(QWidget& window);

@@ -1,6 +1,9 @@
 #include "forms/SimpleMessageDlg.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QWindow>
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -8,6 +11,11 @@
 #include "forms/FormsSupport.h"
 
 namespace skylog::forms {
+
+namespace {
+constexpr int kMapWaitMs = 500;
+constexpr int kMapWaitStepMs = 20;
+}  // namespace
 
 TSimpleMessageFrm::TSimpleMessageFrm(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
@@ -36,6 +44,22 @@ void TSimpleMessageFrm::SetMessage(const QString& text) {
     message_->setText(text);
     message_->repaint();
 }
+
+// The work holds the event loop, and a window is painted only once the windowing system
+// has mapped it: until then (a short while at most) the loop runs without user input.
+void TSimpleMessageFrm::Begin(std::string_view caption) {
+    setWindowTitle(Q(caption));
+    SetIsProgressBar(true);
+    show();
+    raise();
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < kMapWaitMs)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, kMapWaitStepMs);
+    repaint();
+}
+
+void TSimpleMessageFrm::End() { hide(); }
 
 void TSimpleMessageFrm::SetLabel(std::string_view text) { SetMessage(Q(text)); }
 

@@ -23,7 +23,10 @@ public:
     void SetIsProgressBar(bool on);
     void SetMessage(const QString& text);
 
-    // IProgress: each change is painted at once, the task holding the event loop.
+    // IProgress: each change is painted at once, the task holding the event loop. A run
+    // shows the window with its caption and the progress bar, and hides it at its end.
+    void Begin(std::string_view caption) override;
+    void End() override;
     void SetLabel(std::string_view text) override;
     void SetMaximum(int maximum) override;
     void SetPosition(int position) override;

@@ -34,6 +34,7 @@ TGetFilesResult TGetFilesRun::Execute(IProgress& progress) {
         result.FolderMissing = !DirectoryExists(inputDirectory_);
         result.CloseCountdown = kCloseAfterNothingFound;
         progress.SetLabel(kGetFilesNothingFound);
+        progress.SetCloseCountdown(result.CloseCountdown);
         return result;
     }
 
@@ -74,6 +75,7 @@ TGetFilesResult TGetFilesRun::Execute(IProgress& progress) {
         reporter_.Warning(text);
     }
     result.CloseCountdown = kCloseAfterImport;
+    progress.SetCloseCountdown(result.CloseCountdown);
     return result;
 }
 

@@ -59,6 +59,14 @@ private:
 // Opens a task's parameter dialog; the windows provide it.
 using TaskConfigureHook = std::function<void(TTask&)>;
 
+// The work of one run of a task, reporting to the progress sink it is given.
+using TaskWork = std::function<void(IProgress&)>;
+// Opens the task's own window for one run (the collection's progress window, modal;
+// the rebuild's message window) and returns once the run is over and the window gone:
+// the window does the work by calling it with itself as the progress sink, and lets a
+// failure of the work go on to the caller. The windows provide it.
+using TaskWindowHook = std::function<void(const TTask&, const TaskWork&)>;
+
 // Everything named must outlive the runs it serves.
 struct TTaskServices {
     TRunEnvironment Env;
@@ -66,7 +74,17 @@ struct TTaskServices {
     IProgress* Progress;                     // never null (a TNullProgress shows nothing)
     IMainWindowHook* MainWindow = nullptr;   // null: no main window
     TaskConfigureHook Configure;             // empty: Configure does nothing
+    TaskWindowHook OpenWindow;               // empty: tasks work on Progress, without a window
 };
+
+// Does a run's work in the task's own window when the front end opens one, else on the
+// services' progress sink.
+inline void RunTaskWork(const TTask& task, TTaskServices& services, const TaskWork& work) {
+    if (services.OpenWindow)
+        services.OpenWindow(task, work);
+    else
+        work(*services.Progress);
+}
 
 // Points the services' progress at a sink for as long as it exists, then back.
 class TProgressScope {

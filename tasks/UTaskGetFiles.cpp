@@ -48,11 +48,17 @@ void TTaskGetFiles::Execute(TTaskServices& services) {
 // The whole run holds the working directory lock: a scheduled run and the desktop
 // program working in the same directory take turns rather than mixing their writes.
 TGetFilesResult TTaskGetFiles::RunNow(TTaskServices& services) const {
-    const TWorkDirLock lock(services.Env.WorkDir());
-    const TProgressRun window(*services.Progress, kGetFilesCaption);
-    TGetFilesRun run(InputDirectory, ImportationMask, SupprAfterAdd, services.Store, services.MainWindow,
-                     services.Env.Reporter);
-    return run.Execute(*services.Progress);
+    TGetFilesResult result;
+    // A window closed before its run started (Cancel at once) read nothing.
+    result.Cancelled = true;
+    RunTaskWork(*this, services, [&](IProgress& progress) {
+        const TWorkDirLock lock(services.Env.WorkDir());
+        const TProgressRun window(progress, kGetFilesCaption);
+        TGetFilesRun run(InputDirectory, ImportationMask, SupprAfterAdd, services.Store, services.MainWindow,
+                         services.Env.Reporter);
+        result = run.Execute(progress);
+    });
+    return result;
 }
 
 void TTaskGetFiles::Configure(TTaskServices& services) {

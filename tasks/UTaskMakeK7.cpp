@@ -40,12 +40,16 @@ void TTaskMakeK7::Execute(TTaskServices& services) {
 // The whole run holds the working directory lock: a scheduled run and the desktop
 // program working in the same directory take turns rather than mixing their writes.
 TMakeK7Result TTaskMakeK7::RunNow(TTaskServices& services) const {
-    const TWorkDirLock lock(services.Env.WorkDir());
-    const TDateTime start =
-        TMakeK7Run::StartOf(NbDayToBuild, FromSpecialDate, SpecialDate, services.Env.Clock.Now());
-    const TProgressRun window(*services.Progress, GetName());
-    TMakeK7Run run(NbDayToBuild, start, services.Store, services.MainWindow, services.Env.Reporter);
-    return run.Execute(*services.Progress);
+    TMakeK7Result result;
+    RunTaskWork(*this, services, [&](IProgress& progress) {
+        const TWorkDirLock lock(services.Env.WorkDir());
+        const TDateTime start =
+            TMakeK7Run::StartOf(NbDayToBuild, FromSpecialDate, SpecialDate, services.Env.Clock.Now());
+        const TProgressRun window(progress, GetName());
+        TMakeK7Run run(NbDayToBuild, start, services.Store, services.MainWindow, services.Env.Reporter);
+        result = run.Execute(progress);
+    });
+    return result;
 }
 
 void TTaskMakeK7::Configure(TTaskServices& services) {

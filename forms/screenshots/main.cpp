@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QStyleFactory>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <filesystem>
@@ -28,10 +29,17 @@
 #include "forms/MainViewModel.h"
 #include "forms/SimpleMemoDlg.h"
 #include "forms/SimpleMessageDlg.h"
+#include "forms/EditTaskDlg.h"
+#include "forms/TaskGetFilesDlg.h"
+#include "forms/TaskGetFilesParamDlg.h"
+#include "forms/TaskListDlg.h"
+#include "forms/TaskMakeK7ParamDlg.h"
 #include "import/UDecodFile.h"
 #include "managers/UManagers.h"
 #include "k7/HostDataLoader.h"
 #include "plugin/USkylog.h"
+#include "tasks/UTaskGetFiles.h"
+#include "tasks/UTaskMakeK7.h"
 
 using namespace skylog;
 using namespace skylog::forms;
@@ -157,6 +165,48 @@ int main(int argc, char** argv) {
         auto* associations = beacons.findChild<QAbstractItemView*>(QStringLiteral("AssoLstView"));
         associations->setCurrentIndex(associations->model()->index(1, 0));
         ok &= save(beacons, folder);
+    }
+    {
+        // A collection every hour, a rebuild every day and a single call missed.
+        auto collection = std::make_unique<TTaskGetFiles>();
+        collection->NextCall = sampleDay + 15.0 / 24;
+        collection->Periodicity = 1.0 / 24;
+        collection->InputDirectory = "/srv/dcp/arrivee";
+        collection->ImportationMask = "*.CNRS";
+        collection->SupprAfterAdd = true;
+        auto rebuild = std::make_unique<TTaskMakeK7>();
+        rebuild->NextCall = sampleDay + 1 + 2.0 / 24;
+        rebuild->Periodicity = 1;
+        auto missed = std::make_unique<TTaskMakeK7>();
+        missed->NextCall = sampleDay + 8.0 / 24;
+        TTaskGetFiles& edited = *static_cast<TTaskGetFiles*>(run.Tasks().Add(std::move(collection)));
+        TTaskMakeK7& rebuilt = *static_cast<TTaskMakeK7*>(run.Tasks().Add(std::move(rebuild)));
+        run.Tasks().Add(std::move(missed));
+        TTaskListFrm list(run.Tasks(), run.TaskServices(), {});
+        list.findChild<QTreeWidget*>(QStringLiteral("TaskListView"))->topLevelItem(0)->setSelected(true);
+        ok &= save(list, folder);
+        TEditTaskFrm editor(run.TaskServices());
+        editor.SetTask(edited);
+        ok &= save(editor, folder);
+        TTaskGetFilesParamFrm collectionParameters;
+        collectionParameters.Load(edited);
+        ok &= save(collectionParameters, folder);
+        rebuilt.FromSpecialDate = true;
+        rebuilt.SpecialDate = sampleDay - 10;
+        TTaskMakeK7ParamFrm rebuildParameters(boxes);
+        rebuildParameters.Load(rebuilt, sampleDay);
+        ok &= save(rebuildParameters, folder);
+        run.Tasks().Clear();
+    }
+    {
+        // A collection at its second file of three.
+        const TaskWork work = [](IProgress&) {};
+        TTaskGetFilesFrm collect(work);
+        IProgress& progress = collect;
+        progress.SetMaximum(4);
+        progress.SetPosition(1);
+        progress.SetLabel("Ajout du fichier 20050307_1.CNRS");
+        ok &= save(collect, folder);
     }
     {
         TMainFrmContext context = MainFrmContextOf(run);

@@ -86,7 +86,7 @@ protected:
     RecordingMainWindow mainWindow;
     TestEnvironment env{"", 0};
     RecordingMessageBoxes& boxes = env.boxes;
-    TTaskServices services{env.Env(), store, &progress, &mainWindow, {}};
+    TTaskServices services{env.Env(), store, &progress, &mainWindow, {}, {}};
 
     void SetClock(TDateTime now) { env.clock.Set(now); }
     [[nodiscard]] TDateTime Now() const { return env.clock.Now(); }
