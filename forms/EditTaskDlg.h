@@ -26,7 +26,7 @@ namespace skylog::forms {
 
 class TEditTaskFrm : public QDialog {
     Q_OBJECT
-  public:
+public:
     // The services (clock, reporter, the parameter dialogs) must outlive the editor.
     explicit TEditTaskFrm(TTaskServices& services, QWidget* parent = nullptr);
     ~TEditTaskFrm() override;
@@ -45,7 +45,7 @@ class TEditTaskFrm : public QDialog {
     void ConfigBtnClick();
     void OkBtnClick();
 
-  private:
+private:
     [[nodiscard]] TPeriodUnit unit() const;
     void showType();
     void showUnit();

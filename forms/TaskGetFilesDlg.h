@@ -21,23 +21,23 @@ namespace skylog::forms {
 // A sheet of paper carried from one folder to the other, over and over; of our own.
 class TFileCopyAnimation : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit TFileCopyAnimation(QWidget* parent = nullptr);
     [[nodiscard]] QSize sizeHint() const override;
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
-  private:
+private:
     QTimer* timer_;
     int frame_ = 8;  // the first picture shows the sheet on its way
 };
 
 class TTaskGetFilesFrm : public QDialog, public IProgress {
     Q_OBJECT
-  public:
+public:
     // work: the collection's run; it must outlive the window.
     explicit TTaskGetFilesFrm(const TaskWork& work, QWidget* parent = nullptr);
 
@@ -57,15 +57,15 @@ class TTaskGetFilesFrm : public QDialog, public IProgress {
     void SetCancelEnabled(bool enabled) override;
     void SetCloseCountdown(int ticks) override;
 
-  public Q_SLOTS:
+public Q_SLOTS:
     // Cancel, Escape and the close box: the run stops before its next file and the
     // window closes once the run has returned (at once when no run is going on).
     void reject() override;
 
-  protected:
+protected:
     void showEvent(QShowEvent* event) override;
 
-  private:
+private:
     void runOnce();
 
     const TaskWork& work_;

@@ -15,7 +15,7 @@ namespace skylog::forms {
 
 class TTaskGetFilesParamFrm : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit TTaskGetFilesParamFrm(QWidget* parent = nullptr);
 
     void Load(const TTaskGetFiles& task);
@@ -23,7 +23,7 @@ class TTaskGetFilesParamFrm : public QDialog {
 
     void FilesTypeChange(int index);
 
-  private:
+private:
     void followChoice(TMaskChoice choice);
 
     QLineEdit* folder_;

@@ -18,7 +18,7 @@ namespace skylog::forms {
 
 class TTaskListFrm : public QDialog {
     Q_OBJECT
-  public:
+public:
     // The list and the services must outlive the dialog. activateTasks: what the main
     // window's "Tâches actives" command does, run when the user agrees to switch the
     // tasks on.
@@ -31,7 +31,7 @@ class TTaskListFrm : public QDialog {
     void DeleteTask();
     void OkBtnClick();
 
-  private:
+private:
     [[nodiscard]] int selectedTask() const;
 
     TTasksList& tasks_;

@@ -20,7 +20,7 @@ namespace skylog::forms {
 
 class TTaskMakeK7ParamFrm : public QDialog {
     Q_OBJECT
-  public:
+public:
     // The boxes must outlive the dialog.
     explicit TTaskMakeK7ParamFrm(IMessageBoxes& boxes, QWidget* parent = nullptr);
 
@@ -31,7 +31,7 @@ class TTaskMakeK7ParamFrm : public QDialog {
     void FromSpecialDayBtnClick();
     void OKBtnClick();
 
-  private:
+private:
     IMessageBoxes& boxes_;
     QComboBox* nbDay_;
     QRadioButton* fromCurrentDay_;

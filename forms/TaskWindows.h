@@ -24,13 +24,13 @@ void OpenTaskWindow(const TTask& task, const TaskWork& work, QWidget* owner);
 // Gives the services the task windows for as long as it exists, then the hooks they
 // had before. owner: the window the tasks' windows stand over (may be null).
 class TTaskWindowsScope {
-  public:
+public:
     explicit TTaskWindowsScope(TTaskServices& services, QWidget* owner = nullptr);
     ~TTaskWindowsScope();
     TTaskWindowsScope(const TTaskWindowsScope&) = delete;
     TTaskWindowsScope& operator=(const TTaskWindowsScope&) = delete;
 
-  private:
+private:
     TTaskServices& services_;
     TaskConfigureHook previousConfigure_;
     TaskWindowHook previousOpenWindow_;

@@ -39,28 +39,9 @@ public:
     }
 };
 
-// The editor's unit and number for a stored period, and the period they give back.
-TEST(TaskEditorPeriods, ShownAndStoredAgain) {
-    const struct {
-        double period;
-        TPeriodUnit unit;
-        int number;
-    } cases[] = {
-        {0, TPeriodUnit::Unique, 1},          {30 * kMinute, TPeriodUnit::Minute, 30},
-        {59 * kMinute, TPeriodUnit::Minute, 59}, {kHour, TPeriodUnit::Heure, 1},
-        {23 * kHour, TPeriodUnit::Heure, 23},  {1, TPeriodUnit::Jour, 1},
-        {1000, TPeriodUnit::Jour, 1000},
-    };
-    for (const auto& c : cases) {
-        const TPeriodShown shown = PeriodShownOf(c.period);
-        EXPECT_EQ(shown.Unit, c.unit) << c.period;
-        EXPECT_EQ(shown.Number, c.number) << c.period;
-        if (c.unit != TPeriodUnit::Unique) {
-            EXPECT_NEAR(PeriodicityOf(shown.Unit, shown.Number), c.period, kTolerance) << c.period;
-        }
-    }
-    EXPECT_EQ(PeriodShownOf(2.6).Number, 3);  // rounded, from a hand-edited file
-    // Five minutes on, to the whole minute, across midnight too.
+// The next call a new task proposes: five minutes on, to the whole minute, across
+// midnight too.
+TEST(TaskEditor, DefaultNextCall) {
     EXPECT_NEAR(DefaultNextCall(At(2005, 3, 7, 23, 57, 30)), At(2005, 3, 8, 0, 2), kTolerance);
     EXPECT_NEAR(DefaultNextCall(At(2005, 3, 7, 10, 0)), At(2005, 3, 7, 10, 5), kTolerance);
 }
