@@ -91,6 +91,12 @@ protected:
     }
 };
 
+// The collection window with its ticks given by the test alone.
+TTaskGetFilesFrm& collectWindow(QWidget& window) {
+    window.findChild<QTimer*>(QStringLiteral("CollectTimer"))->stop();
+    return dynamic_cast<TTaskGetFilesFrm&>(window);
+}
+
 QString adding(const char* name) { return QString::fromUtf8(kGetFilesAdding) + QLatin1String(name); }
 
 }  // namespace
@@ -389,7 +395,7 @@ private Q_SLOTS:
             main.OnTimer();  // not due yet
             clock_.Set(kNow + kMinute);
             onNextModal([&](QWidget& window) {
-                auto& collect = dynamic_cast<TTaskGetFilesFrm&>(window);
+                auto& collect = collectWindow(window);
                 caption = collect.windowTitle();
                 // A tick of the main window during the run: the task is running.
                 painted.onText = [&main](const QString& text) {
@@ -435,7 +441,7 @@ private Q_SLOTS:
             painted.onText = [&window](const QString& text) {
                 if (text == adding("b.CNRS")) child<QPushButton>(window, "CancelBtn")->click();
             };
-            dynamic_cast<TTaskGetFilesFrm&>(window).OnTimer();
+            collectWindow(window).OnTimer();
             closed = !window.isVisible();
         });
         const TGetFilesResult result = task.RunNow(run_->TaskServices());
@@ -455,7 +461,7 @@ private Q_SLOTS:
         int ticksShown = 0;
         QString label;
         onNextModal([&](QWidget& window) {
-            auto& collect = dynamic_cast<TTaskGetFilesFrm&>(window);
+            auto& collect = collectWindow(window);
             collect.OnTimer();
             label = child<QLabel>(window, "StepLbl")->text();
             while (collect.isVisible() && ticksShown < 20) {
