@@ -140,8 +140,8 @@ TEST_F(Conversion, GeneratedScenariosOfEveryLayoutGiveTheirEvent) {
                                       .byteValues = {}, .yearCodeTwenties = rng.Below(3)};
                 v.byte3 = static_cast<uint8_t>(layout.CountOf(gen::FieldKind::RawByte) ? rng.Between(64, 127) : rng.Below(64));
                 for (int i = layout.CountOf(gen::FieldKind::Word); i > 0; --i) v.words.push_back(static_cast<uint16_t>(rng.Next()));
-                for (int i = layout.CountOf(gen::FieldKind::ByteValue); i > 0; --i)
-                    v.byteValues.push_back(static_cast<uint8_t>(rng.Next()));
+                for (int i = 0; i < layout.CountOf(gen::FieldKind::ByteValue); ++i)  // 127 and 128 first
+                    v.byteValues.push_back(static_cast<uint8_t>(i < 2 ? 0x7F + i : rng.Next()));
                 const std::string expected = gen::EventHex(gen::EventBytesFromValues(layout, v));
                 const gen::EncodedScenario encoded = gen::EncodeScenario(layout, v);
                 std::vector<size_t> ends = encoded.cutPoints;
