@@ -8,7 +8,10 @@
 #include <string>
 
 #include "Common/DateTime.h"
+#include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
+#include "k7/UEvenement.h"
+#include "k7/UK7File.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -45,6 +48,34 @@ protected:
     }
     static TDateTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
         return *EncodeDateTime(year, month, day, hour, minute, second);
+    }
+    // An event of type 0x10 whose one data byte is the given value, and the texts of such
+    // events.
+    static void AddEvent(TK7File& file, uint8_t value) {
+        const uint8_t bytes[] = {0x10, 5, value, 0xFE, 5};
+        auto event = std::make_unique<TEvenement>(&file);
+        event->SetEvt(FramedEventText(bytes, sizeof bytes));
+        file.AppendEvent(std::move(event));
+    }
+    static std::vector<std::string> Evts(std::initializer_list<uint8_t> values) {
+        std::vector<std::string> texts;
+        for (uint8_t value : values) texts.push_back("1005" + ByteToHexString(value) + "FE05");
+        return texts;
+    }
+    // The K7 file of instrument 45 on a day of March 2005, and what it holds on disk.
+    std::string K7Path(int day = 7) const {
+        return dir_.Path() + "DataK7/2005_03_0" + std::to_string(day) + "/P045_2005030" + std::to_string(day) + ".K7";
+    }
+    static std::unique_ptr<TK7File> OnDisk(const std::string& path) {
+        auto file = std::make_unique<TK7File>();
+        EXPECT_TRUE(file->LoadFromFile(path));
+        return file;
+    }
+    static std::vector<std::string> EventsOnDisk(const std::string& path) {
+        const auto file = OnDisk(path);
+        std::vector<std::string> texts;
+        for (const auto& event : file->Events()) texts.push_back(event->Evt());
+        return texts;
     }
 
     TempDir dir_;

@@ -13,32 +13,6 @@ namespace {
 
 class K7ItemTest : public DcpFixture {
 protected:
-    std::string K7Path(int day = 7) const {
-        return dir_.Path() + "DataK7/2005_03_0" + std::to_string(day) + "/P045_2005030" + std::to_string(day) + ".K7";
-    }
-    // An event of type 0x10 whose one data byte is the given value, and its text.
-    static void AddEvent(TK7File& file, uint8_t value) {
-        const uint8_t bytes[] = {0x10, 5, value, 0xFE, 5};
-        auto event = std::make_unique<TEvenement>(&file);
-        event->SetEvt(FramedEventText(bytes, sizeof bytes));
-        file.AppendEvent(std::move(event));
-    }
-    static std::vector<std::string> Evts(std::initializer_list<uint8_t> values) {
-        std::vector<std::string> texts;
-        for (uint8_t value : values) texts.push_back("1005" + ByteToHexString(value) + "FE05");
-        return texts;
-    }
-    static std::unique_ptr<TK7File> OnDisk(const std::string& path) {
-        auto file = std::make_unique<TK7File>();
-        EXPECT_TRUE(file->LoadFromFile(path));
-        return file;
-    }
-    static std::vector<std::string> EventsOnDisk(const std::string& path) {
-        const auto file = OnDisk(path);
-        std::vector<std::string> texts;
-        for (const auto& event : file->Events()) texts.push_back(event->Evt());
-        return texts;
-    }
     TDCPK7Item Item(int32_t instrumentNumber, uint8_t instrumentCode, TDateTime date) {
         return TDCPK7Item(List().Context(), instrumentNumber, instrumentCode, date);
     }

@@ -30,27 +30,7 @@ protected:
     static TK7File& FileOf(TDCPList& list, uint8_t code = 0xA0, int32_t instrument = 45) {
         return *list.GetK7Item(At(2005, 3, 7), instrument, code)->K7File;
     }
-    // An event of type 0x10 whose one data byte is the given value.
-    static void AddEvent(TK7File& file, uint8_t value) {
-        const uint8_t bytes[] = {0x10, 5, value, 0xFE, 5};
-        auto event = std::make_unique<TEvenement>(&file);
-        event->SetEvt(FramedEventText(bytes, sizeof bytes));
-        file.AppendEvent(std::move(event));
-    }
-    static std::string Evt(uint8_t value) { return "1005" + ByteToHexString(value) + "FE05"; }
-    std::string Path() const { return dir_.Path() + "DataK7/2005_03_07/P045_20050307.K7"; }
-    std::string ParamBlocOnDisk() const {
-        TK7File file;
-        EXPECT_TRUE(file.LoadFromFile(Path()));
-        return file.ParamBloc();
-    }
-    std::vector<std::string> EventsOnDisk() const {
-        TK7File file;
-        EXPECT_TRUE(file.LoadFromFile(Path()));
-        std::vector<std::string> texts;
-        for (const auto& event : file.Events()) texts.push_back(event->Evt());
-        return texts;
-    }
+    std::string ParamBlocOnDisk() const { return OnDisk(K7Path())->ParamBloc(); }
     void WriteInitialFile() {
         TDCPList& first = Program();
         AddEvent(FileOf(first), 1);
@@ -72,12 +52,12 @@ TEST_F(K7MergeTest, TheLaterWriterKeepsTheEventsWrittenMeanwhile) {
     a.FlushAll();
     b.FlushAll();
     // On disk first, in their order; then B's own events that were not there.
-    EXPECT_EQ(EventsOnDisk(), (std::vector<std::string>{Evt(1), Evt(2), Evt(3), Evt(4), Evt(5)}));
+    EXPECT_EQ(EventsOnDisk(K7Path()), Evts({1, 2, 3, 4, 5}));
 
     // Flushing again, by either, changes nothing.
     a.FlushAll();
     b.FlushAll();
-    EXPECT_EQ(EventsOnDisk(), (std::vector<std::string>{Evt(1), Evt(2), Evt(3), Evt(4), Evt(5)}));
+    EXPECT_EQ(EventsOnDisk(K7Path()), Evts({1, 2, 3, 4, 5}));
 }
 
 TEST_F(K7MergeTest, WithoutAnotherWriterTheFileIsExactlyTheItemsContent) {
@@ -87,10 +67,10 @@ TEST_F(K7MergeTest, WithoutAnotherWriterTheFileIsExactlyTheItemsContent) {
     file.HeaderDate1 = At(2005, 3, 7, 6, 30);
     AddEvent(file, 3);
     a.FlushAll();
-    const std::string written = ReadFileBytes(Path());
+    const std::string written = ReadFileBytes(K7Path());
     ASSERT_TRUE(file.BuildBuffer());
     EXPECT_EQ(written, file.Buffer());
-    EXPECT_EQ(EventsOnDisk(), (std::vector<std::string>{Evt(1), Evt(2), Evt(3)}));
+    EXPECT_EQ(EventsOnDisk(K7Path()), Evts({1, 2, 3}));
 }
 
 TEST_F(K7MergeTest, AFileCreatedMeanwhileIsMergedUnderTheItemsOwnHeader) {
@@ -104,7 +84,7 @@ TEST_F(K7MergeTest, AFileCreatedMeanwhileIsMergedUnderTheItemsOwnHeader) {
     AddEvent(fileA, 8);
     AddEvent(fileA, 7);
     a.FlushK7ItemsOfDay(At(2005, 3, 7, 18, 0));
-    EXPECT_EQ(EventsOnDisk(), (std::vector<std::string>{Evt(7), Evt(8)}));
+    EXPECT_EQ(EventsOnDisk(K7Path()), Evts({7, 8}));
     EXPECT_EQ(ParamBlocOnDisk(), "A0" + std::string(510, '0'));  // the whole 256-byte header
 }
 

@@ -56,11 +56,7 @@ protected:
     }
     TDCPList& ListWithOneEvent() {
         TDCP* beacon = AddBeacon("Lampedusa", "EF16104F");
-        TK7File* file = beacon->GetK7File(At(2005, 3, 7, 10), 45, 0xA0);
-        const uint8_t bytes[] = {0x10, 5, 1, 0xFE, 5};
-        auto event = std::make_unique<TEvenement>(file);
-        event->SetEvt(FramedEventText(bytes, sizeof bytes));
-        file->AppendEvent(std::move(event));
+        AddEvent(*beacon->GetK7File(At(2005, 3, 7, 10), 45, 0xA0), 1);
         AddBlock(*beacon, "EF16104F-ALL           0 at 07/03/05 10:00:00 UTC 3BT o", At(2005, 3, 7, 10), "abc");
         return List();
     }
