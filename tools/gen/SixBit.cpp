@@ -18,16 +18,6 @@ std::array<char, 4> PackGroup(uint8_t b0, uint8_t b1, uint8_t b2) {
             SixBitChar(((b1 & 0x0F) << 2) | (b2 >> 6)), SixBitChar(b2 & 0x3F)};
 }
 
-std::array<uint8_t, 3> UnpackGroup(std::string_view fourChars) {
-    int v[4] = {0, 0, 0, 0};
-    for (size_t i = 0; i < 4 && i < fourChars.size(); ++i) {
-        v[i] = static_cast<uint8_t>(fourChars[i]) - kSixBitOffset;
-    }
-    return {static_cast<uint8_t>(v[0] * 4 + (v[1] >> 4)),
-            static_cast<uint8_t>((v[1] & 0x0F) * 16 + (v[2] >> 2)),
-            static_cast<uint8_t>((v[2] & 0x03) * 64 + v[3])};
-}
-
 std::string PackByteStream(std::span<const uint8_t> bytes) {
     std::string out;
     out.reserve((bytes.size() + 2) / 3 * 4);

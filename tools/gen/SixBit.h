@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <string_view>
 
 namespace skylog::gen {
 
@@ -17,8 +16,6 @@ namespace skylog::gen {
 
 // Three bytes as the four characters that unpack to them.
 [[nodiscard]] std::array<char, 4> PackGroup(uint8_t b0, uint8_t b1, uint8_t b2);
-// The three bytes four characters unpack to (the receiving side's arithmetic).
-[[nodiscard]] std::array<uint8_t, 3> UnpackGroup(std::string_view fourChars);
 
 // A byte stream as consecutive groups; a last group that is not full is padded with
 // zero bytes.
