@@ -4,12 +4,10 @@
 // through the dialogs found in the files and read back.
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTabWidget>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
 #include <filesystem>
@@ -28,6 +26,7 @@
 #include "k7/HostDataLoader.h"
 #include "managers/UManagers.h"
 #include "plugin/USkylog.h"
+#include "tests/forms/DialogTestSupport.h"
 #include "tests/support/TempDir.h"
 
 using namespace skylog;
@@ -38,19 +37,13 @@ namespace {
 const TDateTime kToday = *EncodeDateTime(2005, 3, 7);
 const char* const kComma = "Il n'est pas possible d'utiliser le caractère virgule (',') dans les champs!";
 
-template <typename T = QWidget>
-T* child(QWidget& window, const char* name) {
-    T* found = window.findChild<T*>(QString::fromLatin1(name));
-    if (!found) qFatal("no control %s", name);
-    return found;
-}
+using skylog::test::child;
+using skylog::test::click;
+using skylog::test::onNextModal;
 
+// Sets a box's text without leaving it.
 void type(QWidget& window, const char* box, const char* text) {
     child<QLineEdit>(window, box)->setText(QString::fromUtf8(text));
-}
-
-void click(QWidget& window, const char* button) {
-    QTest::mouseClick(child<QAbstractButton>(window, button), Qt::LeftButton);
 }
 
 QString text(QWidget& window, const char* box) { return child<QLineEdit>(window, box)->text(); }
@@ -60,15 +53,6 @@ int rows(QWidget& window, const char* list) { return child<QTreeWidget>(window, 
 void selectRow(QWidget& window, const char* list, int row) {
     auto* tree = child<QTreeWidget>(window, list);
     tree->setCurrentItem(tree->topLevelItem(row));
-}
-
-// Runs f on the modal window that the next call opens, from inside its event loop.
-void onNextModal(std::function<void(QWidget&)> f) {
-    QTimer::singleShot(0, [f = std::move(f)] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) qFatal("no modal window");
-        f(*modal);
-    });
 }
 
 // The select-only managers dialog of the beacon dialog: chooses a row and confirms.
