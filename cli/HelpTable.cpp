@@ -27,10 +27,17 @@ constexpr OptionHelp kK7Dump[] = {
     {"--hex", "", "also each event's bytes in hexadecimal"},
 };
 
+constexpr OptionHelp kMemoryBudget = {
+    "--memory-budget", "MB", "store what was read whenever it holds more than MB megabytes (default 256)", false,
+    ValueKind::Count};
+
+constexpr OptionHelp kImport[] = {kMemoryBudget};
+
 constexpr OptionHelp kCollect[] = {
     {"--dir", "DIR", "folder whose files are read", true},
     {"--mask", "MASK", "file names to read, with * and ?, any case (default *.*)"},
     {"--delete", "", "delete each file once its messages are stored"},
+    kMemoryBudget,
 };
 
 constexpr OptionHelp kRebuild[] = {
@@ -90,7 +97,7 @@ constexpr std::string_view kAssoDetails =
 constexpr CommandHelp kCommands[] = {
     {"import", "FILE...",
      "Reads ground-station files, stores their messages and K7 files.",
-     {},
+     kImport,
      "import /srv/balises/arrivee/*.CNRS",
      "Formats by extension: .CNRS, .NASA, .DCP, .GOES, .BRU.\n"
      "Each reader error is one line on standard output (PATH: Ligne N, E=code, message);\n"

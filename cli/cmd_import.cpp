@@ -17,16 +17,13 @@
 #include "Common/FileUtil.h"
 #include "cli/Commands.h"
 #include "dcp/UDCPList.h"
+#include "import/FileImport.h"
 #include "import/GroundStationFormat.h"
 #include "import/UDecodFile.h"
 #include "plugin/USkylog.h"
 
 namespace skylog::cli {
 namespace {
-
-// The store is written and emptied every so many files, as the main window does, so
-// that a long list of files does not hold every message in memory.
-constexpr size_t kFilesPerFlush = 50;
 
 // A progress line on a terminal, rewritten in place and erased before other output.
 class Progress {
@@ -56,17 +53,6 @@ void printErrors(const std::string& path, const TDecodFile& reader) {
     }
 }
 
-// Writes the store; a failure is reported and counts as a failed run.
-bool flush(TDCPList& beacons) {
-    try {
-        beacons.FlushAll();
-        return true;
-    } catch (const std::exception& e) {
-        std::cerr << "skylog: " << e.what() << '\n';
-        return false;
-    }
-}
-
 // The main window's warning, then the extensions that the reader knows.
 std::string unknownFormatMessage(const std::string& path) {
     std::string known;
@@ -88,58 +74,73 @@ std::optional<std::string> pathProblem(const std::string& path) {
     return unknownFormatMessage(path);
 }
 
+// What the import shows: reader errors on standard output, the rest on standard
+// error. A file that cannot be read, or a save that fails, is reported and the import
+// goes on; either makes the exit status 1.
+class ImportEvents : public IImportEvents {
+public:
+    ImportEvents(const TDecodFile& reader, size_t count) : reader_(reader), progress_(count) {}
+
+    TImportStep BeforeFile(size_t index, size_t, const std::string& path) override {
+        progress_.Show(index, path);
+        if (const auto problem = pathProblem(path)) {
+            fail(*problem);
+            return TImportStep::Skip;
+        }
+        return TImportStep::Read;
+    }
+    void FileRead(const std::string& path) override {
+        messages += reader_.BlocksFiled;
+        errors += static_cast<long>(reader_.Errors.size());
+        if (!reader_.Errors.empty()) progress_.Erase();
+        printErrors(path, reader_);
+        // Without an error nor a message, nothing would tell that the file held
+        // nothing the reader knows.
+        if (reader_.Errors.empty() && reader_.BlocksFiled == 0) {
+            progress_.Erase();
+            std::cerr << path << ": aucun message reconnu (" << reader_.LinesRead << " lignes lues)\n";
+        }
+    }
+    void UnknownFormat(const std::string& path) override { fail(unknownFormatMessage(path)); }
+    TImportFailure ReadFailed(const std::string&, const std::exception& error) override {
+        if (dynamic_cast<const FileError*>(&error) == nullptr) return TImportFailure::Stop;
+        fail(std::string("skylog: ") + error.what());
+        return TImportFailure::Continue;
+    }
+    TImportFailure SaveFailed(const std::exception& error) override {
+        std::cerr << "skylog: " << error.what() << '\n';
+        status = kExitFailure;
+        return TImportFailure::Continue;
+    }
+    void Erase() { progress_.Erase(); }
+
+    int status = kExitOk;
+    long messages = 0;
+    long errors = 0;
+
+private:
+    void fail(const std::string& message) {
+        progress_.Erase();
+        std::cerr << message << '\n';
+        status = kExitFailure;
+    }
+    const TDecodFile& reader_;
+    Progress progress_;
+};
+
 int importFiles(const Args& args, const Options& options) {
     args.ExpectPositional(1, SIZE_MAX);
     const std::vector<std::string>& files = args.Positional();
-    TDecodFile* reader = &options.run->Reader();
-    TDCPList* beacons = &options.run->Beacons();
-
-    int status = kExitOk;
-    size_t filesRead = 0;
-    long messages = 0;
-    long errors = 0;
-    Progress progress(files.size());
-    for (size_t i = 0; i < files.size(); ++i) {
-        const std::string& path = files[i];
-        progress.Show(i, path);
-        try {
-            if (const auto problem = pathProblem(path)) {
-                progress.Erase();
-                std::cerr << *problem << '\n';
-                status = kExitFailure;
-            } else if (reader->ReadFile(path) < 0) {
-                progress.Erase();
-                std::cerr << unknownFormatMessage(path) << '\n';
-                status = kExitFailure;
-            } else {
-                ++filesRead;
-                messages += reader->BlocksFiled;
-                errors += static_cast<long>(reader->Errors.size());
-                if (!reader->Errors.empty()) progress.Erase();
-                printErrors(path, *reader);
-                // Without an error nor a message, nothing would tell that the file held
-                // nothing the reader knows.
-                if (reader->Errors.empty() && reader->BlocksFiled == 0) {
-                    progress.Erase();
-                    std::cerr << path << ": aucun message reconnu (" << reader->LinesRead << " lignes lues)\n";
-                }
-            }
-        } catch (const FileError& e) {
-            progress.Erase();
-            std::cerr << "skylog: " << e.what() << '\n';
-            status = kExitFailure;
-        }
-        if ((i + 1) % kFilesPerFlush == 0) {
-            if (!flush(*beacons)) status = kExitFailure;
-            beacons->ClearAll();
-        }
-    }
-    if (!flush(*beacons)) status = kExitFailure;
-    progress.Erase();
+    TImportPolicy policy;
+    policy.MemoryBudget = static_cast<size_t>(args.Count("--memory-budget").value_or(kDefaultMemoryBudgetMB)) << 20;
+    TFileImport import(options.run->Store(), policy);
+    ImportEvents events(options.run->Reader(), files.size());
+    const TImportResult result = import.Run(files, events);
+    events.Erase();
     std::cout << std::flush;
-    std::cerr << filesRead << " fichier(s) lu(s), " << messages << " message(s), " << errors
+    std::cerr << result.ReadFiles.size() << " fichier(s) lu(s), " << events.messages << " message(s), " << events.errors
               << " erreur(s) de lecture\n";
-    return status;
+    return events.status;
 }
 
 Registrar reg("import", importFiles);

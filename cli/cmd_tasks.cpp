@@ -222,6 +222,7 @@ int collectNow(const Args& args, const Options& options) {
     args.ExpectPositional(0, 0);
     TTaskGetFiles task;
     collectParameters(args, task);
+    if (const auto budget = args.Count("--memory-budget")) task.MemoryBudget = static_cast<size_t>(*budget) << 20;
     // The run cannot tell a mistyped folder from an empty one; here that is a failure.
     if (!DirectoryExists(task.InputDirectory)) {
         if (FileExists(task.InputDirectory))

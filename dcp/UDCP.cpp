@@ -144,7 +144,11 @@ TDCPDataBloc* TDCP::AddBlock(std::unique_ptr<TDCPDataBloc> block) {
                                      [replaced](const auto& b) { return b.get() == replaced; });
         const auto at = static_cast<size_t>(std::distance(blocks_.begin(), std::next(it).base()));
         blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(at));
-        if (at < settledBlocks_) --settledBlocks_;  // those before it stay in order
+        // Those before it stay in order.
+        if (at < settledBlocks_)
+            --settledBlocks_;
+        else if (at < settledBlocks_ + recentBlocks_)
+            --recentBlocks_;
     }
     block->Beacon = this;
     blocks_.push_back(std::move(block));
@@ -156,13 +160,14 @@ std::vector<std::unique_ptr<TDCPDataBloc>> TDCP::TakeBlocks() {
     std::vector<std::unique_ptr<TDCPDataBloc>> taken;
     taken.swap(blocks_);
     blockOfHeader_.clear();
-    settledBlocks_ = 0;
+    settledBlocks_ = recentBlocks_ = 0;
     return taken;
 }
 
 // The records of this beacon alone, appended as each day is complete.
 void TDCP::SaveBlocks() {
     if (Owner == nullptr) return;
+    Order();
     const TWorkDirLock lock(Owner->Context().WorkDir());
     TDailyAppends appends(Owner->DailyFiles(), Owner->Context().Reporter());
     appends.Gather(*this);
@@ -198,7 +203,7 @@ void TDCP::FlushK7Items(TDateTime date) {
 }
 
 void TDCP::ClearContent() {
-    settledBlocks_ = 0;
+    settledBlocks_ = recentBlocks_ = 0;
     blocks_.clear();
     blockOfHeader_.clear();
     k7Items_.clear();

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "Common/ByteScan.h"
@@ -229,36 +231,137 @@ int32_t TDCPDataBloc::CountIgnoredBytes() {
     return count;
 }
 
-void TDCP::DecodeAll() {
-    const auto byDate = [](const std::unique_ptr<TDCPDataBloc>& a, const std::unique_ptr<TDCPDataBloc>& b) {
-        return a->Date < b->Date;
-    };
-    // Blocks of the same date keep their reading order. The settled blocks are still in
-    // order: the new ones are sorted and merged in (both stable, so the result is that
-    // of sorting everything), and only from the first place a new block lands can
-    // anything need decoding or counting.
-    const auto mid = blocks_.begin() + static_cast<std::ptrdiff_t>(settledBlocks_);
-    std::stable_sort(mid, blocks_.end(), byDate);
-    auto first = mid;
-    if (mid != blocks_.begin() && mid != blocks_.end() && byDate(*mid, *(mid - 1))) {
-        first = std::upper_bound(blocks_.begin(), mid, *mid, byDate);
-        std::inplace_merge(first, mid, blocks_.end(), byDate);
+namespace {
+
+// Memory a decoded block takes with what hangs from it, its events included.
+size_t Footprint(const TDCPDataBloc& block) {
+    return sizeof(TDCPDataBloc) + block.Body.capacity() + block.Header.capacity() + block.ByteStatus.size() / 2 +
+           block.Errors.size() * sizeof(TDCPDataError) + block.Events.size() * kEventFootprint;
+}
+
+using TBlockPtr = std::unique_ptr<TDCPDataBloc>;
+
+bool EarlierDate(const TBlockPtr& a, const TBlockPtr& b) { return a->Date < b->Date; }
+
+// Merges blocks[mid, end) into blocks[first, mid), both in date order, the first range's
+// blocks before those of the same date (as a stable sort of first, then second). Each
+// block of the second range finds its place by halving, from the last one down, and the
+// blocks dated after it are moved up without being read.
+void MergeInto(std::vector<TBlockPtr>& blocks, size_t first, size_t mid) {
+    const auto at = [&blocks](size_t index) { return blocks.begin() + static_cast<std::ptrdiff_t>(index); };
+    std::vector<TBlockPtr> moving(std::make_move_iterator(at(mid)), std::make_move_iterator(blocks.end()));
+    size_t limit = mid;  // blocks[first, limit) are still where they were
+    for (size_t j = moving.size(); j-- > 0;) {
+        const auto place = std::upper_bound(at(first), at(limit), moving[j], EarlierDate);
+        const size_t below = static_cast<size_t>(place - blocks.begin());
+        std::move_backward(place, at(limit), at(limit + j + 1));
+        blocks[below + j] = std::move(moving[j]);
+        limit = below;
     }
-    const auto from = static_cast<size_t>(first - blocks_.begin());
-    // Only decoding changes byte classes: those of the block decoded and, for a scenario
-    // that runs over, of the block after it. Those are counted again; the others keep
-    // their count, which is what counting them again would give.
-    for (size_t i = blocks_.size(); i-- > from;) {
+}
+
+// The first block of blocks[first, end) dated after the block, or null.
+TDCPDataBloc* FirstAfter(const std::vector<TBlockPtr>& blocks, size_t first, size_t end, const TBlockPtr& block) {
+    const auto last = blocks.begin() + static_cast<std::ptrdiff_t>(end);
+    const auto found = std::upper_bound(blocks.begin() + static_cast<std::ptrdiff_t>(first), last, block, EarlierDate);
+    return found == last ? nullptr : found->get();
+}
+
+// Recent blocks are merged in once they outnumber this: each merge moves about all the
+// settled blocks, each file's blocks move about all the recent ones.
+size_t RecentLimit(size_t settled) {
+    return std::max<size_t>(64, 4 * static_cast<size_t>(std::sqrt(static_cast<double>(settled))));
+}
+
+}  // namespace
+
+size_t TDCP::DecodeAll() {
+    const size_t decoded = DecodeNew();
+    Order();
+    return decoded;
+}
+
+void TDCP::Order() {
+    if (recentBlocks_ > 0 && settledBlocks_ + recentBlocks_ == blocks_.size()) {
+        MergeInto(blocks_, 0, settledBlocks_);
+        settledBlocks_ = blocks_.size();
+    } else if (settledBlocks_ != blocks_.size()) {
+        // Blocks not decoded yet: sorted, and the next decoding starts from scratch.
+        std::stable_sort(blocks_.begin(), blocks_.end(), EarlierDate);
+        settledBlocks_ = 0;
+    }
+    recentBlocks_ = 0;
+}
+
+size_t TDCP::DecodeNew() {
+    // Blocks of the same date keep their reading order. The settled blocks, then the
+    // recent ones, are as the last call left them: the new ones are sorted, and each is
+    // decoded with the block after it in the order sorting everything would give (of
+    // the same date: a settled block, then a recent one, then a new one), found by
+    // halving. Only the new blocks, and the block after each, can need decoding or
+    // counting.
+    if (settledBlocks_ == 0) {
+        // The recent blocks alone are in order, decoded and counted: settled.
+        settledBlocks_ = recentBlocks_;
+        recentBlocks_ = 0;
+    }
+    const bool settled = settledBlocks_ > 0;
+    const size_t firstNew = settledBlocks_ + recentBlocks_;
+    std::stable_sort(blocks_.begin() + static_cast<std::ptrdiff_t>(firstNew), blocks_.end(), EarlierDate);
+    // The block after each new block, blocks_[firstNew + k] for after[k].
+    std::vector<TDCPDataBloc*> after;
+    after.reserve(blocks_.size() - firstNew);
+    for (size_t i = firstNew; i < blocks_.size(); ++i) {
         TDCPDataBloc* next = i + 1 < blocks_.size() ? blocks_[i + 1].get() : nullptr;
-        if (blocks_[i]->Decoded) continue;
-        blocks_[i]->Decode(next);
-        blocks_[i]->IgnoredCounted = false;
+        if (settled) {
+            // Of the same date, the recent block comes before the new one, the settled
+            // block before both.
+            for (TDCPDataBloc* earlier : {FirstAfter(blocks_, settledBlocks_, firstNew, blocks_[i]),
+                                          FirstAfter(blocks_, 0, settledBlocks_, blocks_[i])})
+                if (earlier != nullptr && (next == nullptr || earlier->Date <= next->Date)) next = earlier;
+        }
+        after.push_back(next);
+    }
+    // Only decoding changes byte classes: that of the block decoded and, for a scenario
+    // that runs over, of the block after it. Those are counted again; the others keep
+    // their count, which is what counting them again would give. (Counting every block
+    // after every file made loading many days quadratic.)
+    std::vector<TDCPDataBloc*> toCount;
+    toCount.reserve(settled ? 2 * after.size() : 0);
+    size_t decoded = 0, footprint = 0;
+    // The later block first: decoding a block reads the one after it.
+    for (size_t i = blocks_.size(); i-- > firstNew;) {
+        TDCPDataBloc& block = *blocks_[i];
+        TDCPDataBloc* next = after[i - firstNew];
+        if (settled) {
+            toCount.push_back(&block);
+            if (next != nullptr) toCount.push_back(next);
+        }
+        if (block.Decoded) continue;
+        block.Decode(next);
+        ++decoded;
+        footprint += Footprint(block);
+        block.IgnoredCounted = false;
         if (next != nullptr) next->IgnoredCounted = false;
     }
     // Each block once, however many of its neighbours were decoded.
-    for (size_t i = from; i < blocks_.size(); ++i)
-        if (!blocks_[i]->IgnoredCounted) blocks_[i]->CountIgnoredBytes();
-    settledBlocks_ = blocks_.size();
+    if (settled) {
+        for (TDCPDataBloc* block : toCount)
+            if (!block->IgnoredCounted) block->CountIgnoredBytes();
+    } else {
+        for (const auto& block : blocks_)
+            if (!block->IgnoredCounted) block->CountIgnoredBytes();
+    }
+    if (Owner != nullptr) Owner->pendingBytes_ += footprint;
+
+    if (!settled) {
+        settledBlocks_ = blocks_.size();
+        return decoded;
+    }
+    MergeInto(blocks_, settledBlocks_, firstNew);
+    recentBlocks_ = blocks_.size() - settledBlocks_;
+    if (recentBlocks_ > RecentLimit(settledBlocks_)) Order();
+    return decoded;
 }
 
 }  // namespace skylog

@@ -1,6 +1,7 @@
 // The beacon list: DcpList.inf, lookups and the day operations that move blocks and
 // K7 files between memory and the working directory.
 
+#include <algorithm>
 #include <cstddef>
 #include <future>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "dcp/DcpListFormat.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDailyFile.h"
+#include "k7/UK7File.h"
 
 namespace skylog {
 
@@ -80,7 +82,14 @@ void TDCPList::LoadDay(TDateTime date, int beaconIndex) {
 // Under the working directory lock, so that another program flushing the same
 // directory at the same time never interleaves its writes with these. The K7 files
 // are all in place before the daily files say their messages are stored.
+void TDCPList::SetBulkReading(bool on) {
+    bulkReading_ = on;
+    if (!on)
+        for (const auto& beacon : Beacons) beacon->Order();
+}
+
 void TDCPList::FlushAll() {
+    for (const auto& beacon : Beacons) beacon->Order();
     const TWorkDirLock lock(context_.WorkDir());
     std::vector<TAtomicWriteBatch::PendingFile> k7Files;
     {
@@ -119,6 +128,20 @@ void TDCPList::FlushAll() {
         throw;
     }
     appends.Finish();
+    if (observer_)
+        for (const TDateTime day : ContentDays()) observer_->DaySaved(day);
+}
+
+std::vector<TDateTime> TDCPList::ContentDays() const {
+    std::vector<TDateTime> days;
+    for (const auto& item : k7Items_)
+        if (!item->K7File->Events().empty()) days.push_back(item->Day);
+    for (const auto& beacon : Beacons)
+        for (const auto& block : beacon->Blocks())
+            if (block->Date != 0) days.push_back(DateOf(block->Date));
+    std::sort(days.begin(), days.end());
+    days.erase(std::unique(days.begin(), days.end()), days.end());
+    return days;
 }
 
 void TDCPList::FlushK7ItemsOfDay(TDateTime date) {
@@ -128,6 +151,7 @@ void TDCPList::FlushK7ItemsOfDay(TDateTime date) {
     for (const auto& item : k7Items_)
         if (item->Day == day) item->Flush();
     k7Files.Commit();
+    if (observer_) observer_->DaySaved(day);
 }
 
 namespace {
@@ -159,7 +183,9 @@ void TDCPList::AbandonContentAtExit() {
 }
 
 void TDCPList::ClearAll() {
+    if (observer_) observer_->ContentDropping();
     for (auto& beacon : Beacons) beacon->ClearContent();
+    pendingBytes_ = 0;
     k7Index_.clear();
     k7Items_.clear();
     dailyFiles_->Clear();
@@ -170,6 +196,8 @@ TDCPK7Item* TDCPList::GetK7Item(TDateTime date, int32_t instrumentNumber, uint8_
     if (auto it = k7Index_.find(key); it != k7Index_.end()) return it->second;
     k7Items_.push_back(std::make_unique<TDCPK7Item>(context_, instrumentNumber, instrumentCode, date));
     TDCPK7Item* item = k7Items_.back().get();
+    // The events of a K7 file read from disk stay in memory with the item.
+    pendingBytes_ += sizeof(TDCPK7Item) + sizeof(TK7File) + item->K7File->Events().size() * kEventFootprint;
     k7Index_.emplace(key, item);
     return item;
 }

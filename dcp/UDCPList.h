@@ -32,6 +32,10 @@ class TK7File;
 class TEvenement;
 class TDailyFileIndex;
 
+// The memory one event of a K7 file takes, with its bytes (up to 255), its place in the
+// file's index and the allocator's rounding, on the high side: for PendingBytes.
+inline constexpr size_t kEventFootprint = 256;
+
 // First-level error record of a block (codes 100 to 113).
 struct TDCPDataError {
     int32_t Code = 0;
@@ -200,7 +204,16 @@ public:
     [[nodiscard]] std::vector<std::unique_ptr<TDCPDataBloc>> TakeBlocks();
 
     void SaveBlocks();
-    void DecodeAll();
+    // Sorts the blocks by date and decodes those not decoded yet; how many it decoded.
+    size_t DecodeAll();
+    // Decodes as DecodeAll does (each new block with the block after it in date order),
+    // but the blocks read since the beacon was last put in order may stay after the
+    // others, in date order among themselves, until Order() or until they are many:
+    // putting a file's few blocks in place in a long beacon moved every block dated
+    // after them, after every file, when each file spans many days.
+    size_t DecodeNew();
+    // Puts every block in date order (DecodeAll's order).
+    void Order();
 
     // The K7 items this beacon filed events into, in the order first used; they belong
     // to the list.
@@ -228,6 +241,9 @@ private:
     // DecodeAll left them: the next one sorts only the blocks read since and merges
     // them in, rather than sorting and counting every block after every file.
     size_t settledBlocks_ = 0;
+    // blocks_[settledBlocks_, settledBlocks_ + recentBlocks_), decoded and counted by
+    // DecodeNew but not merged in yet, in date order.
+    size_t recentBlocks_ = 0;
 
     std::vector<TDCPK7Item*> k7Items_;
     // The item of each (day, instrument) this beacon used, and the last one: events
@@ -251,6 +267,18 @@ public:
     [[nodiscard]] const TStoreContext& Context() const { return context_; }
     // The reader of the run, built after the list since it files blocks into it.
     void SetReader(IMessageFileReader* reader) { context_.Reader = reader; }
+    // The front end told of changes (null: none); it must outlive the list or be unset.
+    void SetObserver(IStoreObserver* observer) { observer_ = observer; }
+    [[nodiscard]] IStoreObserver* Observer() const { return observer_; }
+    // An estimate of the memory the content held since the last ClearAll takes (blocks
+    // with their bodies, byte classes and events, and the K7 files read), on the high
+    // side: what an import weighs against its memory budget.
+    [[nodiscard]] size_t PendingBytes() const { return pendingBytes_; }
+    // While on, reading a file leaves each beacon's newest blocks apart (TDCP::DecodeNew)
+    // unless an observer is told of them; FlushAll puts them in order first, as does
+    // turning it off. For a run of files that nothing reads the blocks of between files.
+    void SetBulkReading(bool on);
+    [[nodiscard]] bool BulkReading() const { return bulkReading_; }
 
     [[nodiscard]] size_t Count() const { return Beacons.size(); }
     // A new beacon, not in the list yet, with the TransInterval setting as its interval.
@@ -298,7 +326,14 @@ private:
     [[nodiscard]] std::vector<TRecord> records();
     [[nodiscard]] std::vector<size_t> origins() const;
 
+    friend class TDCP;  // counts the blocks it decodes into pendingBytes_
+    // The days whose K7 files or blocks the content holds, in order.
+    [[nodiscard]] std::vector<TDateTime> ContentDays() const;
+
     TStoreContext context_;
+    IStoreObserver* observer_ = nullptr;
+    size_t pendingBytes_ = 0;
+    bool bulkReading_ = false;
     // The beacon sections as read or last written: as SaveToIni writes them, and as
     // the file held them.
     std::vector<TRecord> base_;
@@ -307,6 +342,23 @@ private:
     std::vector<std::unique_ptr<TDCPK7Item>> k7Items_;
     std::map<std::pair<long, int32_t>, TDCPK7Item*> k7Index_;
     std::unique_ptr<TDailyFileIndex> dailyFiles_;
+};
+
+// The message store of a run: its reader and its beacon list, which must outlive it.
+class TRunStore final : public IMessageStore {
+public:
+    TRunStore(IMessageFileReader& reader, TDCPList& beacons) : reader_(reader), beacons_(beacons) {}
+    [[nodiscard]] int32_t ReadFile(const std::string& path) override { return reader_.ReadFile(path); }
+    void FlushAll() override { beacons_.FlushAll(); }
+    void ClearAll() override { beacons_.ClearAll(); }
+    void LoadDay(TDateTime date, int beaconIndex) override { beacons_.LoadDay(date, beaconIndex); }
+    void FlushK7ItemsOfDay(TDateTime date) override { beacons_.FlushK7ItemsOfDay(date); }
+    [[nodiscard]] size_t PendingBytes() const override { return beacons_.PendingBytes(); }
+    void SetBulkReading(bool on) override { beacons_.SetBulkReading(on); }
+
+private:
+    IMessageFileReader& reader_;
+    TDCPList& beacons_;
 };
 
 }  // namespace skylog

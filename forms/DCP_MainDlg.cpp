@@ -40,6 +40,7 @@
 #include "forms/SimpleMessageDlg.h"
 #include "forms/TaskListDlg.h"
 #include "forms/TaskWindows.h"
+#include "import/FileImport.h"
 #include "import/UDecodFile.h"
 #include "plugin/USkylog.h"
 #include "tasks/UTasks.h"
@@ -88,6 +89,7 @@ TMainFrmContext MainFrmContextOf(TSkylog& run) {
     context.Reader = &run.Reader();
     context.Tasks = &run.Tasks();
     context.TaskServices = &run.TaskServices();
+    context.Store = &run.Store();
     context.Reporter = &run.Reporter();
     context.Clock = &run.Clock();
     context.Host = run.Host();
@@ -152,10 +154,8 @@ TDCP_MainFrm::TDCP_MainFrm(TMainFrmContext context, QWidget* parent)
     }
     automodeAction_->setChecked(context_.Settings && context_.Settings->Automode);
 
-    if (context_.TaskServices) {
-        context_.TaskServices->MainWindow = this;
-        taskWindows_ = std::make_unique<TTaskWindowsScope>(*context_.TaskServices, this);
-    }
+    if (context_.Beacons) context_.Beacons->SetObserver(this);
+    if (context_.TaskServices) taskWindows_ = std::make_unique<TTaskWindowsScope>(*context_.TaskServices, this);
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("AutoModeTimer"));
     timer_->setInterval(1000);
@@ -164,7 +164,7 @@ TDCP_MainFrm::TDCP_MainFrm(TMainFrmContext context, QWidget* parent)
 }
 
 TDCP_MainFrm::~TDCP_MainFrm() {
-    if (context_.TaskServices && context_.TaskServices->MainWindow == this) context_.TaskServices->MainWindow = nullptr;
+    if (context_.Beacons && context_.Beacons->Observer() == this) context_.Beacons->SetObserver(nullptr);
 }
 
 // ---- Views ----------------------------------------------------------------------------
@@ -380,8 +380,41 @@ void TDCP_MainFrm::addFilesCommand() {
     AddFiles(files);
 }
 
+namespace {
+
+// "Ajouter" through the import: the status panel names each file, an unknown format is
+// warned, a file with reader errors shows its report, and any failure stops the import
+// (rethrown, for the general warning).
+class AddFilesEvents : public IImportEvents {
+public:
+    AddFilesEvents(TDCP_MainFrm& window, QLabel& status, const TDecodFile& reader, IMessageBoxes& reporter,
+                   int& selectedBlock)
+        : window_(window), status_(status), reader_(reader), reporter_(reporter), selectedBlock_(selectedBlock) {}
+    TImportStep BeforeFile(size_t index, size_t count, const std::string& path) override {
+        status_.setText(Q(AddingFileStatus(path, index + 1, count)));
+        status_.repaint();
+        return TImportStep::Read;
+    }
+    void UnknownFormat(const std::string& path) override { reporter_.Warning(UnknownFormatWarning(path)); }
+    void FileRead(const std::string&) override {
+        if (!reader_.Errors.empty()) window_.ShowErrorReport(true);
+    }
+    void Saving(bool last) override {
+        if (last) selectedBlock_ = -1;
+    }
+
+private:
+    TDCP_MainFrm& window_;
+    QLabel& status_;
+    const TDecodFile& reader_;
+    IMessageBoxes& reporter_;
+    int& selectedBlock_;
+};
+
+}  // namespace
+
 void TDCP_MainFrm::AddFiles(const QStringList& files) {
-    if (!context_.Reader || !context_.Beacons || files.isEmpty() || addingFiles_) return;
+    if (!context_.Reader || !context_.Store || files.isEmpty() || addingFiles_) return;
     addingFiles_ = true;
     // The lists let go of the blocks that reading replaces and saving drops.
     blocModel_->Show(nullptr);
@@ -390,20 +423,12 @@ void TDCP_MainFrm::AddFiles(const QStringList& files) {
     {
         const TWaitCursor wait;
         try {
-            const size_t count = static_cast<size_t>(files.size());
-            for (size_t k = 1; k <= count; ++k) {
-                const std::string path = S(files[static_cast<qsizetype>(k - 1)]);
-                statusText_->setText(Q(AddingFileStatus(path, k, count)));
-                statusText_->repaint();
-                if (context_.Reader->ReadFile(path) == -1) context_.Reporter->Warning(UnknownFormatWarning(path));
-                if (!context_.Reader->Errors.empty()) ShowErrorReport(true);
-                if (k % kFilesPerSave == 0) {
-                    context_.Beacons->FlushAll();
-                    context_.Beacons->ClearAll();
-                }
-            }
-            selectedBlock_ = -1;
-            context_.Beacons->FlushAll();
+            std::vector<std::string> paths;
+            for (const QString& file : files) paths.push_back(S(file));
+            TImportPolicy policy;
+            policy.FilesPerSave = kWindowFilesPerSave;  // pending messages written every so many files
+            AddFilesEvents events(*this, *statusText_, *context_.Reader, *context_.Reporter, selectedBlock_);
+            (void)TFileImport(*context_.Store, policy).Run(paths, events);
             completed = true;
         } catch (const std::exception&) {
         }
@@ -520,6 +545,7 @@ void TDCP_MainFrm::OnTimer() {
         blocModel_->Show(nullptr);
         eventModel_->Show(nullptr);
         try {
+            filesAddedByTasks_ = daysSavedByTasks_ = false;
             // Without waiting: while another program works in the directory (a
             // scheduled run of the same tasks), a later tick will see to the tasks.
             context_.Tasks->ExecuteDueTasks(*context_.TaskServices, TLockWait::TryOnly);
@@ -529,9 +555,32 @@ void TDCP_MainFrm::OnTimer() {
             if (timerProblem_ != e.what()) context_.Reporter->Warning(e.what());
             timerProblem_ = e.what();
         }
-        ShowBlocList();
+        // After a collection, all beacons with no selection; after a rebuild, the day again.
+        if (filesAddedByTasks_) {
+            SetDCPLocked(false);
+            selectedBeacon_ = -1;
+            selectedBlock_ = -1;
+        }
+        if (filesAddedByTasks_ || daysSavedByTasks_)
+            RefreshDay();
+        else
+            ShowBlocList();
+        filesAddedByTasks_ = daysSavedByTasks_ = false;
     }
     clock_->setText(Q(FormatLongTime(context_.Clock->Now())));
+}
+
+void TDCP_MainFrm::BlocksAdded(const TDCP&, bool fromStore) {
+    if (!fromStore && !addingFiles_) filesAddedByTasks_ = true;
+}
+
+void TDCP_MainFrm::DaySaved(TDateTime) {
+    if (!addingFiles_) daysSavedByTasks_ = true;
+}
+
+void TDCP_MainFrm::ContentDropping() {
+    blocModel_->Show(nullptr);
+    eventModel_->Show(nullptr);
 }
 
 // ---- Window ---------------------------------------------------------------------------

@@ -54,8 +54,6 @@ class TTaskWindowsScope;
 inline constexpr const char* kMainCaption = "Décodage des fichiers DCP";
 // What the commands of dialogs not built yet say.
 inline constexpr const char* kNotYet = "Cette fenêtre n'est pas encore disponible dans cette version de Skylog.";
-// Pending messages are written after every so many files added.
-inline constexpr size_t kFilesPerSave = 50;
 
 // What the window works on: the shared objects of the run (not owned; they outlive
 // the window) and what the host handed over.
@@ -64,7 +62,8 @@ struct TMainFrmContext {
     TDCPList* Beacons = nullptr;
     TDecodFile* Reader = nullptr;
     TTasksList* Tasks = nullptr;
-    TTaskServices* TaskServices = nullptr;  // what the tasks run with; the window is their main window
+    TTaskServices* TaskServices = nullptr;  // what the tasks run with
+    IMessageStore* Store = nullptr;         // what "Ajouter" reads files into
     IMessageBoxes* Reporter = nullptr;      // required
     const IClock* Clock = nullptr;          // required
     THostData Host;
@@ -83,7 +82,7 @@ struct TMainFrmContext {
 // The context of a window on a run: its shared objects, settings file and manual.
 [[nodiscard]] TMainFrmContext MainFrmContextOf(TSkylog& run);
 
-class TDCP_MainFrm : public QMainWindow, public IMainWindowHook {
+class TDCP_MainFrm : public QMainWindow, public IStoreObserver {
     Q_OBJECT
     Q_PROPERTY(bool DCPLocked READ DCPLocked WRITE SetDCPLocked)
     Q_PROPERTY(bool ParamAsLatLon READ ParamAsLatLon WRITE SetParamAsLatLon)
@@ -95,11 +94,16 @@ public:
     // Shows the window modally and returns when it is closed.
     void ShowModal();
 
-    // IMainWindowHook: what the tasks reach through the run's task services.
-    void RefreshDay() override;
-    void SetDCPLocked(bool locked) override;
-    void SetSelectedBeacon(int index) override;
-    void SetSelectedBlock(int index) override;
+    void RefreshDay();
+    void SetDCPLocked(bool locked);
+    void SetSelectedBeacon(int index);
+    void SetSelectedBlock(int index);
+
+    // IStoreObserver: what the tasks change is shown once they have run; the views
+    // let go of the blocks before the list drops them.
+    void BlocksAdded(const TDCP& beacon, bool fromStore) override;
+    void DaySaved(TDateTime day) override;
+    void ContentDropping() override;
 
     void ShowDate();
     void ShowBlocList();
@@ -172,6 +176,10 @@ private:
     bool paramAsLatLon_ = false;
     bool showToolBarCaption_ = false;
     bool addingFiles_ = false;
+    // What the tasks of one timer tick changed: files read (the view returns to all
+    // beacons), or days written (the day is shown again).
+    bool filesAddedByTasks_ = false;
+    bool daysSavedByTasks_ = false;
     bool configuringBeacons_ = false;
     std::string timerProblem_;  // the last failure of the automatic mode, shown once
     bool editingTasks_ = false;

@@ -89,7 +89,11 @@ int32_t TDecodFile::read(const std::string& path, int32_t format, bool storedDay
         // a usual one is kept for the next file.
         if (buffer_.size() > kKeptBufferSize) std::string().swap(buffer_);
     }
-    for (const auto& beacon : beacons_.Beacons) beacon->DecodeAll();
+    IStoreObserver* observer = beacons_.Observer();
+    const bool apart = beacons_.BulkReading() && observer == nullptr;
+    for (const auto& beacon : beacons_.Beacons)
+        if ((apart ? beacon->DecodeNew() : beacon->DecodeAll()) > 0 && observer != nullptr)
+            observer->BlocksAdded(*beacon, storedDay);
     return format == kFormatUnknown ? -1 : 0;
 }
 

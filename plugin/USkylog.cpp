@@ -64,7 +64,7 @@ TSkylog::TSkylog(TSkylogOptions options)
     store_ = std::make_unique<TRunStore>(*reader_, *beacons_);
     tasks_ = std::make_unique<TTasksList>();
     taskServices_ =
-        std::make_unique<TTaskServices>(TTaskServices{Environment(), *store_, &silentProgress_, nullptr, {}, {}});
+        std::make_unique<TTaskServices>(TTaskServices{Environment(), *store_, &silentProgress_, {}, {}});
 }
 
 TSkylog::~TSkylog() = default;

@@ -79,8 +79,11 @@ public:
     [[nodiscard]] TManagerList& Managers() { return *managers_; }
     [[nodiscard]] TDCPList& Beacons() { return *beacons_; }
     [[nodiscard]] TTasksList& Tasks() { return *tasks_; }
+    // The reader and the beacon list as the import and the tasks drive them.
+    [[nodiscard]] IMessageStore& Store() { return *store_; }
     // What the tasks run with (TTasksList::ExecuteDueTasks, a task's Execute or
-    // Configure). The front end sets its progress sink, main window and dialogs here.
+    // Configure). The front end sets its progress sink and dialogs here; it learns what
+    // the tasks changed as an observer of the beacon list (TDCPList::SetObserver).
     [[nodiscard]] TTaskServices& TaskServices() { return *taskServices_; }
     // Null gives back the silent sink.
     void SetProgress(IProgress* progress);
@@ -113,7 +116,7 @@ private:
     std::unique_ptr<TManagerList> managers_;
     std::unique_ptr<TDCPList> beacons_;
     std::unique_ptr<TDecodFile> reader_;
-    std::unique_ptr<TRunStore> store_;
+    std::unique_ptr<IMessageStore> store_;
     std::unique_ptr<TTasksList> tasks_;
     std::unique_ptr<TTaskServices> taskServices_;
 };

@@ -4,18 +4,60 @@
 
 #include "Common/FileUtil.h"
 #include "Common/MessageBoxes.h"
+#include "Common/Progress.h"
 #include "Common/UUtils.h"
-#include "tasks/TaskServices.h"
+#include "import/FileImport.h"
 
 namespace skylog {
 
-TGetFilesRun::TGetFilesRun(std::string inputDirectory, std::string mask, bool deleteAfterAdd,
-                           ITaskStore& store, IMainWindowHook* mainWindow, IMessageBoxes& reporter)
+namespace {
+
+std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// The collection's window follows the import: the bar counts the files and one more
+// step for the last save, Cancel is looked at before each file, and a file that cannot
+// be read is noted and left for a later collection.
+class CollectEvents : public IImportEvents {
+public:
+    CollectEvents(IProgress& progress, int maximum, TGetFilesResult& result)
+        : progress_(progress), maximum_(maximum), result_(result) {}
+
+    TImportStep BeforeFile(size_t index, size_t, const std::string& path) override {
+        progress_.SetPosition(static_cast<int>(index));
+        progress_.SetLabel(kGetFilesAdding + nameOf(path));
+        return progress_.CancelRequested() ? TImportStep::Stop : TImportStep::Read;
+    }
+    void FileRead(const std::string& path) override { result_.ReadFiles.push_back(nameOf(path)); }
+    // Not a ground-station file: it is not ours to delete.
+    void UnknownFormat(const std::string& path) override { result_.UnrecognisedFiles.push_back(nameOf(path)); }
+    TImportFailure ReadFailed(const std::string& path, const std::exception& error) override {
+        if (dynamic_cast<const FileError*>(&error) == nullptr) return TImportFailure::Stop;
+        result_.FailedFiles.push_back(nameOf(path) + " : " + error.what());
+        progress_.SetLabel("Erreur de lecture du fichier " + nameOf(path));
+        return TImportFailure::Continue;
+    }
+    void Saving(bool last) override {
+        if (!last) return;
+        progress_.SetLabel(kGetFilesSaving);
+        progress_.SetPosition(maximum_);
+        progress_.SetCancelEnabled(false);
+    }
+
+private:
+    IProgress& progress_;
+    int maximum_;
+    TGetFilesResult& result_;
+};
+
+}  // namespace
+
+TGetFilesRun::TGetFilesRun(std::string inputDirectory, std::string mask, bool deleteAfterAdd, size_t memoryBudget,
+                           IMessageStore& store, IMessageBoxes& reporter)
     : inputDirectory_(std::move(inputDirectory)),
       mask_(std::move(mask)),
       deleteAfterAdd_(deleteAfterAdd),
+      memoryBudget_(memoryBudget),
       store_(store),
-      mainWindow_(mainWindow),
       reporter_(reporter) {}
 
 TGetFilesResult TGetFilesRun::Execute(IProgress& progress) {
@@ -41,33 +83,15 @@ TGetFilesResult TGetFilesRun::Execute(IProgress& progress) {
     const int maximum = static_cast<int>(files->size()) + 1;
     progress.SetMaximum(maximum);
     const std::string folder = IncludeBackslash(inputDirectory_);
-    for (size_t i = 0; i < files->size(); ++i) {
-        const std::string& name = (*files)[i];
-        progress.SetPosition(static_cast<int>(i));
-        progress.SetLabel(kGetFilesAdding + name);
-        if (progress.CancelRequested()) {
-            result.Cancelled = true;
-            break;
-        }
-        readOne(folder, name, progress, result);
-    }
-
-    // Stored after a cancel too: the files read so far may already be deleted, and
-    // their blocks would otherwise be lost at the next clearing of the beacon list.
-    progress.SetLabel(kGetFilesSaving);
-    progress.SetPosition(maximum);
-    progress.SetCancelEnabled(false);
-    store_.FlushAll();
-    // Deleted only once stored: a run killed or failing before the save leaves the
-    // files in the folder, to be read again by the next collection.
-    if (deleteAfterAdd_)
-        for (const std::string& name : result.ReadFiles) (void)DeleteFile(folder + name);
-    if (mainWindow_) {
-        mainWindow_->SetDCPLocked(false);
-        mainWindow_->SetSelectedBeacon(-1);
-        mainWindow_->SetSelectedBlock(-1);
-        mainWindow_->RefreshDay();
-    }
+    std::vector<std::string> paths;
+    for (const std::string& name : *files) paths.push_back(folder + name);
+    // What was read is stored after a cancel too: the files read so far may already be
+    // deleted, and their blocks would otherwise be lost at the next clearing.
+    TImportPolicy policy;
+    policy.MemoryBudget = memoryBudget_;
+    policy.DeleteAfterSave = deleteAfterAdd_;
+    CollectEvents events(progress, maximum, result);
+    result.Cancelled = TFileImport(store_, policy).Run(paths, events).Cancelled;
 
     if (!result.FailedFiles.empty()) {
         std::string text = "Les fichiers suivants n'ont pas pu être lus et restent dans le répertoire :";
@@ -77,26 +101,6 @@ TGetFilesResult TGetFilesRun::Execute(IProgress& progress) {
     result.CloseCountdown = kCloseAfterImport;
     progress.SetCloseCountdown(result.CloseCountdown);
     return result;
-}
-
-void TGetFilesRun::readOne(const std::string& folder, const std::string& name, IProgress& progress,
-                           TGetFilesResult& result) {
-    const std::string path = folder + name;
-    int status = 0;
-    try {
-        status = store_.ReadFile(path);
-    } catch (const FileError& error) {
-        // The file stays where it is, to be read again by a later collection.
-        result.FailedFiles.push_back(name + " : " + error.what());
-        progress.SetLabel("Erreur de lecture du fichier " + name);
-        return;
-    }
-    if (status != 0) {
-        // Not a ground-station file: it is not ours to delete.
-        result.UnrecognisedFiles.push_back(name);
-        return;
-    }
-    result.ReadFiles.push_back(name);
 }
 
 }  // namespace skylog

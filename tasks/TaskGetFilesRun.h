@@ -1,15 +1,16 @@
 #pragma once
-// The work of one file collection, apart from its window: list the files, read them
-// one by one, store what was read, refresh the main window.
+// The work of one file collection, apart from its window: list the files, then import
+// them (TFileImport), showing each on the progress sink, storing what was read as the
+// memory budget says and at the end, deleting the files stored when asked.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace skylog {
 
 class IProgress;
-class ITaskStore;
-class IMainWindowHook;
+class IMessageStore;
 class IMessageBoxes;
 
 inline constexpr const char* kGetFilesCaption = "Importation des fichiers en cours...";
@@ -35,23 +36,21 @@ struct TGetFilesResult {
 
 class TGetFilesRun {
 public:
-    // The store, the hook (which may be null) and the reporter must outlive the run.
-    TGetFilesRun(std::string inputDirectory, std::string mask, bool deleteAfterAdd, ITaskStore& store,
-                 IMainWindowHook* mainWindow, IMessageBoxes& reporter);
+    // The store and the reporter must outlive the run. memoryBudget: bytes held before
+    // the store is written (TImportPolicy::MemoryBudget).
+    TGetFilesRun(std::string inputDirectory, std::string mask, bool deleteAfterAdd, size_t memoryBudget,
+                 IMessageStore& store, IMessageBoxes& reporter);
 
     // Runs once; a further call (a window timer that re-enters) returns at once with
     // Skipped set. Store failures (K7 or daily file writes) are not caught here.
     TGetFilesResult Execute(IProgress& progress);
 
 private:
-    void readOne(const std::string& folder, const std::string& name, IProgress& progress,
-                 TGetFilesResult& result);
-
     std::string inputDirectory_;
     std::string mask_;
     bool deleteAfterAdd_;
-    ITaskStore& store_;
-    IMainWindowHook* mainWindow_;
+    size_t memoryBudget_;
+    IMessageStore& store_;
     IMessageBoxes& reporter_;
     bool started_ = false;
 };

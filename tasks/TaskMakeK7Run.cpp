@@ -7,9 +7,8 @@
 
 namespace skylog {
 
-TMakeK7Run::TMakeK7Run(int32_t nbDayToBuild, TDateTime start, ITaskStore& store, IMainWindowHook* mainWindow,
-                       IMessageBoxes& reporter)
-    : nbDayToBuild_(nbDayToBuild), start_(start), store_(store), mainWindow_(mainWindow), reporter_(reporter) {}
+TMakeK7Run::TMakeK7Run(int32_t nbDayToBuild, TDateTime start, IMessageStore& store, IMessageBoxes& reporter)
+    : nbDayToBuild_(nbDayToBuild), start_(start), store_(store), reporter_(reporter) {}
 
 TDateTime TMakeK7Run::StartOf(int32_t nbDayToBuild, bool fromSpecialDate, TDateTime specialDate,
                               TDateTime now) {
@@ -49,7 +48,6 @@ TMakeK7Result TMakeK7Run::Execute(IProgress& progress) {
         }
     }
 
-    if (mainWindow_) mainWindow_->RefreshDay();
     if (!result.Failures.empty()) {
         std::string text = "La reconstruction des fichiers K7 n'a pas pu traiter toutes les journées :";
         for (const std::string& failure : result.Failures) text += "\n" + failure;

@@ -11,8 +11,7 @@
 namespace skylog {
 
 class IProgress;
-class ITaskStore;
-class IMainWindowHook;
+class IMessageStore;
 class IMessageBoxes;
 
 inline constexpr const char* kMakeK7Loading = "Chargement DCP de la journée : ";
@@ -27,9 +26,8 @@ struct TMakeK7Result {
 
 class TMakeK7Run {
 public:
-    // The store, the hook (which may be null) and the reporter must outlive the run.
-    TMakeK7Run(int32_t nbDayToBuild, TDateTime start, ITaskStore& store, IMainWindowHook* mainWindow,
-               IMessageBoxes& reporter);
+    // The store and the reporter must outlive the run.
+    TMakeK7Run(int32_t nbDayToBuild, TDateTime start, IMessageStore& store, IMessageBoxes& reporter);
 
     // The day after the last one rebuilt: SpecialDate + n days when counting from a
     // special date that is set, else now.
@@ -43,8 +41,7 @@ public:
 private:
     int32_t nbDayToBuild_;
     TDateTime start_;
-    ITaskStore& store_;
-    IMainWindowHook* mainWindow_;
+    IMessageStore& store_;
     IMessageBoxes& reporter_;
 };
 

@@ -1,9 +1,10 @@
 #pragma once
 // What a task's run reaches, handed to it by whoever runs it (the run's task services,
 // built by plugin/USkylog; tests build their own): the run's environment, the message
-// store (the run's reader and beacon list), the progress sink, the main window when
-// there is one, and the front end's parameter dialogs. The command line, the windows
-// and the tests drive the same run code through it.
+// store (the run's reader and beacon list), the progress sink and the front end's
+// parameter dialogs. The command line, the windows and the tests drive the same run
+// code through it; a window learns what a task changed from the store
+// (IStoreObserver).
 
 #include <functional>
 #include <string>
@@ -11,50 +12,11 @@
 #include "Common/DateTime.h"
 #include "Common/Progress.h"
 #include "Common/RunEnvironment.h"
+#include "dcp/StoreContext.h"
 
 namespace skylog {
 
 class TTask;
-class TDCPList;
-class IMessageFileReader;
-
-// The main window's part in a task's run; absent in headless runs.
-class IMainWindowHook {
-public:
-    virtual ~IMainWindowHook() = default;
-    virtual void SetDCPLocked(bool locked) = 0;
-    virtual void SetSelectedBeacon(int index) = 0;
-    virtual void SetSelectedBlock(int index) = 0;
-    virtual void RefreshDay() = 0;
-};
-
-// The message store operations the tasks call: the reader's ReadFile and the day
-// operations of the beacon list.
-class ITaskStore {
-public:
-    virtual ~ITaskStore() = default;
-    // 0 when the file was read, -1 when its format is not recognised.
-    [[nodiscard]] virtual int ReadFile(const std::string& path) = 0;
-    virtual void FlushAll() = 0;
-    virtual void ClearAll() = 0;
-    virtual void LoadDay(TDateTime date, int beaconIndex) = 0;
-    virtual void FlushK7ItemsOfDay(TDateTime date) = 0;
-};
-
-// The store of a run: its reader and its beacon list, which must outlive it.
-class TRunStore final : public ITaskStore {
-public:
-    TRunStore(IMessageFileReader& reader, TDCPList& beacons) : reader_(reader), beacons_(beacons) {}
-    [[nodiscard]] int ReadFile(const std::string& path) override;
-    void FlushAll() override;
-    void ClearAll() override;
-    void LoadDay(TDateTime date, int beaconIndex) override;
-    void FlushK7ItemsOfDay(TDateTime date) override;
-
-private:
-    IMessageFileReader& reader_;
-    TDCPList& beacons_;
-};
 
 // Opens a task's parameter dialog; the windows provide it.
 using TaskConfigureHook = std::function<void(TTask&)>;
@@ -70,9 +32,8 @@ using TaskWindowHook = std::function<void(const TTask&, const TaskWork&)>;
 // Everything named must outlive the runs it serves.
 struct TTaskServices {
     TRunEnvironment Env;
-    ITaskStore& Store;
+    IMessageStore& Store;
     IProgress* Progress;                     // never null (a TNullProgress shows nothing)
-    IMainWindowHook* MainWindow = nullptr;   // null: no main window
     TaskConfigureHook Configure;             // empty: Configure does nothing
     TaskWindowHook OpenWindow;               // empty: tasks work on Progress, without a window
 };

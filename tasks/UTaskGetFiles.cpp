@@ -54,7 +54,7 @@ TGetFilesResult TTaskGetFiles::RunNow(TTaskServices& services) const {
     RunTaskWork(*this, services, [&](IProgress& progress) {
         const TWorkDirLock lock(services.Env.WorkDir());
         const TProgressRun window(progress, kGetFilesCaption);
-        TGetFilesRun run(InputDirectory, ImportationMask, SupprAfterAdd, services.Store, services.MainWindow,
+        TGetFilesRun run(InputDirectory, ImportationMask, SupprAfterAdd, MemoryBudget, services.Store,
                          services.Env.Reporter);
         result = run.Execute(progress);
     });

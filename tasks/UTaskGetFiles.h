@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "import/FileImport.h"
 #include "tasks/TaskGetFilesRun.h"
 #include "tasks/UTasks.h"
 
@@ -17,6 +18,9 @@ public:
     std::string InputDirectory;
     bool SupprAfterAdd = false;
     std::string ImportationMask = "*.*";
+    // Bytes the collection holds before it writes what it read (not kept in Tasks.inf:
+    // the command line may give another for one run).
+    size_t MemoryBudget = kDefaultMemoryBudgetMB << 20;
 
     void Assign(const TTask& source) override;
     [[nodiscard]] std::string GetDescription() const override;

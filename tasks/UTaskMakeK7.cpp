@@ -46,7 +46,7 @@ TMakeK7Result TTaskMakeK7::RunNow(TTaskServices& services) const {
         const TDateTime start =
             TMakeK7Run::StartOf(NbDayToBuild, FromSpecialDate, SpecialDate, services.Env.Clock.Now());
         const TProgressRun window(progress, GetName());
-        TMakeK7Run run(NbDayToBuild, start, services.Store, services.MainWindow, services.Env.Reporter);
+        TMakeK7Run run(NbDayToBuild, start, services.Store, services.Env.Reporter);
         result = run.Execute(progress);
     });
     return result;

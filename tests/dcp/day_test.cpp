@@ -79,5 +79,29 @@ TEST_F(DayTest, LongBodiesReadBackWhole) {
     EXPECT_EQ(read, (std::vector<size_t>{8, 4095, 4096, 20000}));
 }
 
+// A front end watching the store hears of the blocks read (from the store here), of
+// the days written and of the content about to be dropped; the content's estimate
+// grows as it is read and starts again from nothing.
+TEST_F(DayTest, TheObserverHearsWhatChanges) {
+    struct Recorder : IStoreObserver {
+        std::vector<std::string> heard;
+        void BlocksAdded(const TDCP& beacon, bool fromStore) override {
+            heard.push_back("blocks " + beacon.Name + (fromStore ? " stored" : ""));
+        }
+        void DaySaved(TDateTime day) override { heard.push_back("saved " + FormatDateDMY(day)); }
+        void ContentDropping() override { heard.emplace_back("dropping"); }
+    } recorder;
+    List().SetObserver(&recorder);
+    EXPECT_EQ(List().PendingBytes(), 0u);
+    List().LoadDay(At(2005, 3, 7), 2);
+    EXPECT_GT(List().PendingBytes(), 2u * sizeof(TDCPDataBloc));
+    List().FlushAll();
+    List().ClearAll();
+    EXPECT_EQ(List().PendingBytes(), 0u);
+    EXPECT_EQ(recorder.heard,
+              (std::vector<std::string>{"blocks ../Avignon stored", "saved 07/03/2005", "dropping"}));
+    List().SetObserver(nullptr);
+}
+
 }  // namespace
 }  // namespace skylog::test

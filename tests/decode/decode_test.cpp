@@ -153,6 +153,7 @@ TEST_F(BlockDecode, DecodeAllAfterEveryFileEqualsLookingAtEveryBlock) {
     // The plain model: the blocks of a twin beacon in a list of their own, replaced by
     // header, all sorted, decoded when not yet, counted when their classes changed.
     const auto twin = NewBeacon();
+    const auto apart = NewBeacon();  // decoded by DecodeNew, its newest blocks left apart
     std::vector<std::unique_ptr<TDCPDataBloc>> model;
     auto decodeEverything = [](std::vector<std::unique_ptr<TDCPDataBloc>>& blocks) {
         std::stable_sort(blocks.begin(), blocks.end(), [](const auto& a, const auto& b) { return a->Date < b->Date; });
@@ -166,9 +167,13 @@ TEST_F(BlockDecode, DecodeAllAfterEveryFileEqualsLookingAtEveryBlock) {
         for (const auto& block : blocks)
             if (!block->IgnoredCounted) block->CountIgnoredBytes();
     };
-    auto summary = [](const std::vector<std::unique_ptr<TDCPDataBloc>>& blocks) {
+    auto summary = [](const std::vector<std::unique_ptr<TDCPDataBloc>>& held) {
+        // In date order, of the same date in the order held.
+        std::vector<const TDCPDataBloc*> blocks;
+        for (const auto& block : held) blocks.push_back(block.get());
+        std::stable_sort(blocks.begin(), blocks.end(), [](auto* a, auto* b) { return a->Date < b->Date; });
         std::vector<std::string> lines;
-        for (const auto& block : blocks) {
+        for (const TDCPDataBloc* block : blocks) {
             std::string line = block->Header + " ignored " + std::to_string(block->IgnoredBytes) + " classes ";
             for (uint8_t c : block->ByteStatus) line += static_cast<char>('a' + c);
             for (const TDCPDataError& e : block->Errors) line += " E" + std::to_string(e.Code);
@@ -180,18 +185,18 @@ TEST_F(BlockDecode, DecodeAllAfterEveryFileEqualsLookingAtEveryBlock) {
 
     const std::string scn = Scenario();
     std::mt19937 random(5);
-    int cyclic = 0;
     for (int file = 0; file < 12; ++file) {
         for (int n = 0; n < 15; ++n) {
             // A few minutes of a day, so that dates repeat and go back in time; a few
             // headers, so that blocks get replaced.
             const int minute = static_cast<int>(random() % 30);
             const std::string header = "12345 " + std::to_string(random() % 120) + " at";
-            cyclic = random() % 4 == 0 ? static_cast<int>(random() % 64) : (cyclic + 1) % 64;
+            // Mostly the minute: the next block by date often follows cyclically.
+            const int cyclic = random() % 4 == 0 ? static_cast<int>(random() % 64) : minute;
             // A whole scenario, one that runs over, or the rest of one.
             const std::string parts[] = {scn, scn.substr(0, 12), scn.substr(12)};
             const std::string body = Body({.cyclicNumber = cyclic}, parts[random() % 3]);
-            for (TDCP* beacon : {beacon_.get(), twin.get()}) {
+            for (TDCP* beacon : {beacon_.get(), twin.get(), apart.get()}) {
                 auto block = std::make_unique<TDCPDataBloc>(beacon);
                 block->Header = header;
                 block->Date = At(2005, 3, 7, 12, minute);
@@ -206,8 +211,12 @@ TEST_F(BlockDecode, DecodeAllAfterEveryFileEqualsLookingAtEveryBlock) {
         }
         beacon_->DecodeAll();
         decodeEverything(model);
+        apart->DecodeNew();
         ASSERT_EQ(summary(beacon_->Blocks()), summary(model)) << "after file " << file;
+        ASSERT_EQ(summary(apart->Blocks()), summary(model)) << "after file " << file;
     }
+    apart->Order();
+    for (size_t i = 0; i < model.size(); ++i) EXPECT_EQ(apart->Blocks()[i]->Header, model[i]->Header);
 }
 
 }  // namespace

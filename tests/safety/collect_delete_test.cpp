@@ -17,16 +17,17 @@
 namespace skylog::test {
 namespace {
 
-class CheckingStore : public ITaskStore {
+class CheckingStore : public IMessageStore {
 public:
     std::function<void()> onFlush;
-    int ReadFile(const std::string&) override { return 0; }
+    int32_t ReadFile(const std::string&) override { return 0; }
     void FlushAll() override {
         if (onFlush) onFlush();
     }
     void ClearAll() override {}
     void LoadDay(TDateTime, int) override {}
     void FlushK7ItemsOfDay(TDateTime) override {}
+    size_t PendingBytes() const override { return 0; }
 };
 
 class CollectDeleteTest : public ::testing::Test {
@@ -50,7 +51,7 @@ protected:
 TEST_F(CollectDeleteTest, FilesAreStillThereWhenTheirMessagesAreStored) {
     int presentAtFlush = -1;
     store_.onFlush = [&] { presentAtFlush = Present(); };
-    TGetFilesRun run(dir_.Path(), "*.*", true, store_, nullptr, boxes_);
+    TGetFilesRun run(dir_.Path(), "*.*", true, size_t{1} << 30, store_, boxes_);
     const TGetFilesResult result = run.Execute(progress_);
     EXPECT_EQ(presentAtFlush, 3);
     EXPECT_EQ(Present(), 0);
@@ -59,7 +60,7 @@ TEST_F(CollectDeleteTest, FilesAreStillThereWhenTheirMessagesAreStored) {
 
 TEST_F(CollectDeleteTest, AFailedSaveDeletesNothing) {
     store_.onFlush = [] { throw FileError("disque plein"); };
-    TGetFilesRun run(dir_.Path(), "*.*", true, store_, nullptr, boxes_);
+    TGetFilesRun run(dir_.Path(), "*.*", true, size_t{1} << 30, store_, boxes_);
     EXPECT_THROW((void)run.Execute(progress_), FileError);
     EXPECT_EQ(Present(), 3);
 }

@@ -77,7 +77,7 @@ TEST_F(LockTest, TaskRunsWaitForAnotherProcess) {
     TNullProgress progress;
     TDecodFile reader(List());
     TRunStore store(reader, List());
-    TTaskServices services{env_.Env(), store, &progress, nullptr, {}, {}};
+    TTaskServices services{env_.Env(), store, &progress, {}, {}};
     TTaskGetFiles collect;
     collect.InputDirectory = dir_.File("incoming");
     ForceDirectories(collect.InputDirectory);

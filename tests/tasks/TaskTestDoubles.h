@@ -1,6 +1,6 @@
 #pragma once
-// Stand-ins for the run's reader and beacon list, the progress window and the main
-// window, recording what the task runs asked of them.
+// Stand-ins for the run's reader and beacon list and the progress window, recording
+// what the task runs asked of them.
 
 #include <gtest/gtest.h>
 
@@ -17,25 +17,38 @@
 
 namespace skylog::test {
 
-class FakeStore : public ITaskStore {
+class FakeStore : public IMessageStore {
 public:
     // ReadFile answers 0 for ground-station extensions, -1 otherwise, unless a test
-    // sets its own behaviour.
+    // sets its own behaviour. Each file read adds bytesPerRead to what is pending.
     std::function<int(const std::string&)> onRead;
+    size_t bytesPerRead = 0;
+    size_t pending = 0;
     std::function<void(TDateTime)> onLoadDay;
     std::function<void(TDateTime)> onFlushDay;
+    std::function<void()> onFlush;
 
     std::vector<std::string> calls;  // "read <name>", "flush", "clear", "load dd/mm/yyyy", "k7 dd/mm/yyyy"
 
-    int ReadFile(const std::string& path) override {
+    int32_t ReadFile(const std::string& path) override {
         calls.push_back("read " + path.substr(path.rfind('/') + 1));
         if (onRead) return onRead(path);
-        for (const char* mask : {"*.CNRS", "*.NASA", "*.DCP", "*.BRU", "*.GOES"})
-            if (MatchesMask(path, mask)) return 0;
+        for (const char* mask : {"*.CNRS", "*.NASA", "*.DCP", "*.BRU", "*.GOES"}) {
+            if (!MatchesMask(path, mask)) continue;
+            pending += bytesPerRead;
+            return 0;
+        }
         return -1;
     }
-    void FlushAll() override { calls.push_back("flush"); }
-    void ClearAll() override { calls.push_back("clear"); }
+    void FlushAll() override {
+        calls.push_back("flush");
+        if (onFlush) onFlush();
+    }
+    void ClearAll() override {
+        calls.push_back("clear");
+        pending = 0;
+    }
+    size_t PendingBytes() const override { return pending; }
     void LoadDay(TDateTime date, int beaconIndex) override {
         calls.push_back("load " + FormatDateDMY(date) + (beaconIndex == -1 ? "" : " beacon?"));
         if (onLoadDay) onLoadDay(date);
@@ -68,25 +81,15 @@ public:
     void SetCancelEnabled(bool enabled) override { cancelEnabled = enabled; }
 };
 
-class RecordingMainWindow : public IMainWindowHook {
-public:
-    std::vector<std::string> calls;
-    void SetDCPLocked(bool locked) override { calls.push_back(locked ? "lock" : "unlock"); }
-    void SetSelectedBeacon(int index) override { calls.push_back("beacon " + std::to_string(index)); }
-    void SetSelectedBlock(int index) override { calls.push_back("block " + std::to_string(index)); }
-    void RefreshDay() override { calls.push_back("refresh"); }
-};
-
 // The doubles above as the services of a run, for the tasks' own Execute, with a
 // clock the test sets.
 class TaskRunTest : public ::testing::Test {
 protected:
     FakeStore store;
     RecordingProgress progress;
-    RecordingMainWindow mainWindow;
     TestEnvironment env{"", 0};
     RecordingMessageBoxes& boxes = env.boxes;
-    TTaskServices services{env.Env(), store, &progress, &mainWindow, {}, {}};
+    TTaskServices services{env.Env(), store, &progress, {}, {}};
 
     void SetClock(TDateTime now) { env.clock.Set(now); }
     [[nodiscard]] TDateTime Now() const { return env.clock.Now(); }

@@ -22,8 +22,8 @@ protected:
         for (const char* name : names) test::WriteText(dir.File(name), std::string("content of ") + name);
     }
     [[nodiscard]] bool Present(const std::string& name) const { return FileExists(dir.File(name)); }
-    TGetFilesResult Collect(std::string_view mask, bool deleteAfter) {
-        TGetFilesRun run(dir.Path(), std::string(mask), deleteAfter, store, &mainWindow, boxes);
+    TGetFilesResult Collect(std::string_view mask, bool deleteAfter, size_t budget = size_t{1} << 30) {
+        TGetFilesRun run(dir.Path(), std::string(mask), deleteAfter, budget, store, boxes);
         return run.Execute(progress);
     }
 };
@@ -40,7 +40,6 @@ TEST_F(GetFilesTest, StoresTheRecognisedFilesOnceAndDeletesThem) {
     EXPECT_EQ(progress.positions, (std::vector<int>{0, 1, 2, 3, 5}));
     EXPECT_FALSE(progress.cancelEnabled);
     EXPECT_EQ(store.calls, (Strings{"read a.CNRS", "read b.CNRS", "read c.cnrs", "read notes.txt", "flush"}));
-    EXPECT_EQ(mainWindow.calls, (Strings{"unlock", "beacon -1", "block -1", "refresh"}));
     EXPECT_EQ(result.ReadFiles, (Strings{"a.CNRS", "b.CNRS", "c.cnrs"}));
     EXPECT_EQ(result.UnrecognisedFiles, Strings{"notes.txt"});
     EXPECT_EQ(result.CloseCountdown, 1);
@@ -53,7 +52,7 @@ TEST_F(GetFilesTest, NoFolderOrNoFileReportsNothingFoundAndStoresNothing) {
     // An empty folder name must not list the current folder.
     for (const std::string& folder : {std::string(), dir.File("missing/")}) {
         progress = {};
-        TGetFilesRun run(folder, "*.*", true, store, &mainWindow, boxes);
+        TGetFilesRun run(folder, "*.*", true, size_t{1} << 30, store, boxes);
         const TGetFilesResult result = run.Execute(progress);
         EXPECT_TRUE(result.NothingFound);
         EXPECT_EQ(result.CloseCountdown, 10);
@@ -62,7 +61,6 @@ TEST_F(GetFilesTest, NoFolderOrNoFileReportsNothingFoundAndStoresNothing) {
     }
     Put({"a.BRU"});
     EXPECT_TRUE(Collect("*.CNRS", true).NothingFound);
-    EXPECT_TRUE(mainWindow.calls.empty());
 }
 
 TEST_F(GetFilesTest, ACancelStillStoresWhatWasReadAndLeavesTheRest) {
@@ -93,7 +91,7 @@ TEST_F(GetFilesTest, AFileThatFailsToReadIsReportedKeptAndTheOthersGoOn) {
 
 TEST_F(GetFilesTest, ARunStartsOnlyOnceAndWithoutDeletionTheFilesStay) {
     Put({"a.CNRS"});
-    TGetFilesRun run(dir.Path(), "*.CNRS", false, store, nullptr, boxes);
+    TGetFilesRun run(dir.Path(), "*.CNRS", false, size_t{1} << 30, store, boxes);
     EXPECT_FALSE(run.Execute(progress).Skipped);
     EXPECT_TRUE(run.Execute(progress).Skipped);
     EXPECT_EQ(store.calls, (Strings{"read a.CNRS", "flush"}));
@@ -113,7 +111,23 @@ TEST_F(GetFilesTest, TaskExecuteClearsTheDueCallAndUsesTheRunsServices) {
     EXPECT_EQ(progress.maximum, 2);
     EXPECT_EQ(progress.captions, (Strings{"+Importation des fichiers en cours...", "-"}));
     EXPECT_FALSE(Present("x.GOES"));
-    EXPECT_EQ(mainWindow.calls.back(), "refresh");
+}
+
+// Past the memory budget the store is written and emptied, and the files it holds are
+// deleted then, not at the end.
+TEST_F(GetFilesTest, PastTheBudgetFilesAreStoredAndDeletedSaveBySave) {
+    Put({"a.CNRS", "b.CNRS", "c.CNRS"});
+    store.bytesPerRead = 10;
+    Strings presentAtFlush;
+    store.onFlush = [&] {
+        std::string present;
+        for (const char* name : {"a.CNRS", "b.CNRS", "c.CNRS"}) present += Present(name) ? name[0] : '-';
+        presentAtFlush.push_back(present);
+    };
+    Collect("*.CNRS", true, 15);
+    EXPECT_EQ(store.calls, (Strings{"read a.CNRS", "read b.CNRS", "flush", "clear", "read c.CNRS", "flush"}));
+    EXPECT_EQ(presentAtFlush, (Strings{"abc", "--c"}));
+    EXPECT_FALSE(Present("c.CNRS"));
 }
 
 TEST(GetFilesParams, MaskChoicesAndStoredMask) {
