@@ -7,19 +7,23 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 #include <filesystem>
+#include <vector>
 
 #include "Common/Clock.h"
 #include "Common/MessageBoxes.h"
 #include "Common/Settings.h"
 #include "Common/UUtils.h"
+#include "dcp/StoreContext.h"
 #include "dcp/UDCPList.h"
 #include "forms/DCP_MainDlg.h"
 #include "forms/MainViewModel.h"
+#include "import/UDecodFile.h"
 #include "k7/HostDataLoader.h"
 #include "plugin/USkylog.h"
 #include "tasks/UTaskMakeK7.h"
@@ -49,6 +53,31 @@ void selectRow(QAbstractItemView* view, int row) {
                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+// The run's store, counting the files read before each save and keeping what the status
+// bar said at the last one; while `pretend`, files are counted but not read.
+struct CountingStore final : IMessageStore {
+    explicit CountingStore(IMessageStore& run) : run(run) {}
+    int32_t ReadFile(const std::string& path) override {
+        ++reads;
+        if (status != nullptr) lastStatus = status->text();
+        return pretend ? 0 : run.ReadFile(path);
+    }
+    void FlushAll() override {
+        savedAfter.push_back(reads);
+        run.FlushAll();
+    }
+    void ClearAll() override { run.ClearAll(); }
+    void LoadDay(TDateTime date, int beaconIndex) override { run.LoadDay(date, beaconIndex); }
+    void FlushK7ItemsOfDay(TDateTime date) override { run.FlushK7ItemsOfDay(date); }
+    size_t PendingBytes() const override { return run.PendingBytes(); }
+    IMessageStore& run;
+    QLabel* status = nullptr;
+    QString lastStatus;
+    bool pretend = false;
+    int reads = 0;
+    std::vector<int> savedAfter;
+};
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -69,7 +98,9 @@ private Q_SLOTS:
         options.clock = &clock_;
         run_ = std::make_unique<TSkylog>(options);
         run_->Load();
+        store_ = std::make_unique<CountingStore>(run_->Store());
         TMainFrmContext context = MainFrmContextOf(*run_);
+        context.Store = store_.get();
         context.HelpOpener = {};
         context.ChooseFiles = [this](QWidget*, const QString&) { return chosen_; };
         window_ = std::make_unique<TDCP_MainFrm>(std::move(context));
@@ -129,6 +160,40 @@ private Q_SLOTS:
         QCOMPARE(boxes_.Warnings(), std::vector<std::string>{kUnexpectedImportError});
         boxes_.shown.clear();
         QVERIFY(child<QLabel>(*window_, "StatusText")->text().isEmpty());
+    }
+
+    // 120 files, chosen or dropped on the window: saved after the 50th, the 100th and
+    // the last.
+    void addingManyFilesSavesEveryFiftyFiles() {
+        std::filesystem::create_directories(dir_.File("many"));
+        QStringList files;
+        QList<QUrl> urls;
+        for (int k = 1; k <= 120; ++k) {
+            files.append(QString::fromStdString(dir_.File("many/" + std::to_string(k) + ".CNRS")));
+            test::WriteText(files.back().toStdString(), "");
+            urls.append(QUrl::fromLocalFile(files.back()));
+        }
+        store_->status = child<QLabel>(*window_, "StatusText");
+        for (const bool dropped : {false, true}) {
+            store_->pretend = true;
+            store_->reads = 0;
+            store_->savedAfter.clear();
+            run_->Reader().Errors.clear();  // no report window for files not read
+            if (dropped) {
+                QMimeData data;
+                data.setUrls(urls);
+                QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+                static_cast<QObject*>(window_.get())->event(&drop);  // what ends a drag from the file manager
+                QTRY_COMPARE(store_->reads, 120);
+            } else {
+                chosen_ = files;
+                QTest::mouseClick(child<QToolButton>(*window_, "AjouterBtn"), Qt::LeftButton);
+            }
+            store_->pretend = false;
+            QCOMPARE(store_->savedAfter, (std::vector<int>{50, 100, 120}));
+            QCOMPARE(store_->lastStatus, QStringLiteral("Ajout du fichier %1 (120/120)").arg(files.back()));
+            QVERIFY(boxes_.Warnings().empty());
+        }
     }
 
     void dateFieldsShowTheDayTypedOrWarn() {
@@ -246,6 +311,7 @@ private:
     RecordingMessageBoxes boxes_;
     TFixedClock clock_{kSampleDay + 0.5};
     std::unique_ptr<TSkylog> run_;
+    std::unique_ptr<CountingStore> store_;
     std::unique_ptr<TDCP_MainFrm> window_;
     QStringList chosen_;
 };
