@@ -91,6 +91,26 @@ protected:
     }
 };
 
+// The run's message store, counting its saves.
+class CountingStore : public IMessageStore {
+public:
+    explicit CountingStore(IMessageStore& store) : store_(store) {}
+    int saves = 0;
+    int32_t ReadFile(const std::string& path) override { return store_.ReadFile(path); }
+    void FlushAll() override {
+        ++saves;
+        store_.FlushAll();
+    }
+    void ClearAll() override { store_.ClearAll(); }
+    void LoadDay(TDateTime date, int beacon) override { store_.LoadDay(date, beacon); }
+    void FlushK7ItemsOfDay(TDateTime date) override { store_.FlushK7ItemsOfDay(date); }
+    size_t PendingBytes() const override { return store_.PendingBytes(); }
+    void SetBulkReading(bool on) override { store_.SetBulkReading(on); }
+
+private:
+    IMessageStore& store_;
+};
+
 // The collection window with its ticks given by the test alone.
 TTaskGetFilesFrm& collectWindow(QWidget& window) {
     window.findChild<QTimer*>(QStringLiteral("CollectTimer"))->stop();
@@ -361,8 +381,9 @@ private Q_SLOTS:
 
     // The main window opens the task list. Automatic mode: a collection due within the
     // minute runs from the main window's timer while another dialog is open, in its
-    // progress window, which counts the files and closes one tick after; the main window
-    // shows all beacons and the day's new messages; a tick during the run starts nothing.
+    // progress window, which counts the files, saves once and closes one tick after; the
+    // main window shows all beacons and the day's new messages; a tick during the run
+    // starts nothing.
     void automaticModeCollectsInTheProgressWindow() {
         const std::string input = collectionFolder();
         auto collection = std::make_unique<TTaskGetFiles>();
@@ -372,8 +393,12 @@ private Q_SLOTS:
         collection->NextCall = kNow + 30.0 / 86400;
         TTask* task = run_->Tasks().Add(std::move(collection));
         run_->Settings().Automode = true;
+        CountingStore store(run_->Store());
+        TNullProgress silent;
+        TTaskServices services{run_->Environment(), store, &silent, {}, {}};
         TMainFrmContext context = MainFrmContextOf(*run_);
         context.HelpOpener = {};
+        context.TaskServices = &services;
         TDCP_MainFrm main(std::move(context));
         main.show();
         main.SetSelectedBeacon(0);
@@ -420,6 +445,7 @@ private Q_SLOTS:
         QCOMPARE(painted.maximum, 4);
         QCOMPARE(painted.positions.back(), 4);
         QVERIFY(countdown == kCloseAfterImport && closedAfterOneTick);
+        QCOMPARE(store.saves, 1);
         QVERIFY(task->DueCall == 0 && task->NextCall == 0);
         QVERIFY(!main.DCPLocked() && main.SelectedBeacon() == -1 && main.SelectedBlock() == -1);
         QVERIFY(run_->Beacons().Beacons[0]->Blocks().size() > 0);
