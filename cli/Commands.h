@@ -31,6 +31,7 @@ struct Options {
     THostData host;        // the host data read from there
     IMessageBoxes* reporter = nullptr;  // warnings, to standard error
     TSkylog* run = nullptr;  // the composed run, for commands that need one
+    bool quiet = false;      // --quiet: no closing summary
 };
 
 // A handler may throw UsageError (exit 2) or FileError (exit 1); main() reports them.

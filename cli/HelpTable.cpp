@@ -12,6 +12,7 @@ namespace {
 constexpr OptionHelp kGlobal[] = {
     {"--workdir", "DIR", "working directory of this run only (created when missing, and said so)"},
     {"--host-data", "DIR", "folder of the instrument types and event dictionary"},
+    {"--quiet", "", "no closing summary on standard error (errors and warnings still show)"},
     {"--help", "", "this help, or the help of the command (also -h)"},
     {"--version", "", "the program's version"},
 };
@@ -101,8 +102,10 @@ constexpr CommandHelp kCommands[] = {
      "import /srv/balises/arrivee/*.CNRS",
      "Formats by extension: .CNRS, .NASA, .DCP, .GOES, .BRU.\n"
      "Each reader error is one line on standard output (PATH: Ligne N, E=code, message);\n"
-     "the count of files, messages and errors goes to standard error. Importing the same\n"
-     "files again changes nothing."},
+     "a summary goes to standard error (files, messages, reader errors, scenarios decoded,\n"
+     "messages with decoding errors, messages of each undefined beacon) and a line to the\n"
+     "run journal skylog.log of the working directory. Importing the same files again\n"
+     "changes nothing."},
     {"report", "", "Prints a stored day: statistics, every message and its errors.",
      kReport, "report --day 2005-03-07 --beacon Avignon --days-before 1", ""},
     {"k7 dump", "FILE", "Prints a K7 file's instrument, header dates and events.", kK7Dump,
@@ -147,7 +150,8 @@ constexpr CommandHelp kCommands[] = {
     {"tasks run", "", "Runs every task whose call has come.", kRunTasks, "tasks run",
      "One tick of the automatic mode: run it every minute from a systemd timer or cron\n"
      "(docs/scheduling.md). Nothing runs while automatic mode is off (the setting Automode,\n"
-     "the desktop program's \"Tâches actives\"): skylog config set Automode 1."},
+     "the desktop program's \"Tâches actives\"): skylog config set Automode 1.\n"
+     "Each task run is a line of the run journal skylog.log."},
     {"tasks add collect", "", "Schedules a collection of a folder's files.", kAddCollect,
      "tasks add collect --dir /srv/balises/arrivee --mask '*.CNRS' --at \"2024-05-10 08:00\" --every 1h", ""},
     {"tasks add rebuild-k7", "", "Schedules a rebuild of the K7 files of previous days.", kAddRebuild,
@@ -155,14 +159,17 @@ constexpr CommandHelp kCommands[] = {
     {"tasks remove", "INDEX", "Removes a scheduled task.", {}, "tasks remove 1",
      "INDEX is the first column of tasks list."},
     {"collect", "", "Collects the files of a folder at once.", kCollect,
-     "collect --dir /srv/balises/arrivee --mask '*.CNRS' --delete", ""},
+     "collect --dir /srv/balises/arrivee --mask '*.CNRS' --delete",
+     "The summary and the journal line are those of import."},
     {"rebuild-k7", "", "Rebuilds the K7 files of previous days at once.", kRebuild,
-     "rebuild-k7 --days 5 --from 2024-05-01", ""},
+     "rebuild-k7 --days 5 --from 2024-05-01",
+     "A summary of the stored messages read back goes to standard error, a line to skylog.log."},
     {"help", "[COMMAND]", "Prints this help or the help of one command.", {}, "help tasks add collect",
      ""},
 };
 
-constexpr std::string_view kProgramSynopsis = "skylog [--workdir DIR] [--host-data DIR] COMMAND [ARGS...]";
+constexpr std::string_view kProgramSynopsis =
+    "skylog [--workdir DIR] [--host-data DIR] [--quiet] COMMAND [ARGS...]";
 constexpr OptionHelp kEnvironment[] = {
     {"SKYLOG_SETTINGS", "", "the settings file"},
     {"SKYLOG_HOST_DATA", "", "the host data folder"},

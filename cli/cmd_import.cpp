@@ -1,6 +1,6 @@
 // skylog import FILE...: adds ground-station message files the way the main window's
 // "Ajouter" does, without a window. Reader errors go to stdout, one line each, so
-// that they can be filtered; failures, progress and the final count go to stderr.
+// that they can be filtered; failures, progress and the summary go to stderr.
 
 #include <unistd.h>
 
@@ -16,6 +16,7 @@
 
 #include "Common/FileUtil.h"
 #include "cli/Commands.h"
+#include "cli/RunSummary.h"
 #include "dcp/UDCPList.h"
 #include "import/FileImport.h"
 #include "import/GroundStationFormat.h"
@@ -90,8 +91,6 @@ public:
         return TImportStep::Read;
     }
     void FileRead(const std::string& path) override {
-        messages += reader_.BlocksFiled;
-        errors += static_cast<long>(reader_.Errors.size());
         if (!reader_.Errors.empty()) progress_.Erase();
         printErrors(path, reader_);
         // Without an error nor a message, nothing would tell that the file held
@@ -115,8 +114,6 @@ public:
     void Erase() { progress_.Erase(); }
 
     int status = kExitOk;
-    long messages = 0;
-    long errors = 0;
 
 private:
     void fail(const std::string& message) {
@@ -133,14 +130,15 @@ int importFiles(const Args& args, const Options& options) {
     const std::vector<std::string>& files = args.Positional();
     TImportPolicy policy;
     policy.MemoryBudget = static_cast<size_t>(args.Count("--memory-budget").value_or(kDefaultMemoryBudgetMB)) << 20;
-    TFileImport import(options.run->Store(), policy);
-    ImportEvents events(options.run->Reader(), files.size());
-    const TImportResult result = import.Run(files, events);
-    events.Erase();
-    std::cout << std::flush;
-    std::cerr << result.ReadFiles.size() << " fichier(s) lu(s), " << events.messages << " message(s), " << events.errors
-              << " erreur(s) de lecture\n";
-    return events.status;
+    return JournaledRun(options, "import", [&](TRunCounts& counts) {
+        TFileImport import(options.run->Store(), policy);
+        ImportEvents events(options.run->Reader(), files.size());
+        counts = import.Run(files, events).Counts;
+        events.Erase();
+        std::cout << std::flush;
+        PrintSummary(options, "", counts);
+        return events.status;
+    });
 }
 
 Registrar reg("import", importFiles);

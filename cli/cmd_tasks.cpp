@@ -15,6 +15,7 @@
 #include "Common/FileUtil.h"
 #include "Common/UUtils.h"
 #include "cli/Commands.h"
+#include "cli/RunSummary.h"
 #include "plugin/USkylog.h"
 #include "tasks/TaskServices.h"
 #include "tasks/UTaskGetFiles.h"
@@ -166,11 +167,13 @@ int runDueTasks(const Args& args, const Options& options) {
         ran = list.ExecuteDueTasks(options.run->TaskServices());
     }
     saveTasks(list, options);
+    if (ran.empty() && !options.quiet) std::cerr << "aucune tâche due\n";
     int status = kExitOk;
     for (const size_t i : ran) {
         const TTask& task = *list[i];
+        PrintSummary(options, TaskRunName(i, task) + " : ", task.LastRun.Counts);
         if (!task.LastRun.Failed) continue;
-        std::cerr << "skylog: tâche " << i << " (" << task.Name() << ") : " << task.LastRun.Problem << '\n';
+        std::cerr << "skylog: " << TaskRunName(i, task) << " : " << task.LastRun.Problem << '\n';
         status = kExitFailure;
     }
     return status;
@@ -223,40 +226,47 @@ int collectNow(const Args& args, const Options& options) {
     TTaskGetFiles task;
     collectParameters(args, task);
     if (const auto budget = args.Count("--memory-budget")) task.MemoryBudget = static_cast<size_t>(*budget) << 20;
-    // The run cannot tell a mistyped folder from an empty one; here that is a failure.
-    if (!DirectoryExists(task.InputDirectory)) {
-        if (FileExists(task.InputDirectory))
-            std::cerr << "skylog: " << task.InputDirectory << " est un fichier, pas un répertoire (skylog import "
-                      << task.InputDirectory << " le lit)\n";
-        else
-            std::cerr << "skylog: répertoire introuvable : " << task.InputDirectory << '\n';
-        return kExitFailure;
-    }
-    TGetFilesResult result;
-    {
-        TerminalProgress progress(*options.run);
-        result = task.RunNow(options.run->TaskServices());
-    }
-    if (result.NothingFound) {
-        std::cerr << kGetFilesNothingFound << '\n';
-        return kExitOk;
-    }
-    for (const std::string& name : result.UnrecognisedFiles)
-        std::cerr << "skylog: format non reconnu, fichier laissé : " << name << '\n';
-    std::cerr << result.ReadFiles.size() << " fichier(s) ajouté(s)\n";
-    return result.FailedFiles.empty() ? kExitOk : kExitFailure;
+    return JournaledRun(options, "collect", [&](TRunCounts& counts) {
+        // The run cannot tell a mistyped folder from an empty one; here that is a failure.
+        if (!DirectoryExists(task.InputDirectory)) {
+            if (FileExists(task.InputDirectory))
+                std::cerr << "skylog: " << task.InputDirectory << " est un fichier, pas un répertoire (skylog import "
+                          << task.InputDirectory << " le lit)\n";
+            else
+                std::cerr << "skylog: répertoire introuvable : " << task.InputDirectory << '\n';
+            return kExitFailure;
+        }
+        TGetFilesResult result;
+        {
+            TerminalProgress progress(*options.run);
+            result = task.RunNow(options.run->TaskServices());
+        }
+        counts = result.Counts;
+        if (result.NothingFound) {
+            if (!options.quiet) std::cerr << kGetFilesNothingFound << '\n';
+            return kExitOk;
+        }
+        for (const std::string& name : result.UnrecognisedFiles)
+            std::cerr << "skylog: format non reconnu, fichier laissé : " << name << '\n';
+        PrintSummary(options, "", counts);
+        return result.FailedFiles.empty() ? kExitOk : kExitFailure;
+    });
 }
 
 int rebuildNow(const Args& args, const Options& options) {
     args.ExpectPositional(0, 0);
     TTaskMakeK7 task;
     rebuildParameters(args, task);
-    TMakeK7Result result;
-    {
-        TerminalProgress progress(*options.run);
-        result = task.RunNow(options.run->TaskServices());
-    }
-    return result.Failures.empty() ? kExitOk : kExitFailure;
+    return JournaledRun(options, "rebuild-k7", [&](TRunCounts& counts) {
+        TMakeK7Result result;
+        {
+            TerminalProgress progress(*options.run);
+            result = task.RunNow(options.run->TaskServices());
+        }
+        counts = result.Counts;
+        PrintSummary(options, std::to_string(result.WrittenDays.size()) + " journée(s) reconstruite(s) : ", counts);
+        return result.Failures.empty() ? kExitOk : kExitFailure;
+    });
 }
 
 Registrar regList("tasks list", listTasks);

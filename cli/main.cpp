@@ -175,6 +175,8 @@ int Main(int argc, char** argv) {
                 std::cerr << "skylog: " << arg << " demande une valeur\n";
                 return kExitUsage;
             }
+        } else if (arg == "--quiet") {
+            options.quiet = true;
         } else if (arg == "-h" || arg == "--help") {
             help = true;
         } else if (arg == "--version") {

@@ -10,6 +10,7 @@
 
 #include "Common/DateTime.h"
 #include "Common/RunEnvironment.h"
+#include "Common/RunJournal.h"
 #include "k7/HostData.h"
 
 namespace skylog {
@@ -61,6 +62,8 @@ public:
     [[nodiscard]] virtual size_t PendingBytes() const = 0;
     // Files read one after the other by an import: see TDCPList::SetBulkReading.
     virtual void SetBulkReading(bool /*on*/) {}
+    // What reading and decoding came to since the last call (TDCPList::TakeCounts).
+    [[nodiscard]] virtual TRunCounts TakeCounts() { return {}; }
 };
 
 struct TStoreContext {

@@ -68,9 +68,11 @@ void TDCPDataBloc::Decode(TDCPDataBloc* next) {
     // Never read past the buffer, whatever BodyLength says.
     const int32_t length = std::min<int32_t>(BodyLength, static_cast<int32_t>(Body.size()));
     ByteStatus.assign(static_cast<size_t>(std::max(length, kMinStatusSize)), kByteNotExamined);
-    if (!DecodeHead(length) || !MatchesAssociation()) return;
-    FindEndMarker(length);
-    OfferScenarios(next);
+    if (DecodeHead(length) && MatchesAssociation()) {
+        FindEndMarker(length);
+        OfferScenarios(next);
+    }
+    if (Beacon != nullptr && Beacon->Owner != nullptr) Beacon->Owner->CountDecoded(*this);
 }
 
 void TDCPDataBloc::SetClasses(int32_t from, int32_t to, uint8_t byteClass) {

@@ -182,6 +182,13 @@ void TDCPList::AbandonContentAtExit() {
     ClearAll();
 }
 
+void TDCPList::CountDecoded(const TDCPDataBloc& block) {
+    counts_.Scenarios += static_cast<int64_t>(block.Events.size());
+    if (block.Errors.empty()) return;
+    ++counts_.FaultyMessages;
+    if (block.Date != 0) counts_.FaultyDays.insert(static_cast<int32_t>(DateOf(block.Date)));
+}
+
 void TDCPList::ClearAll() {
     if (observer_) observer_->ContentDropping();
     for (auto& beacon : Beacons) beacon->ClearContent();

@@ -279,6 +279,11 @@ public:
     // turning it off. For a run of files that nothing reads the blocks of between files.
     void SetBulkReading(bool on);
     [[nodiscard]] bool BulkReading() const { return bulkReading_; }
+    // What reading and decoding came to since the counts were last taken: the reader
+    // adds what each file gave, each block decoded adds its scenarios and errors.
+    [[nodiscard]] TRunCounts& Counts() { return counts_; }
+    [[nodiscard]] TRunCounts TakeCounts() { return std::exchange(counts_, {}); }
+    void CountDecoded(const TDCPDataBloc& block);
 
     [[nodiscard]] size_t Count() const { return Beacons.size(); }
     // A new beacon, not in the list yet, with the TransInterval setting as its interval.
@@ -339,6 +344,7 @@ private:
     std::vector<TRecord> base_;
     std::vector<TRecord> read_;
     std::vector<std::string> loadWarnings_;
+    TRunCounts counts_;
     std::vector<std::unique_ptr<TDCPK7Item>> k7Items_;
     std::map<std::pair<long, int32_t>, TDCPK7Item*> k7Index_;
     std::unique_ptr<TDailyFileIndex> dailyFiles_;
@@ -355,6 +361,7 @@ public:
     void FlushK7ItemsOfDay(TDateTime date) override { beacons_.FlushK7ItemsOfDay(date); }
     [[nodiscard]] size_t PendingBytes() const override { return beacons_.PendingBytes(); }
     void SetBulkReading(bool on) override { beacons_.SetBulkReading(on); }
+    [[nodiscard]] TRunCounts TakeCounts() override { return beacons_.TakeCounts(); }
 
 private:
     IMessageFileReader& reader_;

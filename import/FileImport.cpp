@@ -14,6 +14,7 @@ TImportResult TFileImport::Run(const std::vector<std::string>& paths, IImportEve
     } bulk(store_);
     TImportResult result;
     unsaved_.clear();
+    (void)store_.TakeCounts();  // what was read before is not this import's
     const size_t count = paths.size();
     for (size_t i = 0; i < count; ++i) {
         const std::string& path = paths[i];
@@ -28,6 +29,7 @@ TImportResult TFileImport::Run(const std::vector<std::string>& paths, IImportEve
         if (everyFiles || overBudget) save(false, events, result);
     }
     save(true, events, result);
+    result.Counts = store_.TakeCounts();
     return result;
 }
 

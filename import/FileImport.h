@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "Common/RunJournal.h"
+
 namespace skylog {
 
 class IMessageStore;
@@ -69,6 +71,7 @@ struct TImportResult {
     bool Cancelled = false;
     bool SaveFailed = false;  // a save failed and the import went on
     size_t Saves = 0;         // saves that succeeded
+    TRunCounts Counts;        // what the files read gave
 };
 
 class TFileImport {

@@ -85,6 +85,7 @@ int32_t TDecodFile::read(const std::string& path, int32_t format, bool storedDay
             size = ReadFileInto(path, buffer_);
         }
         ReadBuffer(std::string_view(buffer_.data(), size), format, storedDay);
+        countFile();
         // The blocks hold copies. A large buffer goes before decoding adds the events;
         // a usual one is kept for the next file.
         if (buffer_.size() > kKeptBufferSize) std::string().swap(buffer_);
@@ -95,6 +96,15 @@ int32_t TDecodFile::read(const std::string& path, int32_t format, bool storedDay
         if ((apart ? beacon->DecodeNew() : beacon->DecodeAll()) > 0 && observer != nullptr)
             observer->BlocksAdded(*beacon, storedDay);
     return format == kFormatUnknown ? -1 : 0;
+}
+
+void TDecodFile::countFile() const {
+    TRunCounts& counts = beacons_.Counts();
+    ++counts.Files;
+    counts.Messages += BlocksFiled;
+    counts.ReaderErrors += static_cast<int64_t>(Errors.size());
+    for (const TDecodFileError& e : Errors)
+        if (e.Code == kErrorUnknownBeacon) ++counts.UndefinedBeacons[e.S1];
 }
 
 void TDecodFile::ReadBuffer(std::string_view bytes, int32_t format, bool storedDay) {

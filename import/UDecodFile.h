@@ -72,6 +72,8 @@ public:
 
 private:
     [[nodiscard]] int32_t read(const std::string& path, int32_t format, bool storedDay);
+    // Adds what the file just read gave to the counts of the beacon list.
+    void countFile() const;
 
     TDCPList& beacons_;
     std::string buffer_;  // the bytes of the file being read, kept from file to file

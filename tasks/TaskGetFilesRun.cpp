@@ -91,7 +91,9 @@ TGetFilesResult TGetFilesRun::Execute(IProgress& progress) {
     policy.MemoryBudget = memoryBudget_;
     policy.DeleteAfterSave = deleteAfterAdd_;
     CollectEvents events(progress, maximum, result);
-    result.Cancelled = TFileImport(store_, policy).Run(paths, events).Cancelled;
+    TImportResult imported = TFileImport(store_, policy).Run(paths, events);
+    result.Cancelled = imported.Cancelled;
+    result.Counts = std::move(imported.Counts);
 
     if (!result.FailedFiles.empty()) {
         std::string text = "Les fichiers suivants n'ont pas pu être lus et restent dans le répertoire :";

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "Common/RunJournal.h"
+
 namespace skylog {
 
 class IProgress;
@@ -31,6 +33,7 @@ struct TGetFilesResult {
     std::vector<std::string> ReadFiles;          // read (and deleted when asked)
     std::vector<std::string> UnrecognisedFiles;  // format not recognised: left in place
     std::vector<std::string> FailedFiles;        // reading failed: left in place
+    TRunCounts Counts;                           // what the files read gave
     int CloseCountdown = kCloseAfterImport;
 };
 

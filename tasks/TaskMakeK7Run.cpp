@@ -20,6 +20,7 @@ TMakeK7Result TMakeK7Run::Execute(IProgress& progress) {
     TMakeK7Result result;
     progress.SetMaximum(kMakeK7ProgressMaximum);
     store_.ClearAll();
+    (void)store_.TakeCounts();  // what was read before is not this run's
 
     // 64-bit arithmetic: a hand-edited day count must not overflow the positions.
     const int64_t count = static_cast<int64_t>(nbDayToBuild_) + 2;
@@ -48,6 +49,7 @@ TMakeK7Result TMakeK7Run::Execute(IProgress& progress) {
         }
     }
 
+    result.Counts = store_.TakeCounts();
     if (!result.Failures.empty()) {
         std::string text = "La reconstruction des fichiers K7 n'a pas pu traiter toutes les journées :";
         for (const std::string& failure : result.Failures) text += "\n" + failure;

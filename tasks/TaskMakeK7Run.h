@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Common/DateTime.h"
+#include "Common/RunJournal.h"
 
 namespace skylog {
 
@@ -22,6 +23,7 @@ struct TMakeK7Result {
     std::vector<TDateTime> LoadedDays;   // in the order loaded
     std::vector<TDateTime> WrittenDays;  // in the order written
     std::vector<std::string> Failures;   // one text per day that failed to load or write
+    TRunCounts Counts;                   // what reading the stored days back gave
 };
 
 class TMakeK7Run {

@@ -1,5 +1,7 @@
 #include "tasks/UTaskGetFiles.h"
 
+#include <utility>
+
 #include "Common/UUtils.h"
 #include "Common/WorkDirLock.h"
 #include "tasks/TaskServices.h"
@@ -31,7 +33,8 @@ std::string TTaskGetFiles::GetName() const { return "Ajout de fichiers balise"; 
 void TTaskGetFiles::Execute(TTaskServices& services) {
     DueCall = 0;
     LastRun = {};
-    const TGetFilesResult result = RunNow(services);
+    TGetFilesResult result = RunNow(services);
+    LastRun.Counts = std::move(result.Counts);
     // A folder that is not there is a failure: the run cannot tell it from an empty
     // one, and a mistyped or unmounted folder would otherwise go unseen.
     if (result.FolderMissing) {

@@ -1,5 +1,7 @@
 #include "tasks/UTaskMakeK7.h"
 
+#include <utility>
+
 #include "Common/UUtils.h"
 #include "Common/WorkDirLock.h"
 #include "tasks/TaskServices.h"
@@ -30,7 +32,8 @@ std::string TTaskMakeK7::GetName() const { return "Reconstruction des fichiers K
 void TTaskMakeK7::Execute(TTaskServices& services) {
     DueCall = 0;
     LastRun = {};
-    const TMakeK7Result result = RunNow(services);
+    TMakeK7Result result = RunNow(services);
+    LastRun.Counts = std::move(result.Counts);
     for (const std::string& failure : result.Failures) {
         LastRun.Failed = true;
         LastRun.Problem += (LastRun.Problem.empty() ? "" : " ; ") + failure;

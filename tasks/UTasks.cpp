@@ -117,6 +117,16 @@ std::string NextCallString(const TTask& task) {
     return task.DueCall == 0 ? "Terminée" : "Annulée (Tâches non actives)";
 }
 
+std::string TaskRunName(size_t index, const TTask& task) {
+    return "tâche " + std::to_string(index) + " (" + task.Name() + ")";
+}
+
+void JournalTaskRun(const TRunEnvironment& env, size_t index, const TTask& task) {
+    const TRunRecord record{env.Clock.Now(), TaskRunName(index, task), task.LastRun.Counts, task.LastRun.Failed ? 1 : 0};
+    if (const auto problem = AppendToRunJournal(env.WorkDir(), record))
+        env.Reporter.Warning("Journal des lancements non écrit : " + *problem);
+}
+
 // ---- TTask ----
 
 void TTask::Assign(const TTask& /*source*/) {}
@@ -246,8 +256,18 @@ std::vector<size_t> TTasksList::ExecuteDueTasks(TTaskServices& services, TLockWa
     for (const TTask* wanted : due) {
         const auto it = std::find_if(items_.begin(), items_.end(), [wanted](const auto& t) { return t.get() == wanted; });
         if (it == items_.end()) continue;
-        (*it)->Execute(services);
-        ran.push_back(static_cast<size_t>(it - items_.begin()));
+        TTask& task = **it;
+        const auto index = static_cast<size_t>(it - items_.begin());
+        try {
+            task.Execute(services);
+        } catch (const std::exception& error) {
+            task.LastRun.Failed = true;
+            task.LastRun.Problem = error.what();
+            JournalTaskRun(services.Env, index, task);
+            throw;
+        }
+        JournalTaskRun(services.Env, index, task);
+        ran.push_back(index);
     }
     return ran;
 }

@@ -10,17 +10,20 @@
 
 #include "Common/DateTime.h"
 #include "Common/IniFile.h"
+#include "Common/RunJournal.h"
 #include "Common/WorkDirLock.h"
 
 namespace skylog {
 
 struct TTaskServices;
+struct TRunEnvironment;
 
 // What a task's last run came to, for the front end's account of a tick (a line of
 // its own, a run journal); set by Execute.
 struct TTaskRunReport {
     bool Failed = false;
     std::string Problem;  // why it failed, as a message
+    TRunCounts Counts;    // what reading message files (or stored days) gave
 };
 
 class TTask {
@@ -71,6 +74,14 @@ void CatchUpSchedule(TDateTime& nextCall, TDateTime& dueCall, double periodicity
 // or "Annulée (Tâches non actives)" for a call missed while the tasks were not active.
 [[nodiscard]] std::string NextCallString(const TTask& task);
 
+// "tâche 0 (Ajout de fichiers balise)": a task run as messages and the run journal name it.
+[[nodiscard]] std::string TaskRunName(size_t index, const TTask& task);
+
+// Appends the task's last run (LastRun) to the run journal of the working directory; a
+// journal that cannot be written is warned about. ExecuteDueTasks does it after each
+// task it runs; a front end that runs a task by other means calls it after the run.
+void JournalTaskRun(const TRunEnvironment& env, size_t index, const TTask& task);
+
 class TTasksList {
 public:
     static constexpr int AvailableTasks = 2;
@@ -100,7 +111,7 @@ public:
     // Runs every task due at the services' clock, one after the other. A call made
     // while a task of this list is running (a timer tick during a collection) starts
     // nothing: the due tasks run at a later call. The positions of the tasks run, in
-    // order (their LastRun says how each went).
+    // order (their LastRun says how each went); each run is a line of the run journal.
     //
     // A list on a file is polled under the working directory lock: it is brought up to
     // date with the file, and the calls it takes are written before the tasks run, so
