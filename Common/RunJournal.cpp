@@ -102,6 +102,8 @@ std::string RunJournalLine(const TRunRecord& record) {
 }
 
 std::optional<std::string> AppendToRunJournal(std::string_view workDir, const TRunRecord& record) {
+    // No working directory (an object tested alone): there is no journal to keep.
+    if (workDir.empty()) return std::nullopt;
     const std::string path = IncludeBackslash(workDir) + kRunJournalName;
     const int fd = openLocked(path);
     if (fd < 0) return "impossible d'écrire dans " + path + " : " + SystemErrorText(errno);

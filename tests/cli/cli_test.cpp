@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -222,6 +223,63 @@ TEST_F(Cli, TasksRunWithAFixedClock) {
     EXPECT_TRUE(fs::exists(k7));
     ASSERT_EQ(Skylog("tasks list", "2026-01-01 11:00:30"), 0);
     ExpectGolden("tasks_list_after_second_run.txt", out);
+}
+
+// Each run that reads message files ends with a summary on standard error (not a
+// terminal here) and a line of the run journal; --quiet leaves the journal only. A tick
+// that runs no task writes no line.
+TEST_F(Cli, RunsSayWhatTheyDidAndLeaveAJournalLine) {
+    const std::string now = "2026-01-01 10:30:00";
+    ASSERT_EQ(Skylog("tasks add collect --dir '" + dir.File("in") + "' --mask '*.BRU' --at '2026-01-01 10:00'",
+                     "2026-01-01 09:00:00"),
+              0);
+    const std::string decoded = " 0 erreur(s) de lecture, 732 scénario(s) décodé(s), 11 message(s) avec erreurs de "
+                                "décodage (skylog report --day AAAA-MM-JJ les détaille, du 2005-03-07 au 2005-03-08)\n";
+    const struct {
+        std::string args;
+        int status;
+        std::string err;      // standard error, whole
+        std::string journal;  // the line added after the time; empty: none
+    } runs[] = {
+        {"import '" + dir.File("in") + "'/*", 0,
+         "6 fichier(s) lu(s), 299 message(s), 2 erreur(s) de lecture, 732 scénario(s) décodé(s), 11 message(s) avec "
+         "erreurs de décodage (skylog report --day AAAA-MM-JJ les détaille, du 2005-03-07 au 2005-03-08)\n",
+         "import\t6\t299\t2\t732\t11\t0"},
+        {"--quiet collect --dir '" + dir.File("in") + "' --mask '*.CNRS'", 0, "", "collect\t1\t60\t0\t148\t2\t0"},
+        {"rebuild-k7 --days 1 --from 2005-03-08 --quiet", 0, "", "rebuild-k7\t10\t299\t0\t732\t11\t0"},
+        {"rebuild-k7 --days 1 --from 2005-03-08", 0, "1 journée(s) reconstruite(s) : 10 fichier(s) lu(s), 299 message(s),"
+         + decoded, "rebuild-k7\t10\t299\t0\t732\t11\t0"},
+        {"collect --dir '" + dir.File("nowhere") + "'", 1, "skylog: répertoire introuvable : <W>/nowhere\n",
+         "collect\t0\t0\t0\t0\t0\t1"},
+        {"tasks run --force", 0,
+         "tâche 0 (Ajout de fichiers balise) : 1 fichier(s) lu(s), 31 message(s), 0 erreur(s) de lecture, 73 "
+         "scénario(s) décodé(s), 3 message(s) avec erreurs de décodage (skylog report --day 2005-03-07 les détaille)\n",
+         "tâche 0 (Ajout de fichiers balise)\t1\t31\t0\t73\t3\t0"},
+        {"tasks run --force", 0, "aucune tâche due\n", ""},
+    };
+    std::string journal;
+    for (const auto& run : runs) {
+        EXPECT_EQ(Skylog(run.args, now), run.status) << run.args;
+        EXPECT_EQ(err, run.err) << run.args;
+        if (!run.journal.empty()) journal += now + "\t" + run.journal + "\n";
+        EXPECT_EQ(ReadText(dir.File("wd/skylog.log")), journal) << run.args;
+    }
+}
+
+// The journal keeps its last 10,000 lines, cut once it holds a tenth more.
+TEST_F(Cli, JournalKeepsItsLastLines) {
+    for (const auto& [before, after] : {std::pair{10999, 11000}, std::pair{11000, 10000}}) {
+        std::string lines;
+        for (int i = 0; i < before; ++i) lines += "2026-01-01 09:00:00\timport\t" + std::to_string(i) + "\t0\t0\t0\t0\t0\n";
+        WriteText(dir.File("wd/skylog.log"), lines);
+        ASSERT_EQ(Skylog("--quiet import '" + dir.File("in/20050307_1.BRU") + "'", "2026-01-01 10:00:00"), 0);
+        const std::string kept = ReadText(dir.File("wd/skylog.log"));
+        EXPECT_EQ(std::count(kept.begin(), kept.end(), '\n'), after) << before;
+        const std::string last = "10:00:00\timport\t1\t31\t0\t73\t3\t0\n";
+        EXPECT_EQ(kept.substr(kept.size() - last.size()), last) << before;
+        const std::string first = "\t" + std::to_string(before + 1 - after) + "\t";
+        EXPECT_EQ(kept.substr(kept.find('\t') + 7, first.size()), first) << before;
+    }
 }
 
 // ---- beacons, associations and managers configured from the command line ----
