@@ -36,10 +36,12 @@
 #include "forms/FormsSupport.h"
 #include "forms/MainModels.h"
 #include "forms/MainViewModel.h"
+#include "forms/ScnInfoDlg.h"
 #include "forms/SimpleMemoDlg.h"
 #include "forms/SimpleMessageDlg.h"
 #include "forms/TaskListDlg.h"
 #include "forms/TaskWindows.h"
+#include "forms/ViewBodyDlg.h"
 #include "import/FileImport.h"
 #include "import/UDecodFile.h"
 #include "plugin/USkylog.h"
@@ -465,8 +467,6 @@ void TDCP_MainFrm::dropEvent(QDropEvent* event) {
 
 // ---- Commands -------------------------------------------------------------------------
 
-void TDCP_MainFrm::notYet() { context_.Reporter->Information(kNotYet); }
-
 void TDCP_MainFrm::editManagers() {
     if (!context_.Managers) return;
     TEditManagersFrm dialog(*context_.Managers, *context_.Reporter, this);
@@ -496,7 +496,28 @@ void TDCP_MainFrm::properties() {
 }
 
 void TDCP_MainFrm::voirCorps() {
-    if (selectedBlockObject()) notYet();
+    const TDCPDataBloc* block = selectedBlockObject();
+    if (!block) return;
+    TViewBodyFrm viewer(this);
+    viewer.ShowBody(*block);
+    viewer.exec();
+}
+
+void TDCP_MainFrm::showScnInfo(const QModelIndex& entry) {
+    const TEvenement* event = eventModel_->EventAt(entry.row());
+    if (!event) return;
+    if (!scnInfo_) scnInfo_ = new TScnInfoFrm(context_.Debug, this);
+    scnInfo_->show();
+    scnInfo_->raise();
+    scnInfo_->SetEvt(event);
+}
+
+// Another entry chosen while the scenario window exists shows its event there.
+void TDCP_MainFrm::decodedSelectionChanged() {
+    if (!scnInfo_) return;
+    const QModelIndexList rows = eventView_->selectionModel()->selectedRows();
+    if (rows.isEmpty()) return;
+    if (const TEvenement* event = eventModel_->EventAt(rows.first().row())) scnInfo_->SetEvt(event);
 }
 
 void TDCP_MainFrm::generalConfiguration() {

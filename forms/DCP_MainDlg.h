@@ -24,6 +24,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListView;
+class QModelIndex;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
@@ -48,12 +49,11 @@ namespace skylog::forms {
 class TBeaconListModel;
 class TBlocListModel;
 class TEventListModel;
+class TScnInfoFrm;
 class TStatisticsModel;
 class TTaskWindowsScope;
 
 inline constexpr const char* kMainCaption = "Décodage des fichiers DCP";
-// What the commands of dialogs not built yet say.
-inline constexpr const char* kNotYet = "Cette fenêtre n'est pas encore disponible dans cette version de Skylog.";
 
 // What the window works on: the shared objects of the run (not owned; they outlive
 // the window) and what the host handed over.
@@ -67,6 +67,7 @@ struct TMainFrmContext {
     IMessageBoxes* Reporter = nullptr;      // required
     const IClock* Clock = nullptr;          // required
     THostData Host;
+    bool Debug = false;  // the host's debug flag: the scenario window's debug panel
     TManagerList* Managers = nullptr;
     // Writes the settings at once (the general configuration's OK); reports its failures.
     std::function<void()> SaveSettings;
@@ -120,6 +121,8 @@ public:
     [[nodiscard]] TDateTime CurrentDate() const { return currentDate_; }
     [[nodiscard]] int SelectedBeacon() const { return selectedBeacon_; }
     [[nodiscard]] int SelectedBlock() const { return selectedBlock_; }
+    // The scenario information window, once a decoded entry has been opened.
+    [[nodiscard]] TScnInfoFrm* ScnInfo() const { return scnInfo_; }
 
     // One tick of the automatic-mode timer: the due tasks when Automode is on (not
     // while files are being added), then the clock.
@@ -150,12 +153,14 @@ private:
     void stepDay(int days);
     void toggleDCPLocked();
     void addFilesCommand();
-    void notYet();
     void editManagers();
     void beaconConfiguration() { configureBeacons(-1); }
     void configureBeacons(int beacon);
     void properties();
     void voirCorps();
+    // The scenario window on an entry of "Données décodées :", created on first demand.
+    void showScnInfo(const QModelIndex& entry);
+    void decodedSelectionChanged();
     void toggleAutomode();
     void planTasks();
     void generalConfiguration();
@@ -222,6 +227,7 @@ private:
     QWidget* errorPanel_ = nullptr;
     QPlainTextEdit* errorMemo_ = nullptr;
     QListView* eventView_ = nullptr;
+    TScnInfoFrm* scnInfo_ = nullptr;  // a child: destroyed with the window
     QLabel* statusText_ = nullptr;
     QLabel* clock_ = nullptr;
     QTimer* timer_ = nullptr;

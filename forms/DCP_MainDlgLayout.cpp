@@ -329,9 +329,9 @@ QWidget* TDCP_MainFrm::buildDetailsPane() {
     eventView_->setModel(eventModel_);
     eventView_->setUniformItemSizes(true);
     eventView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(eventView_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
-        if (eventModel_->EventAt(index.row())) notYet();
-    });
+    connect(eventView_, &QAbstractItemView::doubleClicked, this, &TDCP_MainFrm::showScnInfo);
+    connect(eventView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { decodedSelectionChanged(); });
     decoded->addWidget(eventView_, 1);
     row->addLayout(decoded, 1);
     layout->addLayout(row, 1);

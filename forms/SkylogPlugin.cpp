@@ -59,6 +59,7 @@ void runMainWindow() {
     {
         TMainFrmContext context = MainFrmContextOf(run);
         context.HostVersion = PluginHost().Version();
+        context.Debug = PluginHost().Debug();
         TDCP_MainFrm window(std::move(context), PluginHost().OwnerWindow());
         PluginHost().SetHostIcon(window.windowIcon());
         PluginHost().SetHostTitle(window.windowTitle());

@@ -10,6 +10,8 @@
 #include <QPixmap>
 #include <QStyleFactory>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <QTreeWidget>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -27,6 +29,9 @@
 #include "forms/EditOneManagerDlg.h"
 #include "forms/DCP_MainDlg.h"
 #include "forms/MainViewModel.h"
+#include "forms/ScnInfoDlg.h"
+#include "forms/ViewBodyDlg.h"
+#include "k7/UEvenement.h"
 #include "forms/SimpleMemoDlg.h"
 #include "forms/SimpleMessageDlg.h"
 #include "forms/EditTaskDlg.h"
@@ -219,6 +224,25 @@ int main(int argc, char** argv) {
         selectRow(window, "BlocListView", block);
         window.OnTimer();
         ok &= save(window, folder);
+
+        // The same block's body, the caret on the first scenario character, and its
+        // first event that lists elements.
+        const TDCPDataBloc& shown = *run.Beacons().Beacons[static_cast<size_t>(beacon)]->Blocks()[static_cast<size_t>(block)];
+        TViewBodyFrm viewer;
+        viewer.ShowBody(shown);
+        auto* hex = viewer.findChild<QTextEdit*>(QStringLiteral("HexBodyMemo"));
+        QTextCursor caret(hex->document()->findBlockByNumber(1));
+        caret.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 3);
+        hex->setTextCursor(caret);
+        ok &= save(viewer, folder);
+        TScnInfoFrm info(false);
+        info.resize(260, 280);
+        for (const TEvenement* event : shown.Events)
+            if (!ScnProblemText(*event)) {
+                info.SetEvt(event);
+                break;
+            }
+        ok &= save(info, folder);
     }
     return ok ? 0 : 1;
 }

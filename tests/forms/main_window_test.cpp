@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -28,6 +30,9 @@
 #include "plugin/USkylog.h"
 #include "tasks/UTaskMakeK7.h"
 #include "tasks/UTasks.h"
+#include "forms/ScnInfoDlg.h"
+#include "k7/UEvenement.h"
+#include "tests/forms/DialogTestSupport.h"
 #include "tests/support/TempDir.h"
 
 using namespace skylog;
@@ -249,6 +254,42 @@ private Q_SLOTS:
         QCOMPARE(blocks->model()->rowCount(), 0);
         QCOMPARE(child<QLineEdit>(*window_, "HeaderEdit")->text(), QStringLiteral("Selectionnez un bloc transmis..."));
         QVERIFY(!child<QPushButton>(*window_, "SelectDCPBtn")->isEnabled());
+    }
+
+    // "Voir corps" shows the selected block's body; a double-click on a decoded entry
+    // opens the scenario window, which then follows the entry chosen.
+    void viewersOpenOnTheSelectedBlockAndEntry() {
+        const TDCPList& list = run_->Beacons();
+        int beacon = 0, block = 0;
+        while (list.Beacons[beacon]->Blocks().size() <= static_cast<size_t>(block) ||
+               list.Beacons[beacon]->Blocks()[block]->Events.size() < 2)
+            if (++block >= 200) block = 0, ++beacon;
+        const TDCPDataBloc& shown = *list.Beacons[beacon]->Blocks()[block];
+        selectRow(child<QAbstractItemView>(*window_, "DCPListView"), beacon);
+        selectRow(child<QAbstractItemView>(*window_, "BlocListView"), block);
+        QString firstRow;
+        test::onNextModal([&](QWidget& viewer) {
+            QCOMPARE(viewer.objectName(), QStringLiteral("TViewBodyFrm"));
+            firstRow = child<QTextEdit>(viewer, "HexBodyMemo")->document()->firstBlock().text();
+            viewer.close();
+        });
+        test::click(*window_, "VoirCorpsBtn");
+        const QByteArray head(reinterpret_cast<const char*>(shown.Body.data()), 16);
+        QCOMPARE(firstRow, QString::fromLatin1(head.toHex(' ').toUpper() + ' '));
+
+        auto* decoded = child<QAbstractItemView>(*window_, "DecodedListView");
+        QVERIFY(window_->ScnInfo() == nullptr);
+        const QPoint first = decoded->visualRect(decoded->model()->index(0, 0)).center();
+        QTest::mouseClick(decoded->viewport(), Qt::LeftButton, {}, first);  // a double-click starts with a press
+        QVERIFY(window_->ScnInfo() == nullptr);
+        QTest::mouseDClick(decoded->viewport(), Qt::LeftButton, {}, first);
+        QVERIFY(window_->ScnInfo() != nullptr);
+        QVERIFY(window_->ScnInfo()->isVisible());
+        QCOMPARE(window_->ScnInfo()->Evt(), shown.Events[0]);
+        QCOMPARE(window_->ScnInfo()->windowTitle(), QString::fromStdString(shown.Events[0]->DescString()));
+        decoded->setCurrentIndex(decoded->model()->index(1, 0));
+        QCOMPARE(window_->ScnInfo()->Evt(), shown.Events[1]);
+        window_->ScnInfo()->close();
     }
 
     // On the day after the sample day with one day before, the single-beacon view lists

@@ -1,0 +1,55 @@
+#pragma once
+// The scenario information window: one K7 event element by element, each line with its
+// element type's icon, or why the event cannot be shown that way. A tool window kept by
+// the main window, not modal. The rules without widgets are in ScnInfoModel.
+
+#include <QIcon>
+#include <QWidget>
+#include <vector>
+
+#include "forms/ScnInfoModel.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QTreeView;
+
+namespace skylog {
+class TEvenement;
+}
+
+namespace skylog::forms {
+
+class TScnInfoLinesModel;
+
+// The icon of an element type by its ImageIndex (none for an index without one).
+[[nodiscard]] QIcon ElementTypeIcon(int imageIndex);
+
+class TScnInfoFrm : public QWidget {
+    Q_OBJECT
+public:
+    // debug: the host's debug flag, which shows the debug panel and the "Scn: " line.
+    TScnInfoFrm(bool debug, QWidget* owner = nullptr);
+
+    // Shows the event (not owned; null shows nothing). The window reads the event here
+    // only: the lines are copies, for a refresh of the day may destroy the event while
+    // the window stays open.
+    void SetEvt(const TEvenement* event);
+    [[nodiscard]] const TEvenement* Evt() const { return evt_; }
+    // The single column as wide as the list.
+    void MesListViewResize();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    const TEvenement* evt_ = nullptr;
+    bool debug_;
+    TScnInfoLinesModel* lines_;
+    QTreeView* mesListView_;
+    QWidget* errorPanel_;
+    QLabel* problemInfo_;
+    QWidget* debugPanel_;
+    QPlainTextEdit* hexaMemo_;
+};
+
+}  // namespace skylog::forms

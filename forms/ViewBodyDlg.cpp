@@ -1,0 +1,160 @@
+#include "forms/ViewBodyDlg.h"
+
+#include <QEvent>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include "dcp/UDCPList.h"
+#include "forms/FormsSupport.h"
+#include "forms/ViewBodyModel.h"
+
+namespace skylog::forms {
+namespace {
+
+constexpr int kPanelBorder = 3;
+constexpr int kZoomPanelHeight = 40;
+constexpr int kMemoPointSize = 10;
+
+QTextEdit* memo(QWidget* parent, const char* name) {
+    auto* edit = Named(new QTextEdit(parent), name);
+    edit->setReadOnly(true);
+    // Read-only, but with a caret the arrows move: the selected byte follows it.
+    edit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    edit->setAcceptRichText(false);
+    edit->setLineWrapMode(QTextEdit::NoWrap);
+    edit->setUndoRedoEnabled(false);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(kMemoPointSize);
+    edit->setFont(font);
+    return edit;
+}
+
+QLabel* label(QWidget* parent, const char* name, const char* text) {
+    auto* shown = new QLabel(Q(text), parent);
+    if (name) shown->setObjectName(QString::fromLatin1(name));
+    return shown;
+}
+
+// One document edit for the whole text and one char format per colour run.
+void fill(QTextEdit& edit, const QString& text, const std::vector<TColourRun>& runs, size_t (*offset)(size_t),
+          size_t charsPerByte) {
+    edit.clear();
+    edit.setPlainText(text);
+    QTextCursor cursor(edit.document());
+    cursor.beginEditBlock();
+    for (const TColourRun& run : runs) {
+        QTextCharFormat format;
+        format.setForeground(QColor(run.Colour.Red, run.Colour.Green, run.Colour.Blue));
+        const size_t last = run.First + run.Count - 1;
+        cursor.setPosition(static_cast<int>(offset(run.First)));
+        cursor.setPosition(static_cast<int>(offset(last) + charsPerByte), QTextCursor::KeepAnchor);
+        cursor.setCharFormat(format);
+    }
+    cursor.endEditBlock();
+    edit.setTextCursor(QTextCursor(edit.document()));
+}
+
+}  // namespace
+
+TViewBodyFrm::TViewBodyFrm(QWidget* owner) : QDialog(owner) {
+    setObjectName(QStringLiteral("TViewBodyFrm"));
+    setWindowTitle(Q(kViewBodyCaption));
+    resize(600, 369);
+
+    bodyViewPanel_ = Named(new QWidget(this), "BodyViewPanel");
+    // Declared hex first, as the panes' order of alignment (right, then left).
+    hexBodyMemo_ = memo(bodyViewPanel_, "HexBodyMemo");
+    bodyMemo_ = memo(bodyViewPanel_, "BodyMemo");
+    bodyViewPanel_->installEventFilter(this);
+    connect(hexBodyMemo_, &QTextEdit::cursorPositionChanged, this, &TViewBodyFrm::HexBodyMemoSelectionChange);
+
+    auto* zoom = Named(new QWidget(this), "ByteZoomPanel");
+    zoom->setMinimumHeight(kZoomPanelHeight);
+    simpleByte_ = label(zoom, "SimpleByteLbl", "-");
+    byteDec64_ = label(zoom, "ByteDec64Lbl", "-");
+    bytes34_ = label(zoom, "Bytes34Lbl", "-");
+    for (QLabel* value : {simpleByte_, byteDec64_, bytes34_}) value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    simpleByte_->setMinimumWidth(110);
+    auto* first = new QHBoxLayout;
+    first->addWidget(label(zoom, "Label1", "Octet :"));
+    first->addWidget(simpleByte_);
+    first->addSpacing(24);
+    first->addWidget(label(zoom, "Label2", "Octet - 64 :"));
+    first->addWidget(byteDec64_);
+    first->addStretch();
+    auto* second = new QHBoxLayout;
+    second->addWidget(label(zoom, "Label3", "3 octets en 4/3 :"));
+    second->addWidget(bytes34_);
+    second->addStretch();
+    auto* zoomLayout = new QVBoxLayout(zoom);
+    zoomLayout->setContentsMargins(8, 3, 8, 3);
+    zoomLayout->setSpacing(2);
+    zoomLayout->addLayout(first);
+    zoomLayout->addLayout(second);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(bodyViewPanel_, 1);
+    layout->addWidget(zoom);
+}
+
+void TViewBodyFrm::ShowBody(const TDCPDataBloc& block) {
+    block_ = &block;
+    const std::string_view record = block.RecordBody();
+    body_.assign(record.begin(), record.end());
+
+    QString text, hex;
+    bool firstRow = true;
+    for (const TBodyRow& row : BodyRows(body_)) {
+        if (!firstRow) {
+            text += QLatin1Char('\n');
+            hex += QLatin1Char('\n');
+        }
+        firstRow = false;
+        text += Q(row.Text);
+        hex += QLatin1String(row.Hex.data(), static_cast<qsizetype>(row.Hex.size()));
+    }
+    const std::vector<TColourRun> runs = ColourRuns(block.ByteStatus, body_.size());
+    // The caret set at the start is not the user's: the labels keep "-".
+    const QSignalBlocker blocker(hexBodyMemo_);
+    bodyMemo_->setUpdatesEnabled(false);
+    hexBodyMemo_->setUpdatesEnabled(false);
+    fill(*bodyMemo_, text, runs, TextPaneOffset, 1);
+    fill(*hexBodyMemo_, hex, runs, HexPaneOffset, kHexCharsPerByte);
+    bodyMemo_->setUpdatesEnabled(true);
+    hexBodyMemo_->setUpdatesEnabled(true);
+}
+
+void TViewBodyFrm::FormResize() {
+    const TPaneWidths widths = BodyPaneWidths(bodyViewPanel_->width());
+    const int height = std::max(bodyViewPanel_->height() - 2 * kPanelBorder, 0);
+    bodyMemo_->setGeometry(kPanelBorder, kPanelBorder, widths.Text, height);
+    hexBodyMemo_->setGeometry(bodyViewPanel_->width() - kPanelBorder - widths.Hex, kPanelBorder, widths.Hex, height);
+}
+
+void TViewBodyFrm::HexBodyMemoSelectionChange() {
+    const QTextCursor caret = hexBodyMemo_->textCursor();
+    const int64_t selected = SelectedByteAt(caret.blockNumber(), caret.positionInBlock());
+    selectedByte_ = static_cast<int32_t>(std::clamp<int64_t>(selected, -1, INT32_MAX));
+    ShowByteDetail();
+}
+
+void TViewBodyFrm::ShowByteDetail() {
+    const TByteDetailTexts texts = ByteDetailTexts(body_, selectedByte_);
+    simpleByte_->setText(Q(texts.Simple));
+    byteDec64_->setText(Q(texts.Dec64));
+    bytes34_->setText(Q(texts.Bytes34));
+}
+
+bool TViewBodyFrm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == bodyViewPanel_ && event->type() == QEvent::Resize) FormResize();
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace skylog::forms
