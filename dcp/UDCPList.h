@@ -21,6 +21,7 @@
 #include "Common/FlatHashTable.h"
 #include "Common/IniFile.h"
 #include "dcp/ByteClasses.h"
+#include "dcp/ScenarioMap.h"
 #include "dcp/StoreContext.h"
 #include "managers/UManagers.h"
 
@@ -50,6 +51,9 @@ public:
     // Members ordered to leave no padding: an import holds blocks by the hundred thousand.
     TDCP* Beacon;  // the beacon whose list holds the block; outlives it
     std::vector<TEvenement*> Events;  // not owned: they belong to their K7 files
+    // Every scenario conversion read from the body, in reading order, kept or not: what
+    // TScenarioMap tells the characters of.
+    std::vector<TScenarioRecord> Scenarios;
     std::vector<TDCPDataError> Errors;
     std::vector<uint8_t> Body;        // BodyLength bytes, 7-bit, no line break
     TByteClasses ByteStatus;          // one class per body byte, at least 20 entries once decoded

@@ -312,17 +312,27 @@ void TDCP_to_K7::Convert(TDCPDataBloc& block, TDCPDataBloc* next, int32_t index)
     SetClass(block, index, kByteValid);
     std::fill(layout->Buffer.begin(), layout->Buffer.end(), 0xFF);
 
+    const size_t eventsBefore = block.Events.size(), errorsBefore = block.Errors.size();
     Reading reading(block, next, index + 1);
     ReadScenario(*layout, block, next, reading);
     if (reading.improbable) {
         block.AddError(kErrScnImprobableDate, reading.improbableDate);
-        return;
+    } else {
+        Put(*layout, 0, layout->K7Type);
+        Put(*layout, 1, static_cast<uint8_t>(layout->Length));
+        Put(*layout, layout->Length - 2, kEventEndMarker);
+        Put(*layout, layout->Length - 1, static_cast<uint8_t>(layout->Length));
+        FileEvent(block, layout->Buffer, reading);
     }
-    Put(*layout, 0, layout->K7Type);
-    Put(*layout, 1, static_cast<uint8_t>(layout->Length));
-    Put(*layout, layout->Length - 2, kEventEndMarker);
-    Put(*layout, layout->Length - 1, static_cast<uint8_t>(layout->Length));
-    FileEvent(block, layout->Buffer, reading);
+    // What the scenario map needs besides the body: the characters are found again
+    // from the layout when a viewer asks, which an import never does.
+    const auto indexOrNone = [](size_t before, size_t after) {
+        return after > before ? static_cast<int32_t>(before) : -1;
+    };
+    if (block.Scenarios.capacity() == 0) block.Scenarios.reserve(4);
+    block.Scenarios.push_back({index, indexOrNone(eventsBefore, block.Events.size()),
+                               indexOrNone(errorsBefore, block.Errors.size()), reading.cursor.Block != &block,
+                               reading.incomplete});
 }
 
 void TDCP_to_K7::ReadScenario(TDCP_Scn& layout, TDCPDataBloc& block, TDCPDataBloc* next,

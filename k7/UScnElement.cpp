@@ -246,6 +246,24 @@ std::string TScnElement_MesFilter::GetDescription() const {
 
 // ---- Factory ------------------------------------------------------------------------
 
+int32_t ElementByteCount(int32_t valueCode) {
+    switch (valueCode) {
+        case VAL_DATE:
+        case VAL_TIME:
+        case VAL_CN3BYTES: return 3;
+        case VAL_CN:
+        case VAL_TEMP:
+        case VAL_TEMP2:
+        case VAL_SCN:
+        case VAL_BAT2: return 2;
+        case VAL_BYTECN:
+        case VAL_BYTEHEX:
+        case VAL_BYTEREAL:
+        case VAL_BAT: return 1;
+        default: return 0;
+    }
+}
+
 std::unique_ptr<TScnElement> CreateScnElement(const ElementDescriptor& descriptor, std::string_view hex,
                                               TEvenement* owner) {
     const int32_t kind = descriptor.ElementType != nullptr ? descriptor.ElementType->ElementClassKind : 0;

@@ -94,6 +94,10 @@ protected:
     [[nodiscard]] std::string GetDescription() const override;
 };
 
+// The event bytes an element of this ValueCode stands on (one for the byte codes that
+// no class decodes); 0 for a code that names none.
+[[nodiscard]] int32_t ElementByteCount(int32_t valueCode);
+
 // The element class named by the descriptor's ElementType (plain element when none).
 [[nodiscard]] std::unique_ptr<TScnElement> CreateScnElement(const ElementDescriptor& descriptor,
                                                             std::string_view hex, TEvenement* owner);
