@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Common/DateTime.h"
+#include "dcp/ScenarioMap.h"
 #include "dcp/UDCPList.h"
 #include "dcp/UDCPReport.h"
 #include "fuzz/FuzzSupport.h"
@@ -61,6 +62,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const TEvenement* event : b->Events) {
             Check(event != nullptr, "a block refers to no event");
             static_cast<void>(event->AsciiHeader() + event->AsciiString() + event->DescString());
+        }
+        // The characters behind the values lie in the scenario, and the scenario in the body.
+        const TScenarioMap map(*b);
+        for (size_t s = 0; s < map.size(); ++s) {
+            const TScenarioSpan& scenario = map[s];
+            Check(scenario.Chars.From >= 0 && scenario.Chars.To <= b->BodyLength, "a scenario outside the body");
+            for (const TElementSpan& element : scenario.Elements)
+                for (const TCharRange& range : element.Chars)
+                    Check(range.From > scenario.Chars.From && range.To <= scenario.Chars.To,
+                          "an element outside its scenario");
+            Check(map.At(scenario.Marker).has_value(), "a marker outside every scenario");
         }
     }
     ws.Reset();
