@@ -25,6 +25,7 @@
 #include "tests/support/TestEnvironment.h"
 #include "tools/gen/GenFormat.h"
 #include "tools/gen/MessageBody.h"
+#include "tools/gen/Rng.h"
 #include "tools/gen/ScenarioEncoder.h"
 #include "tools/gen/ScenarioTable.h"
 #include "tools/gen/SixBit.h"
@@ -60,6 +61,19 @@ inline std::string Scenario(int month = 3, int day = 7, int hour = 11, uint8_t e
                                .byteValues = {}, .endMarker = endMarker};
     for (uint16_t word = 0x0100; word <= 0x0108; ++word) values.words.push_back(word);
     return gen::EncodeScenario(*gen::FindLayout(63, 0xA0), values).text;
+}
+
+// Random values of a layout that the converter reads back whole (byte values 127 and
+// 128 first).
+inline gen::ScenarioValues RandomValues(gen::Rng& rng, const gen::ScenarioLayout& layout) {
+    gen::ScenarioValues v{.month = rng.Between(1, 12), .day = rng.Between(1, 28), .hour = rng.Between(0, 23),
+                          .minute = rng.Between(0, 59), .second = rng.Between(0, 59), .words = {}, .byteValues = {},
+                          .yearCodeTwenties = rng.Below(3)};
+    v.byte3 = static_cast<uint8_t>(layout.CountOf(gen::FieldKind::RawByte) ? rng.Between(64, 127) : rng.Below(64));
+    for (int i = layout.CountOf(gen::FieldKind::Word); i > 0; --i) v.words.push_back(static_cast<uint16_t>(rng.Next()));
+    for (int i = 0; i < layout.CountOf(gen::FieldKind::ByteValue); ++i)
+        v.byteValues.push_back(static_cast<uint8_t>(i < 2 ? 0x7F + i : rng.Next()));
+    return v;
 }
 
 class DecodeFixture : public ::testing::Test {

@@ -2,8 +2,6 @@
 
 #include <random>
 
-#include "tools/gen/Rng.h"
-
 #include "tests/decode/DecodeFixture.h"
 
 namespace skylog::test {
@@ -135,13 +133,7 @@ TEST_F(Conversion, GeneratedScenariosOfEveryLayoutGiveTheirEvent) {
         for (uint8_t marker : gen::ScenarioMarkers()) {
             const gen::ScenarioLayout& layout = *gen::FindLayout(marker, type);
             for (int trial = 0; trial < 3; ++trial) {
-                gen::ScenarioValues v{.month = rng.Between(1, 12), .day = rng.Between(1, 28), .hour = rng.Between(0, 23),
-                                      .minute = rng.Between(0, 59), .second = rng.Between(0, 59), .words = {},
-                                      .byteValues = {}, .yearCodeTwenties = rng.Below(3)};
-                v.byte3 = static_cast<uint8_t>(layout.CountOf(gen::FieldKind::RawByte) ? rng.Between(64, 127) : rng.Below(64));
-                for (int i = layout.CountOf(gen::FieldKind::Word); i > 0; --i) v.words.push_back(static_cast<uint16_t>(rng.Next()));
-                for (int i = 0; i < layout.CountOf(gen::FieldKind::ByteValue); ++i)  // 127 and 128 first
-                    v.byteValues.push_back(static_cast<uint8_t>(i < 2 ? 0x7F + i : rng.Next()));
+                const gen::ScenarioValues v = RandomValues(rng, layout);
                 const std::string expected = gen::EventHex(gen::EventBytesFromValues(layout, v));
                 const gen::EncodedScenario encoded = gen::EncodeScenario(layout, v);
                 std::vector<size_t> ends = encoded.cutPoints;

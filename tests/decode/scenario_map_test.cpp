@@ -1,7 +1,6 @@
 // The characters behind each scenario and element of a decoded block (TScenarioMap).
 
 #include "dcp/ScenarioMap.h"
-#include "tools/gen/Rng.h"
 
 #include "tests/decode/DecodeFixture.h"
 
@@ -49,19 +48,6 @@ protected:
         all.insert(all.begin(), descriptors.begin(), descriptors.end());
     }
 
-    // A random scenario of the layout the instrument type gives the marker.
-    static std::string RandomScenario(gen::Rng& rng, uint8_t marker, uint8_t type) {
-        const gen::ScenarioLayout& layout = *gen::FindLayout(marker, type);
-        gen::ScenarioValues v{.month = rng.Between(1, 12), .day = rng.Between(1, 28), .hour = rng.Between(0, 23),
-                              .minute = rng.Between(0, 59), .second = rng.Between(0, 59), .words = {},
-                              .byteValues = {}, .yearCodeTwenties = rng.Below(3)};
-        v.byte3 = static_cast<uint8_t>(layout.CountOf(gen::FieldKind::RawByte) ? rng.Between(64, 127) : rng.Below(64));
-        for (int i = layout.CountOf(gen::FieldKind::Word); i > 0; --i) v.words.push_back(static_cast<uint16_t>(rng.Next()));
-        for (int i = layout.CountOf(gen::FieldKind::ByteValue); i > 0; --i)
-            v.byteValues.push_back(static_cast<uint8_t>(rng.Next()));
-        return gen::EncodeScenario(layout, v).text;
-    }
-
     // The event bytes an element stands on, rebuilt from its characters alone.
     static std::vector<uint8_t> Rebuilt(const TDCPDataBloc& block, const TElementSpan& span,
                                         const ElementDescriptor& descriptor, uint8_t marker) {
@@ -99,8 +85,10 @@ TEST_F(ScenarioMapTest, ElementsDecodeBackFromTheirCharacters) {
     for (int message = 0; message < 1200; ++message) {
         const uint8_t type = std::array<uint8_t, 5>{0x1A, 0x20, 0xA0, 0xB9, 0xBB}[rng.Below(5)];
         std::string data;
-        for (int n = rng.Between(1, 3); n > 0; --n)
-            data += RandomScenario(rng, markers[static_cast<size_t>(rng.Below(static_cast<int>(markers.size())))], type);
+        for (int n = rng.Between(1, 3); n > 0; --n) {
+            const auto& layout = *gen::FindLayout(markers[static_cast<size_t>(rng.Below(int(markers.size())))], type);
+            data += gen::EncodeScenario(layout, RandomValues(rng, layout)).text;
+        }
         const TDCPDataBloc& block = Decoded(Body({.instrumentCode = type}, data));
         const TScenarioMap map(block);
         ASSERT_EQ(map.size(), block.Events.size());
