@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -52,7 +51,8 @@ std::optional<std::string> MoveDailyFolder(std::string_view workDir, std::string
         return "Les messages enregistrés de la balise ne peuvent pas être déplacés dans " + std::string(kDailyFolder) +
                kPathSeparator + std::string(toFolder) + ", qui existe déjà!";
     fs::rename(from, to, error);
-    if (error) throw FileError("impossible de renommer " + from.string() + " en " + to.string() + " : " + error.message());
+    if (error) throw FileError("Impossible de renommer " + from.string() + " en " + to.string() + " : " +
+                              SystemErrorText(error.value()));
     return std::nullopt;
 }
 
@@ -108,7 +108,7 @@ bool RepairKilledAppend(const std::string& dailyFile) {
     if (size && ::stat(dailyFile.c_str(), &info) == 0 && static_cast<uint64_t>(info.st_size) > *size) {
         if (::truncate(dailyFile.c_str(), static_cast<off_t>(*size)) != 0)
             throw FileError("Impossible de couper le fichier " + dailyFile + " à sa taille d'avant l'ajout interrompu : " +
-                            std::strerror(errno));
+                            SystemErrorText(errno));
         cut = true;
     }
     ::unlink(journal.c_str());

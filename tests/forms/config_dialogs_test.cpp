@@ -210,7 +210,7 @@ private Q_SLOTS:
         TDCP& sede = *run_->Beacons().Beacons[0];
         {
             auto owned = beaconDialog();
-        TDCPConfFrm& dialog = *owned;
+            TDCPConfFrm& dialog = *owned;
             auto* choice = child<QComboBox>(dialog, "DCPChoiceCmbBx");
             type(dialog, "DCPNameEdit", "Sde Boker");
             QCOMPARE(choice->itemText(0), QStringLiteral("Sde Boker"));

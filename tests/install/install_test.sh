@@ -3,7 +3,8 @@
 # from that prefix only, in a folder outside both trees: the version, the sample import
 # with the installed host data, the desktop entry and the AppStream description (when
 # desktop-file-validate and appstreamcli are there), the manual pages, the bash
-# completion, and the systemd units (when systemd-analyze is there).
+# completion, the manual and the plug-in in their folders, and the systemd units
+# (verified when systemd-analyze is there).
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR VERSION
 set -euo pipefail
 build=$(cd "$1" && pwd) source=$(cd "$2" && pwd) version=$3
@@ -72,9 +73,15 @@ if [[ -x $prefix/bin/skylog-host ]]; then
   fi
 fi
 
+# What the programs look for beside themselves: the manual and the plug-in.
+[[ -f $prefix/share/doc/skylog/html/index.html ]] || fail "manual not in share/doc/skylog/html"
+if [[ -x $prefix/bin/skylog-host ]]; then
+  [[ -n $(find "$prefix"/lib* -path '*/skylog/plugins/libskylog.so') ]] || fail "plug-in not in LIBDIR/skylog/plugins"
+fi
+
+units=$prefix/lib/systemd/user
+grep -qx "ExecStart=$prefix/bin/skylog tasks run" "$units/skylog-tasks.service" || fail "ExecStart"
 if command -v systemd-analyze >/dev/null; then
-  units=$prefix/lib/systemd/user
-  grep -qx "ExecStart=$prefix/bin/skylog tasks run" "$units/skylog-tasks.service" || fail "ExecStart"
   XDG_RUNTIME_DIR=$tmp systemd-analyze verify --user "$units/skylog-tasks.service" "$units/skylog-tasks.timer" ||
     fail "systemd-analyze verify"
 else
