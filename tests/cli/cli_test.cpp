@@ -424,6 +424,16 @@ TEST_F(ConfigCli, ListMistakesAreNamedAndTheFilesLeftAsTheyAre) {
     EXPECT_EQ(Skylog("beacons check"), 0) << err;
 }
 
+// Lists written in UTF-8 by a Linux editor are changed in UTF-8, names typed as read.
+TEST_F(ConfigCli, Utf8ListsStayUtf8) {
+    WriteText(dir.File("wd/DcpList.inf"), "[General]\r\nNbDCP=1\r\n[DCP0]\r\nName=Sédé\r\nNumber=6527EA87\r\nNbAss=0\r\n");
+    WriteText(dir.File("wd/Managers.inf"), "1,Lefèvre,Hélène,\r\n");
+    ASSERT_EQ(Skylog("beacons set Sédé --interval 45"), 0) << err;
+    ASSERT_EQ(Skylog("managers add --name Ndiaye"), 0) << err;
+    EXPECT_NE(ReadText(dir.File("wd/DcpList.inf")).find("Name=Sédé\r\nNumber=6527EA87\r\n"), std::string::npos);
+    EXPECT_EQ(ReadText(dir.File("wd/Managers.inf")), "1,Lefèvre,Hélène,\r\n2,Ndiaye,,\r\n");
+}
+
 // A collection of a folder that does not exist is added with a warning and fails when
 // it runs; a removal names the task removed.
 TEST_F(Cli, TasksSayWhatTheyDo) {
