@@ -20,6 +20,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
+#include <QWindow>
 #include <QToolBar>
 #include <QTreeView>
 #include <exception>
@@ -30,6 +31,7 @@
 #include "dcp/UDCPList.h"
 #include "dcp/UDCPReport.h"
 #include "forms/AboutDlg.h"
+#include "forms/BodyChars.h"
 #include "forms/DCPConfDlg.h"
 #include "forms/DCP_ConfigDlg.h"
 #include "forms/EditManagersDlg.h"
@@ -495,21 +497,47 @@ void TDCP_MainFrm::properties() {
     if (row >= 0) configureBeacons(row);
 }
 
+// With a decoded entry chosen, its scenario's characters are highlighted. The scenario
+// window stays usable meanwhile (its element lines highlight in the viewer): the viewer
+// becomes its transient parent, which the viewer's modality does not block.
 void TDCP_MainFrm::voirCorps() {
     const TDCPDataBloc* block = selectedBlockObject();
     if (!block) return;
     TViewBodyFrm viewer(this);
     viewer.ShowBody(*block);
+    viewer.SetScenarios(BodyScenarios(*block));
+    const QModelIndexList entries = eventView_->selectionModel()->selectedRows();
+    if (!entries.isEmpty()) viewer.ChooseScenario(entries.first().row());
+    viewer.winId();  // its native window, for the transient parent below
+    QWindow* scnWindow = scnInfo_ && scnInfo_->isVisible() ? scnInfo_->windowHandle() : nullptr;
+    QWindow* scnParent = scnWindow ? scnWindow->transientParent() : nullptr;
+    if (scnWindow) scnWindow->setTransientParent(viewer.windowHandle());
+    bodyViewer_ = &viewer;
     viewer.exec();
+    bodyViewer_ = nullptr;
+    if (scnWindow && scnInfo_ && scnInfo_->windowHandle() == scnWindow) scnWindow->setTransientParent(scnParent);
+}
+
+void TDCP_MainFrm::showScnInfoEvent(const TEvenement& event) {
+    const TDCPDataBloc* block = selectedBlockObject();
+    if (!scnInfo_) {
+        scnInfo_ = new TScnInfoFrm(context_.Debug, this);
+        scnInfo_->SetOnElementChosen([this](const std::string& header, const TBodyChars& chars) {
+            if (bodyViewer_ && bodyViewer_->BlockHeader() == header) bodyViewer_->Highlight(chars);
+        });
+    }
+    if (block)
+        scnInfo_->SetEvt(&event, block->Header, ElementChars(*block, event));
+    else
+        scnInfo_->SetEvt(&event);
 }
 
 void TDCP_MainFrm::showScnInfo(const QModelIndex& entry) {
     const TEvenement* event = eventModel_->EventAt(entry.row());
     if (!event) return;
-    if (!scnInfo_) scnInfo_ = new TScnInfoFrm(context_.Debug, this);
+    showScnInfoEvent(*event);
     scnInfo_->show();
     scnInfo_->raise();
-    scnInfo_->SetEvt(event);
 }
 
 // Another entry chosen while the scenario window exists shows its event there.
@@ -517,7 +545,7 @@ void TDCP_MainFrm::decodedSelectionChanged() {
     if (!scnInfo_) return;
     const QModelIndexList rows = eventView_->selectionModel()->selectedRows();
     if (rows.isEmpty()) return;
-    if (const TEvenement* event = eventModel_->EventAt(rows.first().row())) scnInfo_->SetEvt(event);
+    if (const TEvenement* event = eventModel_->EventAt(rows.first().row())) showScnInfoEvent(*event);
 }
 
 void TDCP_MainFrm::generalConfiguration() {

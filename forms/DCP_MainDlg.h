@@ -40,6 +40,7 @@ class TDCPList;
 class TDCP;
 class TDCPDataBloc;
 class TDecodFile;
+class TEvenement;
 class TManagerList;
 class TTasksList;
 }  // namespace skylog
@@ -50,6 +51,7 @@ class TBeaconListModel;
 class TBlocListModel;
 class TEventListModel;
 class TScnInfoFrm;
+class TViewBodyFrm;
 class TStatisticsModel;
 class TTaskWindowsScope;
 
@@ -161,6 +163,7 @@ private:
     // The scenario window on an entry of "Données décodées :", created on first demand.
     void showScnInfo(const QModelIndex& entry);
     void decodedSelectionChanged();
+    void showScnInfoEvent(const TEvenement& event);
     void toggleAutomode();
     void planTasks();
     void generalConfiguration();
@@ -228,6 +231,7 @@ private:
     QPlainTextEdit* errorMemo_ = nullptr;
     QListView* eventView_ = nullptr;
     TScnInfoFrm* scnInfo_ = nullptr;  // a child: destroyed with the window
+    TViewBodyFrm* bodyViewer_ = nullptr;  // while "Voir corps" is open
     QLabel* statusText_ = nullptr;
     QLabel* clock_ = nullptr;
     QTimer* timer_ = nullptr;

@@ -34,6 +34,9 @@ public:
         if (role == Qt::DecorationRole && line.ImageIndex >= 0) return ElementTypeIcon(line.ImageIndex);
         return {};
     }
+    [[nodiscard]] const TScnInfoLine* LineAt(int row) const {
+        return row >= 0 && row < rowCount() ? &lines_[static_cast<size_t>(row)] : nullptr;
+    }
 
 private:
     std::vector<TScnInfoLine> lines_;
@@ -87,6 +90,8 @@ TScnInfoFrm::TScnInfoFrm(bool debug, QWidget* owner)
     mesListView_->header()->setStretchLastSection(false);
     mesListView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mesListView_->viewport()->installEventFilter(this);
+    connect(mesListView_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { elementLineChosen(); });
 
     errorPanel_ = Named(new QWidget(this), "ErrorPanel");
     auto* gfx = whitePanel(errorPanel_, "GfxPanel");
@@ -113,6 +118,11 @@ TScnInfoFrm::TScnInfoFrm(bool debug, QWidget* owner)
     errorLayout->addWidget(text, 1);
     errorPanel_->hide();
 
+    status_ = Named(new QLabel(this), "StatusLbl");
+    status_->setWordWrap(true);
+    status_->setContentsMargins(4, 2, 4, 2);
+    status_->hide();
+
     debugPanel_ = Named(new QWidget(this), "DebugPanel");
     debugPanel_->setFixedHeight(kDebugPanelHeight);
     hexaMemo_ = Named(new QPlainTextEdit(debugPanel_), "HexaMemo");
@@ -127,11 +137,16 @@ TScnInfoFrm::TScnInfoFrm(bool debug, QWidget* owner)
     layout->setSpacing(0);
     layout->addWidget(mesListView_, 1);
     layout->addWidget(errorPanel_, 1);
+    layout->addWidget(status_);
     layout->addWidget(debugPanel_);
 }
 
-void TScnInfoFrm::SetEvt(const TEvenement* event) {
+void TScnInfoFrm::SetEvt(const TEvenement* event, std::string blockHeader, std::vector<TBodyChars> elementChars) {
     evt_ = event;
+    blockHeader_ = std::move(blockHeader);
+    elementChars_ = std::move(elementChars);
+    status_->clear();
+    status_->hide();
     hexaMemo_->setPlainText(event ? Q(event->Evt()) : QString());
     setWindowTitle(event ? Q(event->DescString()) : QString());
     mesListView_->setUpdatesEnabled(false);
@@ -143,6 +158,18 @@ void TScnInfoFrm::SetEvt(const TEvenement* event) {
     lines_->Show(event ? ScnInfoLines(*event, debug_) : std::vector<TScnInfoLine>{});
     mesListView_->setUpdatesEnabled(true);
     MesListViewResize();
+}
+
+void TScnInfoFrm::elementLineChosen() {
+    const TScnInfoLine* line = lines_->LineAt(mesListView_->currentIndex().row());
+    if (!line || line->Element < 0 || static_cast<size_t>(line->Element) >= elementChars_.size()) {
+        status_->hide();
+        return;
+    }
+    const TBodyChars& chars = elementChars_[static_cast<size_t>(line->Element)];
+    status_->setText(Q(BodyCharsText(chars)));
+    status_->show();
+    if (onElementChosen_) onElementChosen_(blockHeader_, chars);
 }
 
 void TScnInfoFrm::MesListViewResize() {

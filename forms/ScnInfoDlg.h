@@ -5,9 +5,12 @@
 
 #include <QIcon>
 #include <QWidget>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "forms/ScnInfoModel.h"
+#include "forms/ViewBodyModel.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -33,17 +36,28 @@ public:
     // Shows the event (not owned; null shows nothing). The window reads the event here
     // only: the lines are copies, for a refresh of the day may destroy the event while
     // the window stays open.
-    void SetEvt(const TEvenement* event);
+    // elementChars: the characters each element was read from in the body of the block
+    // whose header is given (none: not known); kept as copies too.
+    void SetEvt(const TEvenement* event, std::string blockHeader = {}, std::vector<TBodyChars> elementChars = {});
+    // What choosing an element line does besides the status: the main window highlights
+    // the characters in an open body viewer of the same block.
+    using ElementChosenHook = std::function<void(const std::string& blockHeader, const TBodyChars& chars)>;
+    void SetOnElementChosen(ElementChosenHook hook) { onElementChosen_ = std::move(hook); }
     [[nodiscard]] const TEvenement* Evt() const { return evt_; }
     // The single column as wide as the list.
     void MesListViewResize();
 
 protected:
+    void elementLineChosen();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     const TEvenement* evt_ = nullptr;
     bool debug_;
+    std::string blockHeader_;
+    std::vector<TBodyChars> elementChars_;
+    ElementChosenHook onElementChosen_;
+    QLabel* status_;
     TScnInfoLinesModel* lines_;
     QTreeView* mesListView_;
     QWidget* errorPanel_;

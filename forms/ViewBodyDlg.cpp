@@ -1,6 +1,8 @@
 #include "forms/ViewBodyDlg.h"
 
+#include <QComboBox>
 #include <QEvent>
+#include <QScrollBar>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -59,12 +61,60 @@ void fill(QTextEdit& edit, const QString& text, const std::vector<TColourRun>& r
     edit.setTextCursor(QTextCursor(edit.document()));
 }
 
+// The background of highlighted characters: a marker's yellow, which leaves every class
+// colour readable.
+const QColor kHighlightBackground(255, 236, 140);
+
+void highlight(QTextEdit& edit, const std::vector<TBodyRange>& ranges, size_t (*offset)(size_t),
+               size_t charsPerByte) {
+    QList<QTextEdit::ExtraSelection> selections;
+    for (const TBodyRange& range : ranges) {
+        if (range.Count == 0) continue;
+        QTextEdit::ExtraSelection selection;
+        selection.format.setBackground(kHighlightBackground);
+        selection.cursor = QTextCursor(edit.document());
+        selection.cursor.setPosition(static_cast<int>(offset(range.First)));
+        // The hex pane's trailing space of the last byte stays plain.
+        selection.cursor.setPosition(static_cast<int>(offset(range.First + range.Count - 1) + charsPerByte -
+                                                      (charsPerByte > 1 ? 1 : 0)),
+                                     QTextCursor::KeepAnchor);
+        selections.append(selection);
+    }
+    edit.setExtraSelections(selections);
+    if (selections.isEmpty()) return;
+    // Into view without moving the caret, which chooses the byte detailed below.
+    QTextCursor first(edit.document());
+    first.setPosition(selections.first().cursor.selectionStart());
+    const QRect at = edit.cursorRect(first);
+    if (at.top() < 0 || at.bottom() > edit.viewport()->height()) {
+        QScrollBar* bar = edit.verticalScrollBar();
+        bar->setValue(bar->value() + at.top() - edit.viewport()->height() / 3);
+    }
+}
+
 }  // namespace
 
 TViewBodyFrm::TViewBodyFrm(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("TViewBodyFrm"));
     setWindowTitle(Q(kViewBodyCaption));
     resize(600, 369);
+
+    auto* scenarioPanel = Named(new QWidget(this), "ScenarioPanel");
+    scenarioChoice_ = Named(new QComboBox(scenarioPanel), "ScenarioCmbBx");
+    scenarioChoice_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    scenarioChoice_->addItem(Q(kNoScenarioChosen));
+    connect(scenarioChoice_, &QComboBox::activated, this, [this](int entry) { ChooseScenario(entry - 1); });
+    highlightStatus_ = label(scenarioPanel, "HighlightLbl", "");
+    highlightStatus_->setWordWrap(true);
+    highlightStatus_->hide();
+    auto* scenarioRow = new QHBoxLayout;
+    scenarioRow->addWidget(label(scenarioPanel, "ScenarioLbl", "Scénario :"));
+    scenarioRow->addWidget(scenarioChoice_, 1);
+    auto* scenarioLayout = new QVBoxLayout(scenarioPanel);
+    scenarioLayout->setContentsMargins(kPanelBorder + 3, kPanelBorder + 3, kPanelBorder + 3, 0);
+    scenarioLayout->setSpacing(2);
+    scenarioLayout->addLayout(scenarioRow);
+    scenarioLayout->addWidget(highlightStatus_);
 
     bodyViewPanel_ = Named(new QWidget(this), "BodyViewPanel");
     // Declared hex first, as the panes' order of alignment (right, then left).
@@ -100,12 +150,14 @@ TViewBodyFrm::TViewBodyFrm(QWidget* owner) : QDialog(owner) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    layout->addWidget(scenarioPanel);
     layout->addWidget(bodyViewPanel_, 1);
     layout->addWidget(zoom);
 }
 
 void TViewBodyFrm::ShowBody(const TDCPDataBloc& block) {
     block_ = &block;
+    blockHeader_ = block.Header;
     const std::string_view record = block.RecordBody();
     body_.assign(record.begin(), record.end());
 
@@ -129,6 +181,40 @@ void TViewBodyFrm::ShowBody(const TDCPDataBloc& block) {
     fill(*hexBodyMemo_, hex, runs, HexPaneOffset, kHexCharsPerByte);
     bodyMemo_->setUpdatesEnabled(true);
     hexBodyMemo_->setUpdatesEnabled(true);
+}
+
+void TViewBodyFrm::SetScenarios(std::vector<TBodyScenario> scenarios) {
+    scenarios_ = std::move(scenarios);
+    const QSignalBlocker blocker(scenarioChoice_);
+    scenarioChoice_->clear();
+    scenarioChoice_->addItem(Q(kNoScenarioChosen));
+    for (const TBodyScenario& scenario : scenarios_) scenarioChoice_->addItem(Q(scenario.Description));
+}
+
+void TViewBodyFrm::ChooseScenario(int index) {
+    const bool chosen = index >= 0 && static_cast<size_t>(index) < scenarios_.size();
+    {
+        const QSignalBlocker blocker(scenarioChoice_);
+        scenarioChoice_->setCurrentIndex(chosen ? index + 1 : 0);
+    }
+    if (chosen)
+        Highlight(scenarios_[static_cast<size_t>(index)].Chars);
+    else
+        Highlight({});
+}
+
+void TViewBodyFrm::Highlight(const TBodyChars& chars) {
+    highlighted_.clear();
+    for (const TBodyRange& range : chars.Ranges) {
+        // Never past the body shown.
+        if (range.First >= body_.size()) continue;
+        highlighted_.push_back({range.First, std::min(range.Count, body_.size() - range.First)});
+    }
+    highlight(*bodyMemo_, highlighted_, TextPaneOffset, 1);
+    highlight(*hexBodyMemo_, highlighted_, HexPaneOffset, kHexCharsPerByte);
+    const bool any = !highlighted_.empty() || chars.ContinuesInNextBlock;
+    highlightStatus_->setText(any ? Q(BodyCharsText({highlighted_, chars.ContinuesInNextBlock})) : QString());
+    highlightStatus_->setVisible(any);
 }
 
 void TViewBodyFrm::FormResize() {

@@ -6,10 +6,12 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <string>
 #include <vector>
 
-#include "dcp/ByteClasses.h"
+#include "forms/ViewBodyModel.h"
 
+class QComboBox;
 class QLabel;
 class QTextEdit;
 class QWidget;
@@ -36,7 +38,19 @@ public:
     void HexBodyMemoSelectionChange();
     void ShowByteDetail();
 
+    // The block's scenarios, in the order of its events, for ScenarioCmbBx.
+    void SetScenarios(std::vector<TBodyScenario> scenarios);
+    // Highlights the characters of scenario `index` (-1: none).
+    void ChooseScenario(int index);
+    // Gives characters of the body a highlighted background in both panes, without
+    // changing their class colours, and scrolls the first into view; the status says
+    // which characters they are.
+    void Highlight(const TBodyChars& chars);
+    [[nodiscard]] const std::vector<TBodyRange>& Highlighted() const { return highlighted_; }
+
     [[nodiscard]] const TDCPDataBloc* Block() const { return block_; }
+    // The shown block's header: what the scenario window's block is compared with.
+    [[nodiscard]] const std::string& BlockHeader() const { return blockHeader_; }
     [[nodiscard]] int32_t SelectedByte() const { return selectedByte_; }
 
 protected:
@@ -44,9 +58,14 @@ protected:
 
 private:
     const TDCPDataBloc* block_ = nullptr;  // not owned; only compared once shown
+    std::string blockHeader_;
     std::vector<uint8_t> body_;
+    std::vector<TBodyScenario> scenarios_;
+    std::vector<TBodyRange> highlighted_;
     int32_t selectedByte_ = -1;
 
+    QComboBox* scenarioChoice_;
+    QLabel* highlightStatus_;
     QWidget* bodyViewPanel_;
     QTextEdit* hexBodyMemo_;
     QTextEdit* bodyMemo_;

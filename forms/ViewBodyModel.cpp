@@ -95,6 +95,19 @@ std::string Bytes34Text(std::span<const uint8_t, 4> bytes) {
     return text + ')';
 }
 
+std::string BodyCharsText(const TBodyChars& chars) {
+    std::string text;
+    for (const TBodyRange& range : chars.Ranges) {
+        if (range.Count == 0) continue;
+        text += text.empty() ? "Caractères " : ", ";
+        text += std::to_string(range.First);
+        if (range.Count > 1) text += " à " + std::to_string(range.First + range.Count - 1);
+    }
+    if (text.empty()) text = "Aucun caractère dans ce message";
+    if (chars.ContinuesInNextBlock) text += " ; la suite est dans le message suivant.";
+    return text;
+}
+
 TByteDetailTexts ByteDetailTexts(std::span<const uint8_t> body, int64_t selected) {
     TByteDetailTexts texts;
     if (selected < 0 || static_cast<uint64_t>(selected) >= body.size()) return texts;

@@ -64,6 +64,28 @@ struct TPaneWidths {
 // 2 + 8 bits as the 6-bit characters carry them), "4 32 196  (0x04 0x20 0xC4 )".
 [[nodiscard]] std::string Bytes34Text(std::span<const uint8_t, 4> bytes);
 
+// Body characters First .. First + Count - 1.
+struct TBodyRange {
+    size_t First = 0;
+    size_t Count = 0;
+    friend bool operator==(const TBodyRange&, const TBodyRange&) = default;
+};
+// The characters of a scenario, or of one of its elements, in one block; a scenario may
+// go on in the next block.
+struct TBodyChars {
+    std::vector<TBodyRange> Ranges;
+    bool ContinuesInNextBlock = false;
+};
+// A scenario as the viewer lists it.
+struct TBodyScenario {
+    std::string Description;  // the event's DescString
+    TBodyChars Chars;
+};
+// "Caractères 17 à 40, 52" (counted from 0, as the bytes of the body), then
+// " ; la suite est dans le message suivant." when it goes on there.
+[[nodiscard]] std::string BodyCharsText(const TBodyChars& chars);
+inline constexpr const char* kNoScenarioChosen = "(aucun)";
+
 struct TByteDetailTexts {
     std::string Simple = "-";  // SimpleByteLbl
     std::string Dec64 = "-";   // ByteDec64Lbl

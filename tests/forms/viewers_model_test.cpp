@@ -76,6 +76,19 @@ TEST(ViewBodyModel, ByteDetails) {
     EXPECT_EQ(Bytes34Text(std::array<uint8_t, 4>{0x00, 0x40, 0x40, 0x00}), "0 0 192  (0x00 0x00 0xC0 )");
 }
 
+TEST(ViewBodyModel, WhichCharactersAreHighlighted) {
+    const struct {
+        TBodyChars chars;
+        const char* text;
+    } cases[] = {
+        {{{{17, 1}}, false}, "Caractères 17"},
+        {{{{17, 4}, {30, 0}, {40, 2}}, false}, "Caractères 17 à 20, 40 à 41"},
+        {{{{1990, 10}}, true}, "Caractères 1990 à 1999 ; la suite est dans le message suivant."},
+        {{{}, true}, "Aucun caractère dans ce message ; la suite est dans le message suivant."},
+    };
+    for (const auto& c : cases) EXPECT_EQ(BodyCharsText(c.chars), c.text);
+}
+
 TEST(ScnInfoModel, TheFirstExplanationThatApplies) {
     const struct {
         uint8_t errorCode;

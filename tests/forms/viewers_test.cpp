@@ -3,6 +3,8 @@
 // by element or explained.
 
 #include <QAbstractItemView>
+#include <QComboBox>
+#include <QScrollBar>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -97,6 +99,48 @@ private Q_SLOTS:
         QVERIFY(text->geometry().right() < hex->geometry().left());
     }
 
+    // A scenario chosen in the list: its characters get a background in both panes,
+    // the class colours stay, the panes scroll to it, and the status says where it is.
+    void bodyViewerHighlightsTheScenarioChosen() {
+        TDCPDataBloc block(nullptr);
+        block.AddBody(std::string(2000, 'A'));
+        block.ByteStatus.assign(2000, kByteValid);
+        TViewBodyFrm viewer;
+        viewer.show();
+        viewer.ShowBody(block);
+        viewer.SetScenarios({{"premier", {{{17, 12}}, false}}, {"second", {{{1900, 30}, {1990, 40}}, true}}});
+        auto* text = child<QTextEdit>(viewer, "BodyMemo");
+        auto* hex = child<QTextEdit>(viewer, "HexBodyMemo");
+        const struct {
+            int chosen;
+            std::vector<std::pair<size_t, size_t>> bytes;  // first and last highlighted, within the body
+            const char* status;
+        } cases[] = {
+            {1, {{1900, 1929}, {1990, 1999}},
+             "Caractères 1900 à 1929, 1990 à 1999 ; la suite est dans le message suivant."},
+            {0, {{17, 28}}, "Caractères 17 à 28"},
+            {-1, {}, nullptr},
+        };
+        for (const auto& c : cases) {
+            viewer.ChooseScenario(c.chosen);
+            QCOMPARE(child<QComboBox>(viewer, "ScenarioCmbBx")->currentIndex(), c.chosen + 1);
+            // In the hex pane, from the first digit to the last byte's second digit.
+            for (const auto& [memo, offset, width] : {std::tuple{text, &TextPaneOffset, size_t{1}},
+                                                      std::tuple{hex, &HexPaneOffset, size_t{2}}}) {
+                std::vector<std::pair<int, int>> shown, expected;
+                for (const QTextEdit::ExtraSelection& selection : memo->extraSelections())
+                    shown.emplace_back(selection.cursor.selectionStart(), selection.cursor.selectionEnd());
+                for (const auto& [first, last] : c.bytes)
+                    expected.emplace_back(static_cast<int>(offset(first)), static_cast<int>(offset(last) + width));
+                QCOMPARE(shown, expected);
+                QCOMPARE(colourAt(memo, expected.empty() ? 0 : expected[0].first), QColor(0, 128, 0));
+            }
+            QCOMPARE(child<QLabel>(viewer, "HighlightLbl")->isVisible(), c.status != nullptr);
+            if (c.status) QCOMPARE(child<QLabel>(viewer, "HighlightLbl")->text(), QString::fromUtf8(c.status));
+            if (c.chosen == 1) QVERIFY(hex->verticalScrollBar()->value() > 0);
+        }
+    }
+
     void scenarioWindowListsElementsOrExplains() {
         TK7File file(&hostData_);
         const struct {
@@ -143,6 +187,33 @@ private Q_SLOTS:
                 QCOMPARE(list->header()->sectionSize(0), list->viewport()->width() - 1);
             }
         }
+    }
+
+    // Choosing an element line says which characters it was read from and hands them,
+    // with the block's header, to the main window.
+    void scenarioWindowTellsTheCharactersOfTheElementChosen() {
+        TK7File file(&hostData_);
+        TEvenement event(&file);
+        event.SetEvt(FramedEventText(statusReport()));
+        TScnInfoFrm window(true);
+        window.show();
+        std::string header;
+        std::vector<TBodyRange> handed;
+        window.SetOnElementChosen([&](const std::string& block, const TBodyChars& chars) {
+            header = block;
+            handed = chars.Ranges;
+        });
+        std::vector<TBodyChars> chars(event.Elements.size());
+        chars[1] = {{{40, 4}}, true};
+        window.SetEvt(&event, "HEADER", chars);
+        auto* list = child<QTreeView>(window, "MesListView");
+        list->setCurrentIndex(list->model()->index(2, 0));  // the debug line, then the date, then the time
+        QCOMPARE(child<QLabel>(window, "StatusLbl")->text(),
+                 QStringLiteral("Caractères 40 à 43 ; la suite est dans le message suivant."));
+        QCOMPARE(header, std::string("HEADER"));
+        QCOMPARE(handed, (std::vector<TBodyRange>{{40, 4}}));
+        list->setCurrentIndex(list->model()->index(0, 0));
+        QVERIFY(!child<QLabel>(window, "StatusLbl")->isVisible());
     }
 
 private:

@@ -1,0 +1,16 @@
+#include "forms/BodyChars.h"
+
+#include "dcp/UDCPList.h"
+#include "k7/UEvenement.h"
+
+namespace skylog::forms {
+
+std::vector<TBodyScenario> BodyScenarios(const TDCPDataBloc& block) {
+    std::vector<TBodyScenario> scenarios;
+    for (const TEvenement* event : block.Events) scenarios.push_back({event->DescString(), {}});
+    return scenarios;
+}
+
+std::vector<TBodyChars> ElementChars(const TDCPDataBloc&, const TEvenement&) { return {}; }
+
+}  // namespace skylog::forms
