@@ -289,6 +289,23 @@ private Q_SLOTS:
         QCOMPARE(window_->ScnInfo()->windowTitle(), QString::fromStdString(shown.Events[0]->DescString()));
         decoded->setCurrentIndex(decoded->model()->index(1, 0));
         QCOMPARE(window_->ScnInfo()->Evt(), shown.Events[1]);
+
+        // With that entry chosen, the viewer opens on its scenario, and the scenario
+        // window stays usable while the viewer is open.
+        int chosen = -1;
+        QModelIndex clicked;
+        test::onNextModal([&](QWidget& viewer) {
+            chosen = child<QComboBox>(viewer, "ScenarioCmbBx")->currentIndex();
+            auto* lines = child<QAbstractItemView>(*window_->ScnInfo(), "MesListView");
+            // Through the window system, which drops the input of a window a modal one blocks.
+            const QPoint at = lines->viewport()->mapTo(window_->ScnInfo(), lines->visualRect(lines->model()->index(1, 0)).center());
+            QTest::mouseClick(window_->ScnInfo()->windowHandle(), Qt::LeftButton, {}, at);
+            clicked = lines->currentIndex();
+            viewer.close();
+        });
+        test::click(*window_, "VoirCorpsBtn");
+        QCOMPARE(chosen, 2);
+        QCOMPARE(clicked.row(), 1);
         window_->ScnInfo()->close();
     }
 
