@@ -11,6 +11,6 @@ std::vector<TBodyScenario> BodyScenarios(const TDCPDataBloc& block) {
     return scenarios;
 }
 
-std::vector<TBodyChars> ElementChars(const TDCPDataBloc&, const TEvenement&) { return {}; }
+std::vector<TBodyChars> ElementChars(const TDCPDataBloc&, size_t) { return {}; }
 
 }  // namespace skylog::forms

@@ -518,24 +518,25 @@ void TDCP_MainFrm::voirCorps() {
     if (scnWindow && scnInfo_ && scnInfo_->windowHandle() == scnWindow) scnWindow->setTransientParent(scnParent);
 }
 
-void TDCP_MainFrm::showScnInfoEvent(const TEvenement& event) {
-    const TDCPDataBloc* block = selectedBlockObject();
+// The event of a decoded entry in the scenario window, with its elements' characters.
+void TDCP_MainFrm::showScnInfoEntry(int entry) {
+    const TEvenement* event = eventModel_->EventAt(entry);
+    if (!event) return;
     if (!scnInfo_) {
         scnInfo_ = new TScnInfoFrm(context_.Debug, this);
         scnInfo_->SetOnElementChosen([this](const std::string& header, const TBodyChars& chars) {
             if (bodyViewer_ && bodyViewer_->BlockHeader() == header) bodyViewer_->Highlight(chars);
         });
     }
-    if (block)
-        scnInfo_->SetEvt(&event, block->Header, ElementChars(*block, event));
+    if (const TDCPDataBloc* block = selectedBlockObject())
+        scnInfo_->SetEvt(event, block->Header, ElementChars(*block, static_cast<size_t>(entry)));
     else
-        scnInfo_->SetEvt(&event);
+        scnInfo_->SetEvt(event);
 }
 
 void TDCP_MainFrm::showScnInfo(const QModelIndex& entry) {
-    const TEvenement* event = eventModel_->EventAt(entry.row());
-    if (!event) return;
-    showScnInfoEvent(*event);
+    if (!eventModel_->EventAt(entry.row())) return;
+    showScnInfoEntry(entry.row());
     scnInfo_->show();
     scnInfo_->raise();
 }
@@ -544,8 +545,7 @@ void TDCP_MainFrm::showScnInfo(const QModelIndex& entry) {
 void TDCP_MainFrm::decodedSelectionChanged() {
     if (!scnInfo_) return;
     const QModelIndexList rows = eventView_->selectionModel()->selectedRows();
-    if (rows.isEmpty()) return;
-    if (const TEvenement* event = eventModel_->EventAt(rows.first().row())) showScnInfoEvent(*event);
+    if (!rows.isEmpty()) showScnInfoEntry(rows.first().row());
 }
 
 void TDCP_MainFrm::generalConfiguration() {

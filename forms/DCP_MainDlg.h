@@ -40,7 +40,6 @@ class TDCPList;
 class TDCP;
 class TDCPDataBloc;
 class TDecodFile;
-class TEvenement;
 class TManagerList;
 class TTasksList;
 }  // namespace skylog
@@ -163,7 +162,7 @@ private:
     // The scenario window on an entry of "Données décodées :", created on first demand.
     void showScnInfo(const QModelIndex& entry);
     void decodedSelectionChanged();
-    void showScnInfoEvent(const TEvenement& event);
+    void showScnInfoEntry(int entry);
     void toggleAutomode();
     void planTasks();
     void generalConfiguration();
