@@ -3,6 +3,7 @@
 // viewers show them: read from the map that the block's decoding keeps.
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "forms/ViewBodyModel.h"
@@ -13,8 +14,12 @@ class TDCPDataBloc;
 
 namespace skylog::forms {
 
-// One entry per event of the block, in the order of its Events.
+// The scenarios read from the block, in reading order: those that gave an event by its
+// description, those refused by their error's text.
 [[nodiscard]] std::vector<TBodyScenario> BodyScenarios(const TDCPDataBloc& block);
+inline constexpr const char* kRefusedScenario = "Scénario refusé";
+// The scenario of BodyScenarios that gave entry `entry` of the block's Events.
+[[nodiscard]] std::optional<size_t> ScenarioOfEntry(const TDCPDataBloc& block, size_t entry);
 // The characters of each element of entry `entry` of the block's Events, in element
 // order; empty when the block's map does not know the entry.
 [[nodiscard]] std::vector<TBodyChars> ElementChars(const TDCPDataBloc& block, size_t entry);

@@ -507,7 +507,9 @@ void TDCP_MainFrm::voirCorps() {
     viewer.ShowBody(*block);
     viewer.SetScenarios(BodyScenarios(*block));
     const QModelIndexList entries = eventView_->selectionModel()->selectedRows();
-    if (!entries.isEmpty()) viewer.ChooseScenario(entries.first().row());
+    if (!entries.isEmpty())
+        if (const std::optional<size_t> scenario = ScenarioOfEntry(*block, static_cast<size_t>(entries.first().row())))
+            viewer.ChooseScenario(static_cast<int>(*scenario));
     viewer.winId();  // its native window, for the transient parent below
     QWindow* scnWindow = scnInfo_ && scnInfo_->isVisible() ? scnInfo_->windowHandle() : nullptr;
     QWindow* scnParent = scnWindow ? scnWindow->transientParent() : nullptr;

@@ -23,6 +23,7 @@
 #include "Common/UUtils.h"
 #include "dcp/UDCPList.h"
 #include "forms/AboutDlg.h"
+#include "forms/BodyChars.h"
 #include "forms/DCPConfDlg.h"
 #include "forms/DCP_ConfigDlg.h"
 #include "forms/EditManagersDlg.h"
@@ -225,23 +226,32 @@ int main(int argc, char** argv) {
         window.OnTimer();
         ok &= save(window, folder);
 
-        // The same block's body, the caret on the first scenario character, and its
-        // first event that lists elements.
+        // The same block's body with its second scenario highlighted and the caret on its
+        // marker; its event element by element, the third element chosen.
         const TDCPDataBloc& shown = *run.Beacons().Beacons[static_cast<size_t>(beacon)]->Blocks()[static_cast<size_t>(block)];
         TViewBodyFrm viewer;
         viewer.ShowBody(shown);
-        auto* hex = viewer.findChild<QTextEdit*>(QStringLiteral("HexBodyMemo"));
-        QTextCursor caret(hex->document()->findBlockByNumber(1));
-        caret.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 3);
-        hex->setTextCursor(caret);
+        const std::vector<TBodyScenario> scenarios = BodyScenarios(shown);
+        viewer.SetScenarios(scenarios);
+        const size_t entry = shown.Events.size() > 1 ? 1 : 0;
+        const size_t scenario = ScenarioOfEntry(shown, entry).value_or(0);
+        viewer.ChooseScenario(static_cast<int>(scenario));
+        if (scenario < scenarios.size() && !scenarios[scenario].Chars.Ranges.empty()) {
+            const size_t marker = scenarios[scenario].Chars.Ranges.front().First;
+            auto* hex = viewer.findChild<QTextEdit*>(QStringLiteral("HexBodyMemo"));
+            QTextCursor caret(hex->document()->findBlockByNumber(static_cast<int>(marker / kBodyBytesPerRow)));
+            caret.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor,
+                               static_cast<int>(marker % kBodyBytesPerRow * kHexCharsPerByte));
+            hex->setTextCursor(caret);
+        }
         ok &= save(viewer, folder);
         TScnInfoFrm info(false);
-        info.resize(260, 280);
-        for (const TEvenement* event : shown.Events)
-            if (!ScnProblemText(*event)) {
-                info.SetEvt(event);
-                break;
-            }
+        info.resize(260, 300);
+        if (!shown.Events.empty()) {
+            info.SetEvt(shown.Events[entry], shown.Header, ElementChars(shown, entry));
+            auto* lines = info.findChild<QAbstractItemView*>(QStringLiteral("MesListView"));
+            lines->setCurrentIndex(lines->model()->index(2, 0));
+        }
         ok &= save(info, folder);
     }
     return ok ? 0 : 1;

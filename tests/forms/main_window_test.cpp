@@ -31,6 +31,7 @@
 #include "tasks/UTaskMakeK7.h"
 #include "tasks/UTasks.h"
 #include "forms/ScnInfoDlg.h"
+#include "forms/ViewBodyDlg.h"
 #include "k7/UEvenement.h"
 #include "tests/forms/DialogTestSupport.h"
 #include "tests/support/TempDir.h"
@@ -292,20 +293,29 @@ private Q_SLOTS:
 
         // With that entry chosen, the viewer opens on its scenario, and the scenario
         // window stays usable while the viewer is open.
+        // The scenario highlighted starts at its marker (a character of 17 to 63); the
+        // element line clicked highlights characters inside it instead.
         int chosen = -1;
-        QModelIndex clicked;
-        test::onNextModal([&](QWidget& viewer) {
+        std::vector<TBodyRange> scenario, element;
+        test::onNextModal([&](QWidget& shownViewer) {
+            auto& viewer = static_cast<TViewBodyFrm&>(shownViewer);
             chosen = child<QComboBox>(viewer, "ScenarioCmbBx")->currentIndex();
+            scenario = viewer.Highlighted();
             auto* lines = child<QAbstractItemView>(*window_->ScnInfo(), "MesListView");
             // Through the window system, which drops the input of a window a modal one blocks.
             const QPoint at = lines->viewport()->mapTo(window_->ScnInfo(), lines->visualRect(lines->model()->index(1, 0)).center());
             QTest::mouseClick(window_->ScnInfo()->windowHandle(), Qt::LeftButton, {}, at);
-            clicked = lines->currentIndex();
+            element = viewer.Highlighted();
             viewer.close();
         });
         test::click(*window_, "VoirCorpsBtn");
         QCOMPARE(chosen, 2);
-        QCOMPARE(clicked.row(), 1);
+        QCOMPARE(scenario.size(), size_t{1});
+        QVERIFY(shown.Body[scenario[0].First] >= 17 && shown.Body[scenario[0].First] <= 63);
+        QVERIFY(!element.empty() && element != scenario);
+        for (const TBodyRange& range : element)
+            QVERIFY(range.First > scenario[0].First && range.First + range.Count <= scenario[0].First + scenario[0].Count);
+        QVERIFY(child<QLabel>(*window_->ScnInfo(), "StatusLbl")->text().startsWith(QStringLiteral("Caractères ")));
         window_->ScnInfo()->close();
     }
 
