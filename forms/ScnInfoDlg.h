@@ -43,6 +43,8 @@ public:
     // the characters in an open body viewer of the same block.
     using ElementChosenHook = std::function<void(const std::string& blockHeader, const TBodyChars& chars)>;
     void SetOnElementChosen(ElementChosenHook hook) { onElementChosen_ = std::move(hook); }
+    // The event last set; a refresh of the day may have destroyed it since: compare it,
+    // never read it.
     [[nodiscard]] const TEvenement* Evt() const { return evt_; }
     // The single column as wide as the list.
     void MesListViewResize();
