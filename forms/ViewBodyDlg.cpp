@@ -225,8 +225,10 @@ void TViewBodyFrm::FormResize() {
 }
 
 void TViewBodyFrm::HexBodyMemoSelectionChange() {
-    const QTextCursor caret = hexBodyMemo_->textCursor();
-    const int64_t selected = SelectedByteAt(caret.blockNumber(), caret.positionInBlock());
+    // The start of a selection, whichever way it was dragged, as for a bare caret.
+    const int start = hexBodyMemo_->textCursor().selectionStart();
+    const QTextBlock row = hexBodyMemo_->document()->findBlock(start);
+    const int64_t selected = SelectedByteAt(row.blockNumber(), start - row.position());
     selectedByte_ = static_cast<int32_t>(std::clamp<int64_t>(selected, -1, INT32_MAX));
     ShowByteDetail();
 }

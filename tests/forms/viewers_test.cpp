@@ -86,6 +86,9 @@ private Q_SLOTS:
         QCOMPARE(child<QLabel>(viewer, "SimpleByteLbl")->text(), QStringLiteral("82 (0x52)"));
         QCOMPARE(child<QLabel>(viewer, "ByteDec64Lbl")->text(), QStringLiteral("18 (0x12)"));
         QCOMPARE(child<QLabel>(viewer, "Bytes34Lbl")->text(), QStringLiteral("-"));
+        caret.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor, 3);  // a selection from byte 17 on
+        hex->setTextCursor(caret);
+        QCOMPARE(viewer.SelectedByte(), 17);
         caret.movePosition(QTextCursor::EndOfBlock);  // past the last byte
         hex->setTextCursor(caret);
         QCOMPARE(child<QLabel>(viewer, "SimpleByteLbl")->text(), QStringLiteral("-"));
