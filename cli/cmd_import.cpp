@@ -133,8 +133,13 @@ int importFiles(const Args& args, const Options& options) {
     return JournaledRun(options, "import", [&](TRunCounts& counts) {
         TFileImport import(options.run->Store(), policy);
         ImportEvents events(options.run->Reader(), files.size());
-        counts = import.Run(files, events).Counts;
+        const TImportResult result = import.Run(files, events);
+        counts = result.Counts;
         events.Erase();
+        for (const std::string& path : result.UnstoredFiles)
+            std::cerr << "skylog: des messages de " << path
+                      << " n'ont pas pu être enregistrés (fichier à importer à nouveau)\n";
+        if (!result.UnstoredFiles.empty()) events.status = kExitFailure;
         std::cout << std::flush;
         PrintSummary(options, "", counts);
         return events.status;

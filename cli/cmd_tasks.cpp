@@ -242,14 +242,22 @@ int collectNow(const Args& args, const Options& options) {
             result = task.RunNow(options.run->TaskServices());
         }
         counts = result.Counts;
+        if (result.NoBeacon) {
+            std::cerr << "skylog: " << NoBeaconProblem(options.run->WorkDir())
+                      << " (skylog beacons add NOM NUMÉRO définit une balise)\n";
+            return kExitFailure;
+        }
         if (result.NothingFound) {
             if (!options.quiet) std::cerr << kGetFilesNothingFound << '\n';
             return kExitOk;
         }
         for (const std::string& name : result.UnrecognisedFiles)
             std::cerr << "skylog: format non reconnu, fichier laissé : " << name << '\n';
+        if (task.SupprAfterAdd)
+            for (const std::string& name : result.SilentFiles)
+                std::cerr << "skylog: aucun message d'une balise définie, fichier laissé : " << name << '\n';
         PrintSummary(options, "", counts);
-        return result.FailedFiles.empty() ? kExitOk : kExitFailure;
+        return result.FailedFiles.empty() && result.UnstoredFiles.empty() ? kExitOk : kExitFailure;
     });
 }
 

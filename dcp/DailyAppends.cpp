@@ -48,6 +48,12 @@ void forEachRecordLine(const TDCPDataBloc& block, F&& f) {
 
 }  // namespace
 
+std::vector<uint32_t> TDailyAppends::TakeUnstoredSources() {
+    std::sort(unstoredSources_.begin(), unstoredSources_.end());
+    unstoredSources_.erase(std::unique(unstoredSources_.begin(), unstoredSources_.end()), unstoredSources_.end());
+    return std::move(unstoredSources_);
+}
+
 TDailyAppends::TDailyAppends(TDailyFileIndex& index, IMessageBoxes& reporter, std::future<void>* before)
     : index_(index), reporter_(reporter), before_(before) {}
 
@@ -180,6 +186,10 @@ void TDailyAppends::append(File& file) {
         pieces.insert(pieces.end(), {block->Header, kRecordLineEnd, block->RecordBody(), kRecordLineEnd});
     // The index takes the lines already found rather than looking for them again.
     const bool appended = index_.Append(file.path, pieces, file.lines);
+    if (!appended)
+        for (const TDCPDataBloc* block : file.blocks)
+            if (block->Source != 0 && (unstoredSources_.empty() || unstoredSources_.back() != block->Source))
+                unstoredSources_.push_back(block->Source);
     std::vector<const TDCPDataBloc*>().swap(file.blocks);
     file.bytes = 0;
     file.lines.clear();

@@ -3,6 +3,7 @@
 // TDCPList::FlushAll).
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <future>
@@ -43,6 +44,9 @@ public:
     // Waits for `before` (rethrowing its error, nothing appended), then appends every
     // record gathered and not appended yet.
     void Finish();
+    // The sources (TDCPDataBloc::Source) of the blocks whose daily file could not be
+    // opened or created, in order, once each.
+    [[nodiscard]] std::vector<uint32_t> TakeUnstoredSources();
 
 private:
     // Records waiting to be appended to one daily file, in block order, with those of
@@ -81,6 +85,7 @@ private:
     std::unordered_set<std::string> heldPaths_;
     std::unordered_set<std::string> folders_;  // beacon folders known to exist
     std::vector<std::string> warned_;          // one warning per file, not one per block
+    std::vector<uint32_t> unstoredSources_;
     std::string upper_;                        // a header or line in upper case
 };
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "Common/DateTime.h"
 #include "Common/RunEnvironment.h"
@@ -54,7 +55,14 @@ public:
     virtual ~IMessageStore() = default;
     // 0 when the file was read, -1 when its format is not recognised.
     [[nodiscard]] virtual int32_t ReadFile(const std::string& path) = 0;
+    // The messages filed under a beacon from the file last read (0: none was
+    // recognised, or all named undefined beacons).
+    [[nodiscard]] virtual int64_t MessagesOfLastFile() const = 0;
     virtual void FlushAll() = 0;
+    // The files read (paths as ReadFile had them) holding a message that the last
+    // FlushAll could not store: its daily message file could not be opened or created.
+    [[nodiscard]] virtual std::vector<std::string> UnstoredFiles() const = 0;
+    [[nodiscard]] virtual size_t BeaconCount() const = 0;
     virtual void ClearAll() = 0;
     virtual void LoadDay(TDateTime date, int beaconIndex) = 0;
     virtual void FlushK7ItemsOfDay(TDateTime date) = 0;

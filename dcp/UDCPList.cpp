@@ -89,6 +89,7 @@ void TDCPList::SetBulkReading(bool on) {
 }
 
 void TDCPList::FlushAll() {
+    unstoredSources_.clear();
     for (const auto& beacon : Beacons) beacon->Order();
     const TWorkDirLock lock(context_.WorkDir());
     std::vector<TAtomicWriteBatch::PendingFile> k7Files;
@@ -128,6 +129,7 @@ void TDCPList::FlushAll() {
         throw;
     }
     appends.Finish();
+    unstoredSources_ = appends.TakeUnstoredSources();
     if (observer_)
         for (const TDateTime day : ContentDays()) observer_->DaySaved(day);
 }
@@ -189,9 +191,23 @@ void TDCPList::CountDecoded(const TDCPDataBloc& block) {
     if (block.Date != 0) counts_.FaultyDays.insert(static_cast<int32_t>(DateOf(block.Date)));
 }
 
+void TDCPList::BeginFileSource(std::string path) {
+    sourcePaths_.push_back(std::move(path));
+    fileSource_ = static_cast<uint32_t>(sourcePaths_.size());
+}
+
+std::vector<std::string> TDCPList::UnstoredFiles() const {
+    std::vector<std::string> files;
+    for (const uint32_t source : unstoredSources_)
+        if (source >= 1 && source <= sourcePaths_.size()) files.push_back(sourcePaths_[source - 1]);
+    return files;
+}
+
 void TDCPList::ClearAll() {
     if (observer_) observer_->ContentDropping();
     for (auto& beacon : Beacons) beacon->ClearContent();
+    sourcePaths_.clear();
+    unstoredSources_.clear();
     pendingBytes_ = 0;
     k7Index_.clear();
     k7Items_.clear();
@@ -207,6 +223,21 @@ TDCPK7Item* TDCPList::GetK7Item(TDateTime date, int32_t instrumentNumber, uint8_
     pendingBytes_ += sizeof(TDCPK7Item) + sizeof(TK7File) + item->K7File->Events().size() * kEventFootprint;
     k7Index_.emplace(key, item);
     return item;
+}
+
+// ---- TRunStore ----
+
+int32_t TRunStore::ReadFile(const std::string& path) {
+    beacons_.BeginFileSource(path);
+    const struct End {
+        TDCPList& list;
+        ~End() { list.EndFileSource(); }
+    } end{beacons_};
+    const int64_t before = beacons_.Counts().Messages;
+    lastFileMessages_ = 0;
+    const int32_t status = reader_.ReadFile(path);
+    lastFileMessages_ = beacons_.Counts().Messages - before;
+    return status;
 }
 
 }  // namespace skylog

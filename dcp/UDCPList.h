@@ -73,6 +73,8 @@ public:
     int32_t DeclaredLength = 0;
     int32_t IgnoredBytes = 0;
     int32_t TrailingBytes = 0;
+    // The file read that filed the block (TDCPList::BeginFileSource); 0: none.
+    uint32_t Source = 0;
     uint8_t InstrumentCode = 0;
     bool Decoded = false;
     bool EndMarkerFound = false;
@@ -288,6 +290,15 @@ public:
     [[nodiscard]] TRunCounts& Counts() { return counts_; }
     [[nodiscard]] TRunCounts TakeCounts() { return std::exchange(counts_, {}); }
     void CountDecoded(const TDCPDataBloc& block);
+    // The blocks filed until EndFileSource carry the file being read (FileSource, from
+    // 1; 0: none), so that a flush can name the files holding a message it could not
+    // store. The paths are forgotten with the blocks (ClearAll).
+    void BeginFileSource(std::string path);
+    void EndFileSource() { fileSource_ = 0; }
+    [[nodiscard]] uint32_t FileSource() const { return fileSource_; }
+    // The files holding a block that the last FlushAll could not store (its daily file
+    // could not be opened or created), in no particular order.
+    [[nodiscard]] std::vector<std::string> UnstoredFiles() const;
 
     [[nodiscard]] size_t Count() const { return Beacons.size(); }
     // A new beacon, not in the list yet, with the TransInterval setting as its interval.
@@ -349,6 +360,9 @@ private:
     std::vector<TRecord> read_;
     std::vector<std::string> loadWarnings_;
     TRunCounts counts_;
+    uint32_t fileSource_ = 0;
+    std::vector<std::string> sourcePaths_;  // source n at n - 1
+    std::vector<uint32_t> unstoredSources_;
     std::vector<std::unique_ptr<TDCPK7Item>> k7Items_;
     std::map<std::pair<long, int32_t>, TDCPK7Item*> k7Index_;
     std::unique_ptr<TDailyFileIndex> dailyFiles_;
@@ -358,8 +372,12 @@ private:
 class TRunStore final : public IMessageStore {
 public:
     TRunStore(IMessageFileReader& reader, TDCPList& beacons) : reader_(reader), beacons_(beacons) {}
-    [[nodiscard]] int32_t ReadFile(const std::string& path) override { return reader_.ReadFile(path); }
+    // The file read is the source of the blocks it files (TDCPList::BeginFileSource).
+    [[nodiscard]] int32_t ReadFile(const std::string& path) override;
+    [[nodiscard]] int64_t MessagesOfLastFile() const override { return lastFileMessages_; }
     void FlushAll() override { beacons_.FlushAll(); }
+    [[nodiscard]] std::vector<std::string> UnstoredFiles() const override { return beacons_.UnstoredFiles(); }
+    [[nodiscard]] size_t BeaconCount() const override { return beacons_.Count(); }
     void ClearAll() override { beacons_.ClearAll(); }
     void LoadDay(TDateTime date, int beaconIndex) override { beacons_.LoadDay(date, beaconIndex); }
     void FlushK7ItemsOfDay(TDateTime date) override { beacons_.FlushK7ItemsOfDay(date); }
@@ -370,6 +388,7 @@ public:
 private:
     IMessageFileReader& reader_;
     TDCPList& beacons_;
+    int64_t lastFileMessages_ = 0;
 };
 
 }  // namespace skylog

@@ -1,5 +1,7 @@
 #include "import/FileImport.h"
 
+#include <algorithm>
+
 #include "Common/FileUtil.h"
 #include "dcp/StoreContext.h"
 
@@ -48,7 +50,12 @@ bool TFileImport::readOne(const std::string& path, IImportEvents& events, TImpor
         return false;
     }
     result.ReadFiles.push_back(path);
-    unsaved_.push_back(path);
+    // Nothing of the file is stored: a file that is not what it seemed, or input for
+    // a working directory that does not define its beacons, is not ours to delete.
+    if (store_.MessagesOfLastFile() > 0)
+        unsaved_.push_back(path);
+    else
+        result.SilentFiles.push_back(path);
     events.FileRead(path);
     return true;
 }
@@ -66,10 +73,16 @@ void TFileImport::save(bool last, IImportEvents& events, TImportResult& result) 
     }
     ++result.Saves;
     // Deleted only once stored: an import killed or failing before the save leaves the
-    // files in place, to be read again by the next one.
-    if (policy_.DeleteAfterSave)
-        for (const std::string& path : unsaved_)
-            if (DeleteFile(path)) result.DeletedFiles.push_back(path);
+    // files in place, to be read again by the next one, and so does a daily file that
+    // could not be written for some of a file's messages.
+    std::vector<std::string> unstored = store_.UnstoredFiles();
+    std::sort(unstored.begin(), unstored.end());
+    for (const std::string& path : unsaved_) {
+        if (std::binary_search(unstored.begin(), unstored.end(), path))
+            result.UnstoredFiles.push_back(path);
+        else if (policy_.DeleteAfterSave && DeleteFile(path))
+            result.DeletedFiles.push_back(path);
+    }
     unsaved_.clear();
     if (!last) store_.ClearAll();
 }

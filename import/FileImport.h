@@ -27,7 +27,8 @@ struct TImportPolicy {
     // (TDCPList::PendingBytes); 0 saves after every file read. None: no budget.
     std::optional<size_t> MemoryBudget;
     // Delete each file read once its messages are stored, save by save. A file whose
-    // format is not recognised, or that could not be read, is left where it is.
+    // format is not recognised, that could not be read, that gave no message, or one
+    // of whose messages could not be stored, is left where it is.
     bool DeleteAfterSave = false;
 };
 
@@ -67,6 +68,8 @@ struct TImportResult {
     std::vector<std::string> ReadFiles;          // in the order read
     std::vector<std::string> UnrecognisedFiles;  // not read
     std::vector<std::string> FailedFiles;        // could not be read: left in place
+    std::vector<std::string> SilentFiles;        // read, no message filed: left in place
+    std::vector<std::string> UnstoredFiles;      // a message not stored: left in place
     std::vector<std::string> DeletedFiles;       // read, stored and deleted
     bool Cancelled = false;
     bool SaveFailed = false;  // a save failed and the import went on

@@ -294,6 +294,7 @@ void TLineLoop::AppendBodyLine(std::string_view line) {
 void TLineLoop::FileBlock(std::string header, TDateTime date, int32_t announcedLength) {
     auto block = std::make_unique<TDCPDataBloc>(reader_.CurrentBeacon);
     block->Header = std::move(header);
+    if (beacons_ != nullptr) block->Source = beacons_->FileSource();
     TDCPDataBloc* filed = reader_.CurrentBeacon->AddBlock(std::move(block));
     filed->Date = date;
     filed->AnnouncedLength = announcedLength;

@@ -6,6 +6,7 @@
 #include "Common/MessageBoxes.h"
 #include "Common/Progress.h"
 #include "Common/UUtils.h"
+#include "dcp/StoreContext.h"
 #include "import/FileImport.h"
 
 namespace skylog {
@@ -68,6 +69,15 @@ TGetFilesResult TGetFilesRun::Execute(IProgress& progress) {
     }
     started_ = true;
 
+    // Every message would be refused as from an unknown beacon, and with deletion
+    // every file lost.
+    if (store_.BeaconCount() == 0) {
+        result.NoBeacon = true;
+        result.CloseCountdown = kCloseAfterNothingFound;
+        progress.SetLabel(kGetFilesNoBeacon);
+        progress.SetCloseCountdown(result.CloseCountdown);
+        return result;
+    }
     progress.SetLabel(kGetFilesPreparing);
     // An empty folder name lists nothing (never the current folder).
     const auto files = ListFiles(inputDirectory_, mask_);
@@ -94,12 +104,19 @@ TGetFilesResult TGetFilesRun::Execute(IProgress& progress) {
     TImportResult imported = TFileImport(store_, policy).Run(paths, events);
     result.Cancelled = imported.Cancelled;
     result.Counts = std::move(imported.Counts);
+    for (const std::string& path : imported.SilentFiles) result.SilentFiles.push_back(nameOf(path));
+    for (const std::string& path : imported.UnstoredFiles) result.UnstoredFiles.push_back(nameOf(path));
 
-    if (!result.FailedFiles.empty()) {
-        std::string text = "Les fichiers suivants n'ont pas pu être lus et restent dans le répertoire :";
-        for (const std::string& failure : result.FailedFiles) text += "\n" + failure;
-        reporter_.Warning(text);
-    }
+    const auto warnOf = [this](const char* text, const std::vector<std::string>& files) {
+        if (files.empty()) return;
+        std::string message = text;
+        for (const std::string& file : files) message += "\n" + file;
+        reporter_.Warning(message);
+    };
+    warnOf("Les fichiers suivants n'ont pas pu être lus et restent dans le répertoire :", result.FailedFiles);
+    warnOf("Des messages des fichiers suivants n'ont pas pu être enregistrés ; les fichiers restent dans le "
+           "répertoire :",
+           result.UnstoredFiles);
     result.CloseCountdown = kCloseAfterImport;
     progress.SetCloseCountdown(result.CloseCountdown);
     return result;

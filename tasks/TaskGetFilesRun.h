@@ -18,21 +18,26 @@ class IMessageBoxes;
 inline constexpr const char* kGetFilesCaption = "Importation des fichiers en cours...";
 inline constexpr const char* kGetFilesPreparing = "Préparation de la liste des fichiers...";
 inline constexpr const char* kGetFilesNothingFound = "Aucun fichier trouvé ou répertoire incorrect!";
+inline constexpr const char* kGetFilesNoBeacon = "Aucune balise définie : aucun fichier lu ni supprimé!";
 inline constexpr const char* kGetFilesAdding = "Ajout du fichier ";
 inline constexpr const char* kGetFilesSaving = "Sauvegarde des fichiers et création K7...";
 
 // Ticks of one second before the progress window closes itself.
-inline constexpr int kCloseAfterNothingFound = 10;
+inline constexpr int kCloseAfterNothingFound = 10;  // also after kGetFilesNoBeacon
 inline constexpr int kCloseAfterImport = 1;
 
 struct TGetFilesResult {
     bool Skipped = false;       // the run had already been started
     bool NothingFound = false;  // no folder, or no file matching the mask
     bool FolderMissing = false;  // no folder named, or no folder of that name
+    // No beacon is defined (a mistyped working directory): nothing was read or deleted.
+    bool NoBeacon = false;
     bool Cancelled = false;
-    std::vector<std::string> ReadFiles;          // read (and deleted when asked)
+    std::vector<std::string> ReadFiles;          // read (and deleted when asked, see below)
     std::vector<std::string> UnrecognisedFiles;  // format not recognised: left in place
     std::vector<std::string> FailedFiles;        // reading failed: left in place
+    std::vector<std::string> SilentFiles;        // read, but no message filed: left in place
+    std::vector<std::string> UnstoredFiles;      // a message could not be stored: left in place
     TRunCounts Counts;                           // what the files read gave
     int CloseCountdown = kCloseAfterImport;
 };

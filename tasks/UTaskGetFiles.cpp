@@ -4,6 +4,7 @@
 
 #include "Common/UUtils.h"
 #include "Common/WorkDirLock.h"
+#include "dcp/DcpListFormat.h"
 #include "tasks/TaskServices.h"
 #include "tasks/TasksInf.h"
 
@@ -35,17 +36,28 @@ void TTaskGetFiles::Execute(TTaskServices& services) {
     LastRun = {};
     TGetFilesResult result = RunNow(services);
     LastRun.Counts = std::move(result.Counts);
+    const auto fail = [this](const std::string& problem) {
+        LastRun.Failed = true;
+        LastRun.Problem += (LastRun.Problem.empty() ? "" : " ; ") + problem;
+    };
     // A folder that is not there is a failure: the run cannot tell it from an empty
     // one, and a mistyped or unmounted folder would otherwise go unseen.
-    if (result.FolderMissing) {
-        LastRun.Failed = true;
-        LastRun.Problem = InputDirectory.empty() ? std::string("aucun répertoire à collecter")
-                                                 : "répertoire introuvable : " + InputDirectory;
-    } else if (!result.FailedFiles.empty()) {
-        LastRun.Failed = true;
-        LastRun.Problem = std::to_string(result.FailedFiles.size()) + " fichier(s) non lu(s), laissé(s) dans " +
-                          InputDirectory;
+    if (result.NoBeacon) {
+        fail(NoBeaconProblem(services.Env.WorkDir()));
+    } else if (result.FolderMissing) {
+        fail(InputDirectory.empty() ? std::string("aucun répertoire à collecter")
+                                    : "répertoire introuvable : " + InputDirectory);
     }
+    if (!result.FailedFiles.empty())
+        fail(std::to_string(result.FailedFiles.size()) + " fichier(s) non lu(s), laissé(s) dans " + InputDirectory);
+    if (!result.UnstoredFiles.empty())
+        fail(std::to_string(result.UnstoredFiles.size()) + " fichier(s) aux messages non enregistrés, laissé(s) dans " +
+             InputDirectory);
+}
+
+std::string NoBeaconProblem(std::string_view workDir) {
+    return "aucune balise définie dans " + std::string(workDir) + std::string(dcplist::kFileName) +
+           " : aucun fichier lu ni supprimé";
 }
 
 // The whole run holds the working directory lock: a scheduled run and the desktop

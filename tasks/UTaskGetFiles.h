@@ -3,6 +3,7 @@
 // them, stores what they hold and optionally deletes the files it has read.
 
 #include <string>
+#include <string_view>
 
 #include "import/FileImport.h"
 #include "tasks/TaskGetFilesRun.h"
@@ -53,5 +54,8 @@ struct TGetFilesParams {
 };
 [[nodiscard]] TGetFilesParams LoadGetFilesParams(const TTaskGetFiles& task);
 void StoreGetFilesParams(const TGetFilesParams& params, TTaskGetFiles& task);
+
+// Why a collection in the working directory read nothing: no beacon is defined there.
+[[nodiscard]] std::string NoBeaconProblem(std::string_view workDir);
 
 }  // namespace skylog

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -445,6 +446,61 @@ TEST_F(Cli, TasksSayWhatTheyDo) {
               std::string::npos) << err;
     ASSERT_EQ(Skylog("tasks remove 0", before), 0);
     EXPECT_EQ(err, "tâche 0 supprimée : Ajout de fichiers balise (répertoire <W>/nowhere, masque *.*, Appel unique)\n");
+}
+
+// Input is deleted only when every message it gave is stored: a daily file that cannot
+// be created keeps the files whose messages were meant for it (the .CNRS file's messages
+// of Tamanrasset are stored, those of Sede are not), a working directory without beacons
+// reads nothing, and a file that gave no message stays. The journal keeps the status.
+TEST_F(Cli, InputWhoseMessagesAreNotStoredIsKept) {
+    const std::string in = "'" + dir.File("in") + "'";
+    const auto sedeFolderIsAFile = [this] { WriteText(dir.File("wd/DataDCP/Sede"), "x"); };
+    const auto noBeacon = [this] { fs::remove(dir.File("wd/DcpList.inf")); };
+    const std::string tasksRun = "tasks add collect --dir " + in + " --mask '*.CNRS' --delete --at '2026-01-01 10:00'";
+    const struct {
+        const char* name;
+        std::function<void()> setUp;
+        std::string args;
+        int status;
+        std::string holds;  // in standard error
+        std::vector<std::string> kept, gone;
+    } cases[] = {
+        {"folder is a file", sedeFolderIsAFile, "collect --dir " + in + " --mask '*.CNRS' --delete", 1,
+         "les fichiers restent dans le répertoire :\n20050307_1.CNRS\n", {"20050307_1.CNRS"}, {}},
+        {"name too long", [this] {
+             std::string list = ReadText(dir.File("wd/DcpList.inf"));
+             WriteText(dir.File("wd/DcpList.inf"), list.replace(list.find("Name=Sede") + 5, 4, std::string(300, 'S')));
+         }, "collect --dir " + in + " --mask '*.CNRS' --delete", 1, "\n20050307_1.CNRS\n", {"20050307_1.CNRS"}, {}},
+        {"import", sedeFolderIsAFile, "import " + in + "/20050307_1.CNRS", 1,
+         "skylog: des messages de <W>/in/20050307_1.CNRS n'ont pas pu être enregistrés", {"20050307_1.CNRS"}, {}},
+        {"no beacon", noBeacon, "collect --dir " + in + " --delete", 1,
+         "skylog: aucune balise définie dans <W>/wd/DcpList.inf : aucun fichier lu ni supprimé",
+         {"20050307_1.CNRS", "20050307_1.GOES"}, {}},
+        {"no message", [this] {
+             WriteText(dir.File("in/undefined.DCP"), "9999-ALL 0 at 03/07/05 14:02:10 UTC 4BT o\r\nBODY\r\n");
+             WriteText(dir.File("in/none.DCP"), "nothing\n");
+         }, "collect --dir " + in + " --mask '*.DCP' --delete", 0,
+         "aucun message d'une balise définie, fichier laissé : none.DCP\n", {"undefined.DCP", "none.DCP"},
+         {"20050307_1.DCP"}},
+        {"task", [&] { sedeFolderIsAFile(); ASSERT_EQ(Skylog(tasksRun, "2026-01-01 09:00:00"), 0); },
+         "tasks run --force", 1, "tâche 0 (Ajout de fichiers balise) : 1 fichier(s) aux messages non enregistrés",
+         {"20050307_1.CNRS"}, {}},
+        {"task, no beacon", [&] { noBeacon(); ASSERT_EQ(Skylog(tasksRun, "2026-01-01 09:00:00"), 0); },
+         "tasks run --force", 1, "tâche 0 (Ajout de fichiers balise) : aucune balise définie", {"20050307_1.CNRS"}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dir.File("wd"));
+        fs::remove_all(dir.File("in"));
+        SetUp();
+        c.setUp();
+        EXPECT_EQ(Skylog(c.args, "2026-01-01 10:30:00"), c.status) << err;
+        EXPECT_NE(err.find(c.holds), std::string::npos) << err;
+        for (const std::string& name : c.kept) EXPECT_TRUE(fs::exists(dir.File("in/" + name))) << name;
+        for (const std::string& name : c.gone) EXPECT_FALSE(fs::exists(dir.File("in/" + name))) << name;
+        const std::string journal = ReadText(dir.File("wd/skylog.log"));
+        EXPECT_EQ(journal.substr(journal.size() - 2), std::to_string(c.status) + "\n");
+    }
 }
 
 }  // namespace

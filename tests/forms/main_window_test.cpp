@@ -76,6 +76,9 @@ struct CountingStore final : IMessageStore {
     void LoadDay(TDateTime date, int beaconIndex) override { run.LoadDay(date, beaconIndex); }
     void FlushK7ItemsOfDay(TDateTime date) override { run.FlushK7ItemsOfDay(date); }
     size_t PendingBytes() const override { return run.PendingBytes(); }
+    int64_t MessagesOfLastFile() const override { return pretend ? 0 : run.MessagesOfLastFile(); }
+    std::vector<std::string> UnstoredFiles() const override { return run.UnstoredFiles(); }
+    size_t BeaconCount() const override { return run.BeaconCount(); }
     IMessageStore& run;
     QLabel* status = nullptr;
     QString lastStatus;

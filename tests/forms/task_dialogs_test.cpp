@@ -106,6 +106,9 @@ public:
     void FlushK7ItemsOfDay(TDateTime date) override { store_.FlushK7ItemsOfDay(date); }
     size_t PendingBytes() const override { return store_.PendingBytes(); }
     void SetBulkReading(bool on) override { store_.SetBulkReading(on); }
+    int64_t MessagesOfLastFile() const override { return store_.MessagesOfLastFile(); }
+    std::vector<std::string> UnstoredFiles() const override { return store_.UnstoredFiles(); }
+    size_t BeaconCount() const override { return store_.BeaconCount(); }
 
 private:
     IMessageStore& store_;

@@ -28,6 +28,9 @@ public:
     void LoadDay(TDateTime, int) override {}
     void FlushK7ItemsOfDay(TDateTime) override {}
     size_t PendingBytes() const override { return 0; }
+    int64_t MessagesOfLastFile() const override { return 1; }
+    std::vector<std::string> UnstoredFiles() const override { return {}; }
+    size_t BeaconCount() const override { return 1; }
 };
 
 class CollectDeleteTest : public ::testing::Test {

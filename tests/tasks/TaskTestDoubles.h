@@ -49,6 +49,13 @@ public:
         pending = 0;
     }
     size_t PendingBytes() const override { return pending; }
+    // Every file read gave a message, and every message was stored, unless a test says.
+    int64_t messagesPerRead = 1;
+    std::vector<std::string> unstored;
+    size_t beacons = 1;
+    int64_t MessagesOfLastFile() const override { return messagesPerRead; }
+    std::vector<std::string> UnstoredFiles() const override { return unstored; }
+    size_t BeaconCount() const override { return beacons; }
     void LoadDay(TDateTime date, int beaconIndex) override {
         calls.push_back("load " + FormatDateDMY(date) + (beaconIndex == -1 ? "" : " beacon?"));
         if (onLoadDay) onLoadDay(date);
