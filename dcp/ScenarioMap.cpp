@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Common/MessageBodyFormat.h"
+
 #include "dcp/UDCPList.h"
 #include "dcp/UDCP_to_K7.h"
 #include "k7/UEvenement.h"
@@ -28,8 +30,8 @@ bool IsPacked(int32_t kind) { return kind == kScnTime || IsStreamKind(kind); }
 // runs short when conversion recorded that the scenario ran over.
 class FieldWalker {
 public:
-    FieldWalker(const TDCPDataBloc& block, const TScenarioRecord& record)
-        : continues_(record.ContinuesInNext), position_(record.Marker + 1) {
+    FieldWalker(const TDCPDataBloc& block, int32_t marker, bool continues)
+        : continues_(continues), position_(marker + 1) {
         const int32_t bodyEnd = std::min<int32_t>(block.BodyLength, static_cast<int32_t>(block.Body.size()));
         charLimit_ = std::min(block.DataEnd, bodyEnd);
         groupLimit_ = std::min(block.DataEnd + 2, bodyEnd);
@@ -221,26 +223,61 @@ const TDCP_to_K7* ConverterOf(const TDCPDataBloc& block) {
 
 }  // namespace
 
+TScenarioNotes& TScenarioNotes::operator=(const TScenarioNotes& other) {
+    if (this == &other) return *this;
+    inPlace_ = other.inPlace_;
+    more_ = other.more_ ? std::make_unique<std::vector<uint8_t>>(*other.more_) : nullptr;
+    return *this;
+}
+
+void TScenarioNotes::Add(uint8_t flags) {
+    const auto inPlace = static_cast<size_t>(inPlace_ >> kCountShift);
+    if (inPlace < kInPlace) {
+        inPlace_ += uint64_t{flags & 0x0Fu} << (4 * inPlace);
+        inPlace_ += uint64_t{1} << kCountShift;
+        return;
+    }
+    if (!more_) more_ = std::make_unique<std::vector<uint8_t>>();
+    more_->push_back(flags);
+}
+
+size_t TScenarioNotes::size() const { return static_cast<size_t>(inPlace_ >> kCountShift) + (more_ ? more_->size() : 0); }
+
+uint8_t TScenarioNotes::operator[](size_t i) const {
+    if (i < kInPlace) return static_cast<uint8_t>((inPlace_ >> (4 * i)) & 0x0F);
+    return more_ && i - kInPlace < more_->size() ? (*more_)[i - kInPlace] : 0;
+}
+
 TScenarioMap::TScenarioMap(const TDCPDataBloc& block) {
     const TDCP_to_K7* converter = ConverterOf(block);
-    if (converter == nullptr) return;
-    scenarios_.reserve(block.Scenarios.size());
-    for (const TScenarioRecord& record : block.Scenarios) {
-        if (record.Marker < 0 || static_cast<size_t>(record.Marker) >= block.Body.size()) continue;
-        const TDCP_Scn* layout = converter->FindLayout(block.Body[static_cast<size_t>(record.Marker)],
-                                                       block.InstrumentCode);
+    const TScenarioNotes& notes = block.Scenarios;
+    if (converter == nullptr || notes.size() == 0) return;
+    // The head's error records come first, then those of the scenarios, in order.
+    size_t scenarioErrors = 0;
+    for (size_t i = 0; i < notes.size(); ++i) scenarioErrors += (notes[i] & TScenarioNotes::kRaisedError) != 0;
+    int32_t eventIndex = 0;
+    auto errorIndex = static_cast<int32_t>(block.Errors.size() - std::min(scenarioErrors, block.Errors.size()));
+    scenarios_.reserve(notes.size());
+    // The markers decoding offered the converter, as it offered them: those that have a
+    // layout are the scenarios noted.
+    const int32_t dataEnd = std::min({block.DataEnd, block.BodyLength, static_cast<int32_t>(block.Body.size())});
+    for (int32_t marker = body::kHeadLength; marker < dataEnd && scenarios_.size() < notes.size(); ++marker) {
+        const uint8_t code = block.Body[static_cast<size_t>(marker)];
+        if (code < body::kFirstScenarioMarker || code > body::kLastScenarioMarker) continue;
+        const TDCP_Scn* layout = converter->FindLayout(code, block.InstrumentCode);
         if (layout == nullptr) continue;
+        const uint8_t note = notes[scenarios_.size()];
         TScenarioSpan& span = scenarios_.emplace_back();
-        span.Marker = record.Marker;
-        span.EventIndex = record.EventIndex;
-        span.ErrorIndex = record.ErrorIndex;
-        span.ContinuesInNext = record.ContinuesInNext;
-        span.Incomplete = record.Incomplete;
-        if (record.EventIndex >= 0 && static_cast<size_t>(record.EventIndex) < block.Events.size())
-            span.Event = block.Events[static_cast<size_t>(record.EventIndex)];
+        span.Marker = marker;
+        span.EventIndex = (note & TScenarioNotes::kGaveEvent) != 0 ? eventIndex++ : -1;
+        span.ErrorIndex = (note & TScenarioNotes::kRaisedError) != 0 ? errorIndex++ : -1;
+        span.ContinuesInNext = (note & TScenarioNotes::kContinues) != 0;
+        span.Incomplete = (note & TScenarioNotes::kIncomplete) != 0;
+        if (span.EventIndex >= 0 && static_cast<size_t>(span.EventIndex) < block.Events.size())
+            span.Event = block.Events[static_cast<size_t>(span.EventIndex)];
 
-        FieldWalker walker(block, record);
-        span.Chars = {record.Marker, record.Marker + 1};
+        FieldWalker walker(block, marker, span.ContinuesInNext);
+        span.Chars = {marker, marker + 1};
         for (const TDCP_ScnDesc& run : layout->Runs) {
             for (int32_t repetition = 0; repetition < run.Count; ++repetition) {
                 const TFieldSpan& field =

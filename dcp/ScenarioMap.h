@@ -1,12 +1,13 @@
 #pragma once
 // Which body characters each scenario of a decoded block, each of its fields and each
 // element of its event were read from: what lets a viewer show the characters behind a
-// decoded value. Conversion keeps a few numbers per scenario (TScenarioRecord); the
+// decoded value. Conversion keeps four flags a scenario (TScenarioNotes); the
 // characters are worked out again from the body and the scenario's layout when a
 // TScenarioMap is built, so that an import, which never asks, pays next to nothing.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -15,14 +16,35 @@ namespace skylog {
 class TDCPDataBloc;
 class TEvenement;
 
-// What conversion keeps of each scenario it read from a block, in reading order
-// (TDCPDataBloc::Scenarios). Rebuilt with the block's decoding; never stored on disk.
-struct TScenarioRecord {
-    int32_t Marker = 0;            // body index of the marker character
-    int32_t EventIndex = -1;       // its entry in the block's Events; -1: not kept
-    int32_t ErrorIndex = -1;       // the first error record it raised in the block's Errors; -1: none
-    bool ContinuesInNext = false;  // it ran over into the next block (at index 17)
-    bool Incomplete = false;       // fields ran short with no next block to read them from
+// What conversion notes of each scenario it reads from a block, in reading order
+// (TDCPDataBloc::Scenarios): four flags a scenario. Where each scenario starts is found
+// again from the body (every marker with a layout before DataEnd), its entry of the
+// block's Events and its error record by counting the flags before it. Fifteen
+// scenarios fit in place, more take the heap: an import holds blocks by the hundred
+// thousand. Rebuilt with the block's decoding; never stored on disk.
+class TScenarioNotes {
+public:
+    static constexpr uint8_t kGaveEvent = 1;    // it added an entry to the block's Events
+    static constexpr uint8_t kRaisedError = 2;  // it raised an error record (one at most)
+    static constexpr uint8_t kContinues = 4;    // it ran over into the next block (at index 17)
+    static constexpr uint8_t kIncomplete = 8;   // fields ran short with no next block to read them from
+
+    TScenarioNotes() = default;
+    TScenarioNotes(const TScenarioNotes& other) { *this = other; }
+    TScenarioNotes& operator=(const TScenarioNotes& other);
+    TScenarioNotes(TScenarioNotes&&) noexcept = default;
+    TScenarioNotes& operator=(TScenarioNotes&&) noexcept = default;
+
+    void Add(uint8_t flags);
+    [[nodiscard]] size_t size() const;
+    [[nodiscard]] uint8_t operator[](size_t i) const;
+
+private:
+    static constexpr size_t kInPlace = 15;
+    static constexpr int kCountShift = 60;
+    // Four bits a scenario from the low end, the count of those in the top four.
+    uint64_t inPlace_ = 0;
+    std::unique_ptr<std::vector<uint8_t>> more_;  // the scenarios after the first fifteen
 };
 
 // Body characters From .. To - 1 of one block.
@@ -63,9 +85,9 @@ struct TScenarioSpan {
     TCharRange Chars;                 // the marker to the last character read in this block
     const TEvenement* Event = nullptr;  // the block's Events[EventIndex]; null when not kept
     int32_t EventIndex = -1;
-    int32_t ErrorIndex = -1;          // see TScenarioRecord
-    bool ContinuesInNext = false;
-    bool Incomplete = false;
+    int32_t ErrorIndex = -1;          // its error record in the block's Errors; -1 none
+    bool ContinuesInNext = false;     // it ran over into the next block (at index 17)
+    bool Incomplete = false;          // fields ran short with no next block to read them from
     std::vector<TFieldSpan> Fields;   // in reading order
     // One per element of Event, in the event's element order; empty without an event.
     std::vector<TElementSpan> Elements;

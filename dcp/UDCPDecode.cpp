@@ -238,8 +238,7 @@ namespace {
 // Memory a decoded block takes with what hangs from it, its events included.
 size_t Footprint(const TDCPDataBloc& block) {
     return sizeof(TDCPDataBloc) + block.Body.capacity() + block.Header.capacity() + block.ByteStatus.size() / 2 +
-           block.Errors.size() * sizeof(TDCPDataError) + block.Events.size() * kEventFootprint +
-           block.Scenarios.capacity() * sizeof(TScenarioRecord);
+           block.Errors.size() * sizeof(TDCPDataError) + block.Events.size() * kEventFootprint;
 }
 
 using TBlockPtr = std::unique_ptr<TDCPDataBloc>;

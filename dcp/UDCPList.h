@@ -51,12 +51,12 @@ public:
     // Members ordered to leave no padding: an import holds blocks by the hundred thousand.
     TDCP* Beacon;  // the beacon whose list holds the block; outlives it
     std::vector<TEvenement*> Events;  // not owned: they belong to their K7 files
-    // Every scenario conversion read from the body, in reading order, kept or not: what
-    // TScenarioMap tells the characters of.
-    std::vector<TScenarioRecord> Scenarios;
     std::vector<TDCPDataError> Errors;
     std::vector<uint8_t> Body;        // BodyLength bytes, 7-bit, no line break
     TByteClasses ByteStatus;          // one class per body byte, at least 20 entries once decoded
+    // Every scenario conversion read from the body, kept or not: what TScenarioMap
+    // tells the characters of.
+    TScenarioNotes Scenarios;
     std::string Header;
     TDateTime Date = 0;
     TDateTime InstrumentTime = 0;

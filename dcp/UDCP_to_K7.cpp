@@ -324,15 +324,14 @@ void TDCP_to_K7::Convert(TDCPDataBloc& block, TDCPDataBloc* next, int32_t index)
         Put(*layout, layout->Length - 1, static_cast<uint8_t>(layout->Length));
         FileEvent(block, layout->Buffer, reading);
     }
-    // What the scenario map needs besides the body: the characters are found again
-    // from the layout when a viewer asks, which an import never does.
-    const auto indexOrNone = [](size_t before, size_t after) {
-        return after > before ? static_cast<int32_t>(before) : -1;
-    };
-    if (block.Scenarios.capacity() == 0) block.Scenarios.reserve(4);
-    block.Scenarios.push_back({index, indexOrNone(eventsBefore, block.Events.size()),
-                               indexOrNone(errorsBefore, block.Errors.size()), reading.cursor.Block != &block,
-                               reading.incomplete});
+    // What the scenario map needs besides the body and the layout. A scenario raises one
+    // error record at most.
+    uint8_t notes = 0;
+    if (block.Events.size() > eventsBefore) notes |= TScenarioNotes::kGaveEvent;
+    if (block.Errors.size() > errorsBefore) notes |= TScenarioNotes::kRaisedError;
+    if (reading.cursor.Block != &block) notes |= TScenarioNotes::kContinues;
+    if (reading.incomplete) notes |= TScenarioNotes::kIncomplete;
+    block.Scenarios.Add(notes);
 }
 
 void TDCP_to_K7::ReadScenario(TDCP_Scn& layout, TDCPDataBloc& block, TDCPDataBloc* next,
