@@ -1,6 +1,7 @@
 // Conversion of beacon scenarios into K7 events.
 
 #include <random>
+#include <tuple>
 
 #include "tests/decode/DecodeFixture.h"
 
@@ -71,16 +72,13 @@ TEST_F(ScnCursorTest, TriplesAtOnceEqualReadWordCalls) {
 
         ASSERT_EQ(read, expected) << trial;
         ASSERT_EQ(readThree, expected) << trial;
-        for (const auto& [cursor, out] : {std::pair{&three, &outThree}, std::pair{&single, &outSingle}}) {
-            EXPECT_EQ(outBulk, *out) << trial;
-            EXPECT_EQ(std::vector<uint8_t>(a.ByteStatus.begin(), a.ByteStatus.end()),
-                      std::vector<uint8_t>(cursor->Block->ByteStatus.begin(), cursor->Block->ByteStatus.end()))
-                << trial;
-            EXPECT_EQ(bulk.Position, cursor->Position) << trial;
-            EXPECT_EQ(bulk.Phase, cursor->Phase) << trial;
-            EXPECT_EQ(bulk.ByteIndex, cursor->ByteIndex) << trial;
-            EXPECT_EQ(bulk.Kept, cursor->Kept) << trial;
-        }
+        const auto state = [](const TScnCursor& cursor, const std::vector<uint8_t>& out) {
+            const auto& classes = cursor.Block->ByteStatus;
+            return std::tuple{out, std::vector<uint8_t>(classes.begin(), classes.end()), cursor.Position, cursor.Phase,
+                              cursor.ByteIndex, cursor.Kept};
+        };
+        EXPECT_EQ(state(bulk, outBulk), state(three, outThree)) << trial;
+        EXPECT_EQ(state(bulk, outBulk), state(single, outSingle)) << trial;
     }
 }
 
@@ -100,19 +98,6 @@ TEST(ScnYear, ClosestOfFiveCandidates) {
     EXPECT_EQ(ChooseScenarioYear(5, 2015), 2005);  // a tie keeps the smaller candidate
     EXPECT_EQ(ChooseScenarioYear(5, 1984), 1985);
     EXPECT_EQ(ChooseScenarioYear(19, 2000), 1999);
-}
-
-// The long layouts of 60 and 40 serve their instrument types only, and are found first.
-TEST(ScnLayouts, LayoutOfTheInstrumentType) {
-    TestEnvironment env;
-    const TDCP_to_K7 converter(env.settings, env.clock);
-    for (uint8_t type : {0xA0, 0xB9, 0xBB}) {
-        EXPECT_EQ(converter.FindLayout(60, type)->Length, 104);
-        EXPECT_EQ(converter.FindLayout(40, type)->Length, 40);
-    }
-    EXPECT_EQ(converter.FindLayout(60, 0x12)->Length, 86);
-    EXPECT_EQ(converter.FindLayout(40, 0xA1)->Length, 46);
-    EXPECT_EQ(converter.FindLayout(39, 0xA0), nullptr);
 }
 
 class Conversion : public DecodeFixture {
@@ -260,21 +245,15 @@ TEST_F(Conversion, BadEndMarker) {
     EXPECT_EQ(K7(At(2005, 3, 7))->Events().size(), 1u);
 }
 
-// The same scenario again (decoding in date order lists it under every block that
-// carries it) gives one event in the K7 file.
-TEST_F(Conversion, DuplicateIsListedUnderTheBlock) {
-    TDCPDataBloc& first = DecodedScn(Scenario());
-    TDCPDataBloc& again = DecodedScn(Scenario(), At(2005, 3, 7, 13));
+// An event is filed under its own day; the same scenario again (decoding in date order
+// lists it under every block that carries it) gives one event in the K7 file.
+TEST_F(Conversion, EventIsFiledOnceUnderItsOwnDay) {
+    TDCPDataBloc& first = DecodedScn(Scenario(3, 7, 23), At(2005, 3, 8, 0, 30));
+    TDCPDataBloc& again = DecodedScn(Scenario(3, 7, 23), At(2005, 3, 8, 1));
     ASSERT_EQ(again.Events.size(), 1u);
     EXPECT_EQ(again.Events[0], first.Events.at(0));
-    EXPECT_EQ(K7(At(2005, 3, 7))->Events().size(), 1u);
-}
-
-TEST_F(Conversion, EventIsFiledUnderItsOwnDay) {
-    TDCPDataBloc& block = DecodedScn(Scenario(3, 7, 23), At(2005, 3, 8, 0, 30));
-    ASSERT_EQ(block.Events.size(), 1u);
     ASSERT_EQ(K7(At(2005, 3, 7))->Events().size(), 1u);
-    EXPECT_EQ(K7(At(2005, 3, 7))->Events()[0].get(), block.Events[0]);
+    EXPECT_EQ(K7(At(2005, 3, 7))->Events()[0].get(), first.Events[0]);
     EXPECT_TRUE(K7(At(2005, 3, 8))->Events().empty());
 }
 

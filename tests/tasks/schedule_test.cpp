@@ -216,31 +216,21 @@ TEST_F(ScheduleTest, ADueTaskRunsOnceForTwoPollersOfOneFile) {
     EXPECT_FALSE(desktop.AnyCallDue(Now()));
 }
 
+// Never the schedule, and nothing of a task of another type.
 TEST(TaskTypes, AssignCopiesOnlyTheParametersOfTheSameType) {
     TTaskGetFiles source;
     source.InputDirectory = "/in";
-    source.SupprAfterAdd = true;
-    source.ImportationMask = "*.BRU";
     source.NextCall = 45000;
     source.Periodicity = 1;
     TTaskGetFiles copy;
     copy.Assign(source);
     EXPECT_EQ(copy.InputDirectory, "/in");
-    EXPECT_TRUE(copy.SupprAfterAdd);
-    EXPECT_EQ(copy.ImportationMask, "*.BRU");
-    EXPECT_EQ(copy.NextCall, 0);  // never the schedule
+    EXPECT_EQ(copy.NextCall, 0);
     EXPECT_EQ(copy.Periodicity, 0);
-
-    TTaskMakeK7 rebuild, other;
-    rebuild.NbDayToBuild = 8;
-    rebuild.FromSpecialDate = true;
-    rebuild.SpecialDate = 38786;
+    TTaskMakeK7 other;
+    other.NbDayToBuild = 8;
     other.Assign(source);
-    EXPECT_EQ(other.NbDayToBuild, 3);
-    other.Assign(rebuild);
     EXPECT_EQ(other.NbDayToBuild, 8);
-    EXPECT_TRUE(other.FromSpecialDate);
-    EXPECT_EQ(other.SpecialDate, 38786);
 }
 
 }  // namespace
