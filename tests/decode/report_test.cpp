@@ -44,7 +44,6 @@ TEST_F(Report, IgnoredShareIsCutToWholePercents) {
     Block(600, 200);
     Block(400, 55);
     Build();
-    EXPECT_THAT(labels, ElementsAre("Octets transmis", "Scénarios décodés", "Octets ignorés"));
     EXPECT_THAT(values, ElementsAre("1000 octets", "0 scénarios", "255 octets (25,0%)"));
     Build('.');
     EXPECT_EQ(values[2], "255 octets (25.0%)");

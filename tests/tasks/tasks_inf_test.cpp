@@ -75,20 +75,14 @@ TEST_F(TasksInfTest, ReadingHandWrittenAndEarlierFiles) {
     const auto& first = dynamic_cast<TTaskMakeK7&>(*list[0]);
     EXPECT_NEAR(first.NextCall, At(2006, 3, 10, 8, 5), 1e-9);
     EXPECT_NEAR(first.Periodicity, 30.0 / 1440, 1e-12);
-    EXPECT_TRUE(first.FromSpecialDate);
-    EXPECT_EQ(first.SpecialDate, At(2006, 3, 9));
-    EXPECT_EQ(first.NbDayToBuild, 3);
-
+    EXPECT_EQ(std::tuple(first.FromSpecialDate, first.SpecialDate, first.NbDayToBuild),
+              std::tuple(true, At(2006, 3, 9), 3));
     const auto& second = dynamic_cast<TTaskGetFiles&>(*list[1]);
-    EXPECT_EQ(second.NextCall, 0);
-    EXPECT_EQ(second.Periodicity, 3);
-    EXPECT_TRUE(second.SupprAfterAdd);
-
+    EXPECT_EQ(std::tuple(second.NextCall, second.Periodicity, second.SupprAfterAdd), std::tuple(0.0, 3.0, true));
     EXPECT_EQ(dynamic_cast<TTaskMakeK7&>(*list[2]).SpecialDate, 0);
     const auto& fourth = dynamic_cast<TTaskGetFiles&>(*list[3]);
-    EXPECT_EQ(fourth.ImportationMask, "*.*");
-    EXPECT_EQ(fourth.InputDirectory, "");
-    EXPECT_FALSE(fourth.SupprAfterAdd);
+    EXPECT_EQ(std::tuple(fourth.ImportationMask, fourth.InputDirectory, fourth.SupprAfterAdd),
+              std::tuple("*.*", "", false));
     EXPECT_EQ(list[4]->NextCall, At(2024, 5, 11));
 
     list.Delete(4);
