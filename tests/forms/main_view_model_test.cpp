@@ -76,21 +76,17 @@ TEST(MainViewModel, ErrorReportHasOneLinePerRecordOrSaysThereIsNone) {
 }
 
 TEST(MainViewModel, HeadTextsWithoutBlockAndWithUnknownValues) {
-    const TGeneralParamTexts none = GeneralParamTexts(nullptr, nullptr);
-    EXPECT_EQ(none.Cycle, "-");
-    EXPECT_EQ(none.InstrumentId, "-");
+    const auto texts = [](const TDCPDataBloc* block) {
+        const TGeneralParamTexts t = GeneralParamTexts(block, nullptr);
+        return t.Cycle + "|" + t.InstrumentId + "|" + t.InstrumentTypeName;
+    };
+    EXPECT_EQ(texts(nullptr), "-|-|");
     TDCPDataBloc block(nullptr);
-    block.CyclicNumber = -1;
-    block.InstrumentCode = 0;
-    TGeneralParamTexts unknown = GeneralParamTexts(&block, nullptr);
-    EXPECT_EQ(unknown.Cycle, "?");
-    EXPECT_EQ(unknown.InstrumentId, "?");
-    EXPECT_EQ(unknown.InstrumentTypeName, "");
-    block.CyclicNumber = 7;
-    block.InstrumentCode = 0x2A;
-    unknown = GeneralParamTexts(&block, nullptr);
-    EXPECT_EQ(unknown.Cycle, "7");
-    EXPECT_EQ(unknown.InstrumentId, "42 (0x2A)");
+    for (const auto& [cycle, code, shown] : {std::tuple{-1, 0, "?|?|"}, std::tuple{7, 0x2A, "7|42 (0x2A)|"}}) {
+        block.CyclicNumber = cycle;
+        block.InstrumentCode = code;
+        EXPECT_EQ(texts(&block), shown);
+    }
 }
 
 TEST(MainViewModel, BeaconWithoutAssociationOnTheDay) {
@@ -115,12 +111,11 @@ TEST(MainViewModel, WhichViewsShowInWhichState) {
         {true, 2, size_t{3}, false, {false, true, true, "Voir la liste DCP", true, true, false, true}},
     };
     for (const auto& c : cases) {
-        const TMainViewState s = ViewStateOf(c.locked, c.beacon, c.blockErrors, c.latLon);
-        const TMainViewState& e = c.expected;
-        EXPECT_EQ(std::tuple(s.BeaconListVisible, s.SingleBeaconVisible, s.ToggleEnabled, s.ToggleText,
-                             s.VoirCorpsEnabled, s.GeneralParamsVisible, s.LatLonVisible, s.ErrorReportVisible),
-                  std::tuple(e.BeaconListVisible, e.SingleBeaconVisible, e.ToggleEnabled, e.ToggleText,
-                             e.VoirCorpsEnabled, e.GeneralParamsVisible, e.LatLonVisible, e.ErrorReportVisible))
+        const auto fields = [](const TMainViewState& s) {
+            return std::tuple(s.BeaconListVisible, s.SingleBeaconVisible, s.ToggleEnabled, s.ToggleText,
+                              s.VoirCorpsEnabled, s.GeneralParamsVisible, s.LatLonVisible, s.ErrorReportVisible);
+        };
+        EXPECT_EQ(fields(ViewStateOf(c.locked, c.beacon, c.blockErrors, c.latLon)), fields(c.expected))
             << c.locked << c.beacon;
     }
     EXPECT_EQ(EffectiveIndex(3, 3), -1);
