@@ -82,7 +82,8 @@ TEST(MainViewModel, HeadTextsWithoutBlockAndWithUnknownValues) {
     };
     EXPECT_EQ(texts(nullptr), "-|-|");
     TDCPDataBloc block(nullptr);
-    for (const auto& [cycle, code, shown] : {std::tuple{-1, 0, "?|?|"}, std::tuple{7, 0x2A, "7|42 (0x2A)|"}}) {
+    for (const auto& [cycle, code, shown] :
+         {std::tuple{-1, 0, "?|?|"}, std::tuple{7, 0x2A, "7|42 (0x2A)|Inconnu (42, 0x2A)"}}) {
         block.CyclicNumber = cycle;
         block.InstrumentCode = code;
         EXPECT_EQ(texts(&block), shown);
