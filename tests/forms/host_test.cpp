@@ -36,7 +36,6 @@ private Q_SLOTS:
         host::THostFrm frame(std::move(options));
         frame.LoadPlugIns(dir.Path());
 
-        QCOMPARE(frame.objectName(), QStringLiteral("ORMAFrm"));
         QCOMPARE(frame.PlugIns().size(), size_t{1});
         const QStringList log = frame.LogLines();
         const QString refusal = QString::fromStdString("Le module " + dir.File("libbroken.so") +

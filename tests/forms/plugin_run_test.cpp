@@ -88,7 +88,7 @@ private Q_SLOTS:
         QCOMPARE(owner, &hostWindow_);
         QCOMPARE(hostTitle_, skylog::Utf8ToCp1252("Décodage des fichiers DCP"));
         QVERIFY(!hostIcon_.isNull());
-        QVERIFY(skylog::Cp1252ToUtf8(readFile(dir_.File("config/Skylog.conf"))).find("Automode=1") !=
+        QVERIFY(skylog::Cp1252ToUtf8(skylog::test::ReadText(dir_.File("config/Skylog.conf"))).find("Automode=1") !=
                 std::string::npos);
         QCOMPARE(executeWhile([&](QMainWindow& window) {
                      after = window.findChild<QAction*>(QStringLiteral("TachesActivesMnu"))->isChecked();
@@ -146,7 +146,6 @@ private:
         if (!seen) QTest::qFail("the main window was not shown", __FILE__, __LINE__);
         return result;
     }
-    static std::string readFile(const std::string& path) { return skylog::test::ReadText(path); }
 
     const char* libraryPath_;
     void* library_ = nullptr;

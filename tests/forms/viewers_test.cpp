@@ -148,7 +148,6 @@ private Q_SLOTS:
             {statusReport(), true, nullptr, "Status erreur de butée"},
             {statusReport(), false, nullptr, "Status erreur de butée"},
             {statusReport(0x20), false, kScnWrongSize, "Evènement taille incorrecte."},
-            {std::string("\x70\x0C\x00\x00\x05\x03\x07\x12\x30\x00\xFE\x0C", 12), false, kScnUnknown, "Evènement inconnu."},
             {"\xFF\x03\x03", false, kScnUnknown, "Evènement vide (0xFF)."},
         };
         for (const auto& c : cases) {
